@@ -1,0 +1,35 @@
+// One object shared between threads that one thread may replace while others
+// use it: a user keeps the object alive for as long as it holds the pointer
+// it got.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace ditdahl {
+
+template <typename T>
+class SharedSlot {
+public:
+    std::shared_ptr<T> get() const {
+        std::lock_guard lock(mutex_);
+        return value_;
+    }
+    void set(std::shared_ptr<T> value) {
+        std::shared_ptr<T> old;
+        {
+            std::lock_guard lock(mutex_);
+            old = std::exchange(value_, std::move(value));
+        }
+        // The old object, if this was its last owner, is destroyed here,
+        // outside the lock.
+    }
+    void reset() { set(nullptr); }
+
+private:
+    mutable std::mutex mutex_;
+    std::shared_ptr<T> value_;
+};
+
+}  // namespace ditdahl

@@ -1,0 +1,14 @@
+#include "shell/StationState.h"
+
+#include "shell/ControlIds.h"
+
+namespace ditdahl {
+
+void setIdleControls(StationState& state, bool idle) {
+    Controls& window = *state.mainWindow;
+    window.setEnabled(ids::senseSpeedButton, idle);
+    window.setEnabled(ids::transmitButton, idle);
+    window.setEnabled(ids::stopButton, !idle);
+}
+
+}  // namespace ditdahl

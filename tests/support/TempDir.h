@@ -1,0 +1,28 @@
+// A fresh temporary directory for one test, removed with everything in it when
+// the test ends.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace ditdahl::testing {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Whole contents of a file as bytes; empty when it cannot be read.
+std::string readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace ditdahl::testing
