@@ -11,6 +11,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 #include "morse/MorseTable.h"
@@ -44,8 +46,11 @@ struct StationState {
     AppendFile logFile;
     std::mutex logLock;
 
-    // Keying. pttPort is empty when no port is open.
+    // Keying. pttPort is empty when no port is open. openKeyLine turns a port
+    // number (1 to 256) into an open line with both lines released, or gives
+    // nullptr when the port cannot be opened; set once at start-up.
     SharedSlot<KeyLine> pttPort;
+    std::function<std::shared_ptr<KeyLine>(int portNumber)> openKeyLine;
     std::atomic<bool> pttOnDtr{false};
     std::atomic<int> txSpeedWpm{0};  // 0 until start-up takes the TX speed list's selection
 

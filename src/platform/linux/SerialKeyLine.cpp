@@ -1,0 +1,50 @@
+#include "platform/linux/SerialKeyLine.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace ditdahl {
+
+namespace {
+
+int modemBit(Line line) { return line == Line::Dtr ? TIOCM_DTR : TIOCM_RTS; }
+
+void releaseBoth(int fd) {
+    int bits = TIOCM_DTR | TIOCM_RTS;
+    ioctl(fd, TIOCMBIC, &bits);
+}
+
+}  // namespace
+
+std::unique_ptr<SerialKeyLine> SerialKeyLine::open(const std::string& devicePath) {
+    // Non-blocking, so that a port waiting for carrier does not hang the
+    // window; not our controlling terminal; not inherited by programs we start.
+    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    releaseBoth(fd);
+    return std::unique_ptr<SerialKeyLine>(new SerialKeyLine(fd));
+}
+
+SerialKeyLine::~SerialKeyLine() {
+    releaseBoth(fd_);
+    ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+}
+
+void SerialKeyLine::raise(Line line) {
+    int bit = modemBit(line);
+    ioctl(fd_, TIOCMBIS, &bit);
+}
+
+void SerialKeyLine::release(Line line) {
+    int bit = modemBit(line);
+    ioctl(fd_, TIOCMBIC, &bit);
+}
+
+}  // namespace ditdahl

@@ -1,0 +1,47 @@
+#include "transmit/Keyer.h"
+
+#include <memory>
+
+namespace ditdahl {
+
+namespace {
+constexpr int slowestOfferedWpm = 10;
+}
+
+KeyTiming keyTimingForSpeed(int wpm) {
+    if (wpm < 1) wpm = slowestOfferedWpm;
+    const int dotMs = 1200 / wpm;
+    const int dashMs = 3 * dotMs;
+    // 0.8 x dash, truncated; in integers, so no rounding of 0.8 can creep in.
+    return KeyTiming{dotMs, dashMs, dashMs * 4 / 5, 9 * dotMs};
+}
+
+KeyTiming currentKeyTiming(const StationState& state) { return keyTimingForSpeed(state.txSpeedWpm.load()); }
+
+void keyCharacter(StationState& state, unsigned char c, SendingPace& pace) {
+    const std::string_view pattern = state.morseTable.pattern(upperAscii(c));
+    if (pattern.empty()) {
+        pace.wait(static_cast<std::uint32_t>(currentKeyTiming(state).pauseMs));
+        return;
+    }
+    for (const char element : pattern) {
+        // The element releases the very line (and port) it raised, even when
+        // the user switches DTR/RTS or the port while it sounds, so that no
+        // line is left keyed.
+        const Line line = state.pttOnDtr ? Line::Dtr : Line::Rts;
+        const std::shared_ptr<KeyLine> port = state.pttPort.get();
+        if (port) port->raise(line);
+        const KeyTiming on = currentKeyTiming(state);
+        pace.wait(static_cast<std::uint32_t>(element == '.' ? on.dotMs : on.dashMs));
+        if (port) port->release(line);
+        pace.wait(static_cast<std::uint32_t>(currentKeyTiming(state).dotMs));
+    }
+    pace.wait(static_cast<std::uint32_t>(currentKeyTiming(state).characterEndMs));
+}
+
+void keyCharacter(StationState& state, unsigned char c) {
+    SendingPace pace(*state.clock);
+    keyCharacter(state, c, pace);
+}
+
+}  // namespace ditdahl
