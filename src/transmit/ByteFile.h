@@ -1,0 +1,30 @@
+// A file sent byte by byte by a transmission job: opened for reading only if
+// it exists and is a regular file (a folder is no text to send), closed when
+// the object goes. Owned by one job thread.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ditdahl {
+
+class ByteFile {
+public:
+    static std::optional<ByteFile> open(const std::string& path);
+
+    // The next byte; nothing at the end of the file or on a read error.
+    std::optional<unsigned char> next();
+    void close() { file_.reset(); }
+
+private:
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    explicit ByteFile(std::FILE* file) : file_(file) {}
+
+    std::unique_ptr<std::FILE, Closer> file_;
+};
+
+}  // namespace ditdahl

@@ -1,0 +1,154 @@
+#include "transmit/JobBodies.h"
+
+#include <cstdio>
+#include <limits>
+#include <mutex>
+
+#include "shell/ControlIds.h"
+#include "traffic/TrafficRecord.h"
+#include "transmit/TransmitStep.h"
+
+namespace ditdahl {
+
+namespace {
+
+constexpr std::size_t maxBeaconTextLength = 1023;
+constexpr std::uint32_t beaconWaitStepMs = 1000;
+
+void sendFileBytes(StationState& state, ByteFile& file, int delayMs, SendingPace& pace) {
+    while (const auto c = file.next()) {
+        transmitCharacter(state, *c, delayMs, pace);
+        if (state.stopRequested) break;
+    }
+    file.close();
+}
+
+void returnToIdle(StationState& state) {
+    setIdleControls(state, true);
+    state.mainWindow->setText(ids::statusLine, "");
+}
+
+// Milliseconds since a start tick, counted in 64 bits across any number of
+// wraps of the 32-bit tick count, as long as it is read at least once in each.
+class Elapsed {
+public:
+    Elapsed(Clock& clock, std::uint32_t startTick) : clock_(clock), lastTick_(startTick) {}
+    std::uint64_t now() {
+        const std::uint32_t tick = clock_.tickCount();
+        total_ += static_cast<std::uint32_t>(tick - lastTick_);
+        lastTick_ = tick;
+        return total_;
+    }
+
+private:
+    Clock& clock_;
+    std::uint32_t lastTick_;
+    std::uint64_t total_ = 0;
+};
+
+}  // namespace
+
+void textJob(StationState& state) {
+    const int delayMs = selectedDelayMs(state);
+    state.receiveEnabled = false;
+    SendingPace pace(*state.clock);
+    transmitText(state, state.transmitText.view(), delayMs, pace);
+    closeSending(state, pace);
+    returnToIdle(state);
+    state.receiveEnabled = true;
+}
+
+void fileJob(StationState& state, ByteFile file) {
+    const int delayMs = selectedDelayMs(state);
+    {
+        std::lock_guard lock(state.trafficLock);
+        state.trafficLine.clear();
+    }
+    state.receiveEnabled = false;
+    SendingPace pace(*state.clock);
+    sendFileBytes(state, file, delayMs, pace);
+    closeSending(state, pace);
+    returnToIdle(state);
+    state.receiveEnabled = true;
+}
+
+std::uint32_t beaconIntervalSeconds(const StationState& state) {
+    const std::string text = state.mainWindow->text(ids::beaconInterval);
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return 0;
+    const std::size_t last = text.find_last_not_of(' ');
+    std::uint64_t seconds = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') return 0;
+        seconds = seconds * 10 + static_cast<std::uint64_t>(c - '0');
+        if (seconds > std::numeric_limits<std::uint32_t>::max()) seconds = std::numeric_limits<std::uint32_t>::max();
+    }
+    return static_cast<std::uint32_t>(seconds);
+}
+
+void sendBeaconText(StationState& state, const std::string& text, int delayMs, SendingPace& pace) {
+    state.mainWindow->setText(ids::statusLine, "Transmitting beacon buffer...");
+    transmitText(state, text, delayMs, pace);
+}
+
+void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace& pace) {
+    state.mainWindow->setText(ids::statusLine, "Transmitting beacon file...");
+    {
+        std::lock_guard lock(state.trafficLock);
+        state.trafficLine.clear();
+    }
+    sendFileBytes(state, file, delayMs, pace);
+}
+
+void beaconJob(StationState& state) {
+    Controls& window = *state.mainWindow;
+    Clock& clock = *state.clock;
+    state.beaconActive = true;
+    for (;;) {
+        const int delayMs = selectedDelayMs(state);
+        std::string text = window.text(ids::beaconText);
+        if (text.size() > maxBeaconTextLength) text.resize(maxBeaconTextLength);
+        // Kept in 64 bits: intervals of more than 49 days wait as long as asked.
+        const std::uint64_t intervalMs = std::uint64_t{beaconIntervalSeconds(state)} * 1000;
+        {
+            // Text received while the beacon waited is recorded as received.
+            std::lock_guard lock(state.trafficLock);
+            flushTrafficLine(state);
+            state.trafficLine.clear();
+        }
+        Elapsed elapsed(clock, clock.tickCount());
+        state.receiveEnabled = false;
+        SendingPace pace(clock);
+        if (auto file = ByteFile::open(text)) {
+            sendBeaconFile(state, std::move(*file), delayMs, pace);
+        } else {
+            sendBeaconText(state, text, delayMs, pace);
+        }
+        closeSending(state, pace);
+        window.setText(ids::statusLine, "");
+        state.receiveEnabled = true;
+        if (state.stopRequested) break;
+
+        bool stopped = false;
+        while (elapsed.now() <= intervalMs) {
+            const long long remainingSeconds =
+                static_cast<long long>(intervalMs / 1000) - static_cast<long long>(elapsed.now() / 1000);
+            char status[80];
+            std::snprintf(status, sizeof status, "Waiting for beacon transmission (%llds)...", remainingSeconds);
+            window.setText(ids::statusLine, status);
+            clock.sleepMs(beaconWaitStepMs);
+            if (state.stopRequested) {
+                stopped = true;
+                break;
+            }
+        }
+        if (stopped || state.stopRequested) break;
+    }
+    window.setText(ids::statusLine, "");
+    window.setChecked(ids::beaconTick, false);
+    setIdleControls(state, true);
+    state.beaconActive = false;
+}
+
+}  // namespace ditdahl

@@ -1,0 +1,30 @@
+// What the text, file and beacon jobs do, each on a thread of its own from
+// start to end. A job ends by itself: at the end of its text or file, or at its
+// next check of stopRequested. The window is returned to idle by the job.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "shell/StationState.h"
+#include "transmit/ByteFile.h"
+#include "transmit/SendingPace.h"
+
+namespace ditdahl {
+
+// Sends transmitText.
+void textJob(StationState& state);
+// Sends the file's bytes, every one unchanged, and closes it.
+void fileJob(StationState& state, ByteFile file);
+// Sends the beacon text, or the file it names, again and again, each sending
+// starting the interval after the start of the one before, until stopped.
+void beaconJob(StationState& state);
+
+void sendBeaconText(StationState& state, const std::string& text, int delayMs, SendingPace& pace);
+void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace& pace);
+
+// The Interval box: whole seconds; 0 when empty or not a number, and the
+// largest 32-bit count for a number beyond it.
+std::uint32_t beaconIntervalSeconds(const StationState& state);
+
+}  // namespace ditdahl

@@ -1,0 +1,53 @@
+#include "transmit/TransmitStep.h"
+
+#include <mutex>
+
+#include "morse/MorseTable.h"
+#include "shell/ControlIds.h"
+#include "traffic/TrafficRecord.h"
+#include "transmit/Keyer.h"
+
+namespace ditdahl {
+
+int selectedDelayMs(const StationState& state) {
+    const Controls& window = *state.mainWindow;
+    const std::string entry = window.entryText(ids::delayList, window.selectedIndex(ids::delayList));
+    int delayMs = 0;
+    for (const char c : entry) {
+        if (c < '0' || c > '9' || delayMs > 100000000) break;
+        delayMs = delayMs * 10 + (c - '0');
+    }
+    return delayMs;
+}
+
+void transmitCharacter(StationState& state, unsigned char c, int delayMs, SendingPace& pace) {
+    {
+        std::lock_guard lock(state.trafficLock);
+        if (c != 0) state.trafficLine.append(static_cast<char>(upperAscii(c)));
+        state.mainWindow->setText(ids::rxTxBuffer, state.trafficLine.view());
+        // The box keeps showing the recorded line until the next character.
+        if (state.trafficLine.size() > trafficLineFlushLength) {
+            flushTrafficLine(state);
+            state.trafficLine.clear();
+        }
+    }
+    keyCharacter(state, c, pace);
+    pace.wait(static_cast<std::uint32_t>(delayMs));
+}
+
+void transmitText(StationState& state, std::string_view text, int delayMs, SendingPace& pace) {
+    for (const char c : text) {
+        if (state.stopRequested) return;
+        transmitCharacter(state, static_cast<unsigned char>(c), delayMs, pace);
+    }
+}
+
+void closeSending(StationState& state, SendingPace& pace) {
+    pace.wait(static_cast<std::uint32_t>(currentKeyTiming(state).pauseMs));
+    std::lock_guard lock(state.trafficLock);
+    flushTrafficLine(state);
+    state.trafficLine.clear();
+    state.mainWindow->setText(ids::rxTxBuffer, "");
+}
+
+}  // namespace ditdahl
