@@ -1,0 +1,35 @@
+// The main window on the desktop: the dialog view of the main window's
+// controls under the menu bar, with the title, the program icon, a fixed size
+// and no maximise box. The close box asks the window procedure to close; the
+// window really closes only when the procedure has ended. Window thread.
+#pragma once
+
+#include <QMainWindow>
+
+#include "platform/qt/DialogView.h"
+#include "shell/ControlIds.h"
+#include "shell/WindowTemplate.h"
+
+namespace ditdahl {
+
+class MainWindowView final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindowView(ControlModel& model, WindowProcedure& procedure, std::span<const MenuItemTemplate> menu);
+
+    // Runs the procedure's start-up, then shows the window centred on the
+    // screen with the focus on the first tab stop.
+    void start();
+    DialogView& dialogView() { return *view_; }
+    QAction* menuAction(int id) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    WindowProcedure& procedure_;
+    DialogView* view_;
+    bool ending_ = false;
+};
+
+}  // namespace ditdahl
