@@ -82,7 +82,9 @@ DialogView::DialogView(ControlModel& model, WindowProcedure& procedure, QWidget*
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
         QWidget* widget = createWidget(control);
-        widget->setGeometry(dialogRectToPixels(units_, control.x, control.y, control.width, control.height));
+        QRect place = dialogRectToPixels(units_, control.x, control.y, control.width, control.height);
+        if (control.kind == ControlKind::DropDownList) place.setHeight(widget->sizeHint().height());
+        widget->setGeometry(place);
         widget->installEventFilter(this);
         if (control.id != ids::noId) {
             widgets_.insert(control.id, widget);

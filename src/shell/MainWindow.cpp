@@ -1,0 +1,184 @@
+#include "shell/MainWindow.h"
+
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+#include "decoder/SpeedTiming.h"
+#include "platform/memory/ControlModel.h"
+#include "shell/AboutBox.h"
+#include "shell/ControlIds.h"
+#include "shell/Settings.h"
+#include "traffic/TrafficRecord.h"
+
+namespace ditdahl {
+namespace {
+
+// The decimal number at the start of a text, after blanks; 0 when there is none.
+int leadingNumber(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return 0;
+    text.remove_prefix(first);
+    int value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+std::string currentDirectory() {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::current_path(error);
+    return error ? std::string(".") : path.string();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(StationState& state, MainWindowParts parts) : state_(state), parts_(std::move(parts)) {}
+
+void MainWindow::onInit() {
+    Controls& window = *state_.mainWindow;
+    state_.barRange = barFullScale;
+
+    fillInputList(state_, parts_.inputDevices);
+    fillPortList(state_);
+    fillSpeedList(state_);
+    fillDelayList(state_);
+
+    state_.startDirectory.assign(parts_.startDirectory.empty() ? currentDirectory() : parts_.startDirectory);
+    buildMorseTable(state_.morseTable);
+    state_.symbolBuffer.clear();
+    {
+        std::lock_guard lock(state_.trafficLock);
+        state_.trafficLine.clear();
+    }
+
+    loadSettings(state_);
+    onTxSpeedSelected();
+    window.setText(ids::bfoBox, std::to_string(static_cast<unsigned>(state_.toneFrequency.load())));
+
+    openLogFile(state_);
+    writeLogLine(state_, "Program startup", true);
+}
+
+void MainWindow::onTxSpeedSelected() {
+    Controls& window = *state_.mainWindow;
+    const int index = window.selectedIndex(ids::txSpeedList);
+    const int wpm = index >= 0 ? leadingNumber(window.entryText(ids::txSpeedList, index)) : 0;
+    // Without a selection (a stored index outside the list) there is no
+    // speed to take; the list's first speed keeps the timing defined.
+    state_.txSpeedWpm = wpm >= 1 ? wpm : fallbackTxSpeedWpm;
+    applyTxSpeedToReceive(state_);
+}
+
+void MainWindow::selectFilter(int widthHz) {
+    state_.filterWidth = widthHz;
+    state_.fftSize = widthHz == 100 ? 64 : 128;
+}
+
+void MainWindow::onAutoSpeed() {
+    Controls& window = *state_.mainWindow;
+    const bool autoRx = window.isChecked(ids::autoSpeedTick);
+    state_.autoRxSpeed = autoRx;
+    window.setEnabled(ids::senseSpeedButton, !autoRx);
+    window.setEnabled(ids::autoTxTick, autoRx);
+    window.setEnabled(ids::txSpeedList, !(autoRx && state_.autoTxSpeed));
+}
+
+void MainWindow::onAutoTxSpeed() {
+    Controls& window = *state_.mainWindow;
+    const bool autoTx = window.isChecked(ids::autoTxTick);
+    state_.autoTxSpeed = autoTx;
+    window.setEnabled(ids::txSpeedList, !autoTx);
+}
+
+void MainWindow::onCommand(int id, int notificationCode) {
+    Controls& window = *state_.mainWindow;
+    switch (id) {
+        case ids::transmitText:
+            if (notificationCode == notify::editSetFocus || notificationCode == notify::editChange) {
+                window.setDefaultButton(ids::transmitButton);
+            }
+            return;
+        case ids::filter100:
+            selectFilter(100);
+            return;
+        case ids::filter50:
+            selectFilter(50);
+            return;
+        case ids::dtrRadio:
+        case ids::rtsRadio:
+            state_.pttOnDtr = window.isChecked(ids::dtrRadio);
+            return;
+        case ids::senseSpeedButton:
+            state_.stopRequested = false;
+            state_.speedSensing = true;
+            setIdleControls(state_, false);
+            return;
+        case ids::txSpeedList:
+            if (notificationCode == notify::listSelectionChange) onTxSpeedSelected();
+            return;
+        case ids::autoSpeedTick:
+            onAutoSpeed();
+            return;
+        case ids::autoTxTick:
+            onAutoTxSpeed();
+            return;
+        case ids::menuExit:
+            window.postMessage({wmClose, 0, 0});
+            return;
+        case ids::menuAbout:
+            showAbout();
+            return;
+        case ids::menuDeleteLogfile:
+            deleteLogFile(state_);
+            return;
+        case ids::menuViewLogfile:
+            viewLogFile(state_);
+            return;
+        default:
+            // Everything else, Escape included, only redraws the window, which
+            // the view does after every command anyway.
+            return;
+    }
+}
+
+void MainWindow::onVScroll(int id, int scrollCode) {
+    if (id != ids::thresholdTrackBar || scrollCode != scroll::endTrack) return;
+    state_.thresholdPercent = 100.0 - state_.mainWindow->trackPosition(ids::thresholdTrackBar);
+}
+
+void MainWindow::onMessage(const WindowMessage& message) {
+    if (ended_) return;
+    if (message.code == audioResetMessage) {
+        state_.clock->sleepMs(audioResetPauseMs);
+        writeLogLine(state_, "Audio reset (WM_USER)", true);
+    } else if (message.code == wmClose) {
+        shutdown();
+    }
+}
+
+std::optional<Rgb> MainWindow::controlBackground(int id) const {
+    if (id == ids::thresholdTrackBar) return thresholdBackground;
+    return std::nullopt;
+}
+
+std::optional<FontRequest> MainWindow::controlFont(int id) const {
+    if (id == ids::trafficList) return FontRequest{"Courier New", 14, true};
+    return std::nullopt;
+}
+
+void MainWindow::showAbout() {
+    if (!parts_.dialogs) return;
+    ControlModel box(aboutBoxTemplate());
+    AboutBox about(box);
+    parts_.dialogs->runModal(box, about);
+}
+
+void MainWindow::shutdown() {
+    saveSettings(state_);
+    writeLogLine(state_, "Program termination", true);
+    state_.pttPort.reset();
+    closeLogFile(state_);
+    ended_ = true;
+}
+
+}  // namespace ditdahl

@@ -1,0 +1,57 @@
+// The main window's behaviour: the start-up that brings every subsystem up in
+// order, the routing of every control and menu command, the threshold track
+// bar, the audio reset and the shutdown. Runs on the window thread only; it
+// starts the other threads and never waits for them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/StationState.h"
+#include "shell/WindowProcedure.h"
+
+namespace ditdahl {
+
+// The speed taken when the TX speed list has no selection: its first entry.
+inline constexpr int fallbackTxSpeedWpm = 10;
+inline constexpr int barFullScale = 32768;
+inline constexpr Rgb thresholdBackground{240, 240, 240};
+inline constexpr std::uint32_t audioResetPauseMs = 5;
+
+struct MainWindowParts {
+    // Runs the About box.
+    DialogRunner* dialogs = nullptr;
+    // Names of the input devices, device 0 first.
+    std::vector<std::string> inputDevices;
+    // The directory the settings and the default log live in; empty: the
+    // process's current directory at start-up.
+    std::string startDirectory;
+};
+
+class MainWindow final : public WindowProcedure {
+public:
+    // state.mainWindow, clock and desktop must be set.
+    MainWindow(StationState& state, MainWindowParts parts);
+
+    void onInit() override;
+    void onCommand(int id, int notificationCode) override;
+    void onVScroll(int id, int scrollCode) override;
+    void onMessage(const WindowMessage& message) override;
+    std::optional<Rgb> controlBackground(int id) const override;
+    std::optional<FontRequest> controlFont(int id) const override;
+    bool ended() const override { return ended_; }
+
+private:
+    void onTxSpeedSelected();
+    void selectFilter(int widthHz);
+    void onAutoSpeed();
+    void onAutoTxSpeed();
+    void showAbout();
+    void shutdown();
+
+    StationState& state_;
+    MainWindowParts parts_;
+    bool ended_ = false;
+};
+
+}  // namespace ditdahl

@@ -1,0 +1,145 @@
+#include "shell/Settings.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "shell/ControlIds.h"
+#include "shell/Profile.h"
+
+namespace ditdahl {
+namespace {
+
+constexpr std::size_t maxTextValue = 255;
+constexpr std::size_t maxPathValue = 511;
+constexpr int delayEntriesMs[] = {0, 100, 200, 500, 1000, 2000};
+
+int readInt(const std::string& path, std::string_view key, int defaultValue) {
+    return readProfileInt(path, settingsSection, key, defaultValue);
+}
+
+void write(const std::string& path, std::string_view key, std::string_view value) {
+    writeProfileString(path, settingsSection, key, value);
+}
+
+void writeInt(const std::string& path, std::string_view key, long long value) {
+    write(path, key, std::to_string(value));
+}
+
+std::string cut(std::string text, std::size_t length) {
+    if (text.size() > length) text.resize(length);
+    return text;
+}
+
+}  // namespace
+
+std::string settingsPath(const StationState& state) { return state.startDirectory.str() + "/Ditdahl.ini"; }
+
+std::string defaultLogPath(const StationState& state) { return state.startDirectory.str() + "/Ditdahl.log"; }
+
+void fillInputList(StationState& state, const std::vector<std::string>& deviceNames) {
+    int added = 0;
+    for (const std::string& name : deviceNames) {
+        if (added++ == maxInputDevices) break;
+        state.mainWindow->addEntry(ids::inputList, name);
+    }
+}
+
+void fillPortList(StationState& state) {
+    for (int port = 1; port <= 256; ++port) state.mainWindow->addEntry(ids::pttPortList, std::to_string(port));
+}
+
+void fillSpeedList(StationState& state) {
+    for (int wpm = 10; wpm <= 30; ++wpm) state.mainWindow->addEntry(ids::txSpeedList, std::to_string(wpm));
+}
+
+void fillDelayList(StationState& state) {
+    for (int delayMs : delayEntriesMs) state.mainWindow->addEntry(ids::delayList, std::to_string(delayMs));
+}
+
+void loadSettings(StationState& state) {
+    Controls& window = *state.mainWindow;
+    const std::string path = settingsPath(state);
+
+    const bool narrow = readInt(path, "Filter", 1) != 0;
+    window.setChecked(narrow ? ids::filter50 : ids::filter100, true);
+    state.filterWidth = narrow ? 50 : 100;
+    state.fftSize = narrow ? 128 : 64;
+
+    const int signal = readInt(path, "PTT_Signal", 0);
+    if (signal == 0 || signal == 1) {
+        window.setChecked(signal == 0 ? ids::dtrRadio : ids::rtsRadio, true);
+        state.pttOnDtr = signal == 0;
+    }
+
+    const std::string device = readProfileString(path, settingsSection, "InputDevice", "", maxTextValue);
+    const int match = window.findPrefix(ids::inputList, device);
+    window.select(ids::inputList, match >= 0 ? match : 0);
+
+    window.select(ids::pttPortList, readInt(path, "PTT_Port", 0));
+    window.select(ids::txSpeedList, readInt(path, "TX_Speed", 0));
+    window.select(ids::delayList, readInt(path, "Delay", 0));
+
+    // Read as unsigned: a negative number in the file stands for a very
+    // large threshold, which the track bar shows at its end.
+    const std::uint32_t threshold = static_cast<std::uint32_t>(readInt(path, "Threshold", 50));
+    state.thresholdPercent = static_cast<double>(threshold);
+    window.setTrackPosition(ids::thresholdTrackBar,
+                            static_cast<int>(std::clamp<long long>(100 - static_cast<long long>(threshold), 0, 100)));
+
+    if (readInt(path, "AutoTXSpeed", 0) != 0) {
+        window.setChecked(ids::autoTxTick, true);
+        window.setEnabled(ids::txSpeedList, false);
+        state.autoTxSpeed = true;
+    } else {
+        state.autoTxSpeed = false;
+    }
+    if (readInt(path, "AutoRXSpeed", 0) != 0) {
+        window.setChecked(ids::autoSpeedTick, true);
+        window.setEnabled(ids::senseSpeedButton, false);
+        window.setEnabled(ids::autoTxTick, true);
+        state.autoRxSpeed = true;
+    } else {
+        state.autoRxSpeed = false;
+        state.autoTxSpeed = false;
+        window.setEnabled(ids::txSpeedList, true);
+    }
+
+    window.setText(ids::beaconText, readProfileString(path, settingsSection, "BeaconText", "", maxTextValue));
+    window.setText(ids::beaconInterval,
+                   std::to_string(static_cast<std::uint32_t>(readInt(path, "BeaconInterval", 600))));
+
+    const std::string logPath = readProfileString(path, settingsSection, "LogPath", "", maxPathValue);
+    state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
+}
+
+void saveSettings(StationState& state) {
+    Controls& window = *state.mainWindow;
+    const std::string path = settingsPath(state);
+
+    if (window.isChecked(ids::filter100)) {
+        write(path, "Filter", "0");
+    } else if (window.isChecked(ids::filter50)) {
+        write(path, "Filter", "1");
+    }
+    if (window.isChecked(ids::dtrRadio)) {
+        write(path, "PTT_Signal", "0");
+    } else if (window.isChecked(ids::rtsRadio)) {
+        write(path, "PTT_Signal", "1");
+    }
+    // Without any input device there is no name to store; the stored one is
+    // kept for when its device is back.
+    const int device = window.selectedIndex(ids::inputList);
+    if (device >= 0) write(path, "InputDevice", cut(window.entryText(ids::inputList, device), maxTextValue));
+    writeInt(path, "PTT_Port", window.selectedIndex(ids::pttPortList));
+    writeInt(path, "TX_Speed", window.selectedIndex(ids::txSpeedList));
+    write(path, "AutoRXSpeed", window.isChecked(ids::autoSpeedTick) ? "1" : "0");
+    write(path, "AutoTXSpeed", window.isChecked(ids::autoTxTick) ? "1" : "0");
+    writeInt(path, "Delay", window.selectedIndex(ids::delayList));
+    write(path, "LogPath", state.logPath.view());
+    writeInt(path, "Threshold", static_cast<long long>(state.thresholdPercent.load()));
+    write(path, "BeaconText", cut(window.text(ids::beaconText), maxTextValue));
+    write(path, "BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));
+}
+
+}  // namespace ditdahl

@@ -1,0 +1,44 @@
+// The settings file: the four choice lists of the main window filled at
+// start-up, the user's choices read from the settings file once at start-up
+// and written back once at shutdown. The lists store positions, except the
+// Input list, which stores its device's name so that the device is found again
+// when the devices are numbered differently. Window thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/StationState.h"
+
+namespace ditdahl {
+
+inline constexpr std::string_view settingsSection = "Ditdahl";
+inline constexpr int maxInputDevices = 10;
+
+// startDirectory + "/Ditdahl.ini", rebuilt for every load and save so that a
+// later change of the current directory does not move the file.
+std::string settingsPath(const StationState& state);
+// startDirectory + "/Ditdahl.log".
+std::string defaultLogPath(const StationState& state);
+
+// The Input list: the names of at most the first 10 devices, device 0 first,
+// so that an entry's index is its device number.
+void fillInputList(StationState& state, const std::vector<std::string>& deviceNames);
+// The PTT port list: "1" to "256".
+void fillPortList(StationState& state);
+// The TX speed list: "10" to "30" words per minute.
+void fillSpeedList(StationState& state);
+// The Delay list: 0, 100, 200, 500, 1000 and 2000 ms.
+void fillDelayList(StationState& state);
+
+// Sets the controls and the station's choices from the settings file; a
+// missing file or key gives the default. Needs startDirectory and the four
+// filled lists. Leaves txSpeedWpm to the TX speed list's selection.
+void loadSettings(StationState& state);
+
+// Writes the controls' current choices, logPath and thresholdPercent into the
+// settings file, key by key; every other line of the file stays as it was.
+void saveSettings(StationState& state);
+
+}  // namespace ditdahl
