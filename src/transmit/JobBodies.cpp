@@ -46,6 +46,21 @@ private:
     std::uint64_t total_ = 0;
 };
 
+// Shows the countdown once a second until the interval, counted from the start
+// of the sending, has passed; false when a stop is requested first.
+bool waitForInterval(StationState& state, Elapsed& elapsed, std::uint64_t intervalMs) {
+    while (elapsed.now() <= intervalMs) {
+        const long long remainingSeconds =
+            static_cast<long long>(intervalMs / 1000) - static_cast<long long>(elapsed.now() / 1000);
+        char status[80];
+        std::snprintf(status, sizeof status, "Waiting for beacon transmission (%llds)...", remainingSeconds);
+        state.mainWindow->setText(ids::statusLine, status);
+        state.clock->sleepMs(beaconWaitStepMs);
+        if (state.stopRequested) return false;
+    }
+    return !state.stopRequested;
+}
+
 }  // namespace
 
 void textJob(StationState& state) {
@@ -129,21 +144,7 @@ void beaconJob(StationState& state) {
         window.setText(ids::statusLine, "");
         state.receiveEnabled = true;
         if (state.stopRequested) break;
-
-        bool stopped = false;
-        while (elapsed.now() <= intervalMs) {
-            const long long remainingSeconds =
-                static_cast<long long>(intervalMs / 1000) - static_cast<long long>(elapsed.now() / 1000);
-            char status[80];
-            std::snprintf(status, sizeof status, "Waiting for beacon transmission (%llds)...", remainingSeconds);
-            window.setText(ids::statusLine, status);
-            clock.sleepMs(beaconWaitStepMs);
-            if (state.stopRequested) {
-                stopped = true;
-                break;
-            }
-        }
-        if (stopped || state.stopRequested) break;
+        if (!waitForInterval(state, elapsed, intervalMs)) break;
     }
     window.setText(ids::statusLine, "");
     window.setChecked(ids::beaconTick, false);
