@@ -1,0 +1,268 @@
+// Measures the automatic receiver: character error rate against
+// signal-to-noise ratio (white noise, SNR in 2500 Hz) on a synthesised set of
+// texts, speeds and tones, with and without a tone hint; characters written
+// on noise without a signal and on silence; harder signals; real-time factor
+// on one core and the delay from the end of a character to its output.
+// Usage: bench_best [snr|quiet|hard|all] (default all). Prints Markdown.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BenchSignals.h"
+#include "best/BestReceiver.h"
+#include "morse/MorseTable.h"
+#include "support/Synth.h"
+
+using namespace ditdahl;
+using namespace ditdahl::best;
+using ditdahl::testing::KeyingSpec;
+using ditdahl::testing::NoiseGenerator;
+
+namespace {
+
+struct Collector : BestListener {
+    BestReceiver* receiver = nullptr;
+    std::string decoded;
+    std::vector<double> charTimesMs;  // output time of each non-blank character
+    void text(std::string_view t) override {
+        for (char c : t)
+            if (c != ' ') charTimesMs.push_back(receiver->nowMs());
+        decoded += t;
+    }
+    void speed(double, double) override {}
+    void tone(double) override {}
+};
+
+double decodeSeconds = 0.0;
+double audioSeconds = 0.0;
+
+struct Decoded {
+    std::string text;
+    std::vector<double> charTimesMs;
+};
+
+Decoded decode(const std::vector<double>& samples, double toneHint, double speedHint = 0.0) {
+    MorseTable table;
+    buildMorseTable(table);
+    Collector out;
+    BestReceiver rx(table, out);
+    out.receiver = &rx;
+    rx.setToneHint(toneHint);
+    rx.setSpeedHint(speedHint);
+    const auto stereo = testing::toStereo16(samples);
+    const auto start = std::chrono::steady_clock::now();
+    // Blocks of 64 frames, as the capture delivers them.
+    for (std::size_t f = 0; f < samples.size(); f += 64)
+        rx.pushStereo(stereo.data() + 2 * f, std::min<std::size_t>(64, samples.size() - f));
+    rx.finish();
+    decodeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    audioSeconds += static_cast<double>(samples.size()) / 6000.0;
+    return {out.decoded, out.charTimesMs};
+}
+
+std::string normalise(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+        out += static_cast<char>(upperAscii(static_cast<unsigned char>(c)));
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row[b.size()];
+}
+
+struct Config {
+    double wpm;
+    double toneHz;
+};
+// Tones between the 46.875 Hz bar grid; speeds across the range.
+const Config configs[] = {{10, 437}, {15, 613}, {20, 788}, {25, 1043}, {30, 1187}, {18, 561}, {28, 902}};
+
+struct Tally {
+    std::size_t errors = 0;
+    std::size_t characters = 0;
+    void add(const std::string& reference, const std::string& decoded) {
+        errors += editDistance(normalise(reference), normalise(decoded));
+        characters += normalise(reference).size();
+    }
+    double percent() const { return characters ? 100.0 * static_cast<double>(errors) / static_cast<double>(characters) : 0.0; }
+};
+
+std::vector<double> delaysMs;
+
+KeyingSpec specFor(const Config& c) {
+    KeyingSpec spec;
+    spec.wpm = c.wpm;
+    spec.toneHz = c.toneHz;
+    spec.leadInMs = 2000.0;
+    spec.tailMs = 3000.0;
+    return spec;
+}
+
+void snrTable(bool quick) {
+    const double snrs[] = {100.0, 3.0, 0.0, -3.0, -6.0, -9.0, -12.0};
+    std::printf("| SNR (dB in 2500 Hz) | no hint: CER | tone hint: CER | characters |\n|---|---|---|---|\n");
+    for (double snr : snrs) {
+        Tally tallies[2];
+        for (int hint = 0; hint < 2; ++hint) {
+            const int seeds = quick ? 1 : 3;
+            for (int seed = 1; seed <= seeds; ++seed) {
+                for (std::size_t i = 0; i < std::size(configs); ++i) {
+                    const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
+                    const KeyingSpec spec = specFor(configs[i]);
+                    auto samples = testing::keyedTone(text, spec);
+                    NoiseGenerator noise(static_cast<std::uint64_t>(seed * 1000 + i * 7 + 1));
+                    if (snr < 99.0) testing::addNoise(samples, spec.amplitude, snr, 6000, noise);
+                    const Decoded d = decode(samples, hint ? configs[i].toneHz : 0.0);
+                    tallies[hint].add(text, d.text);
+                    if (quick && normalise(text) != normalise(d.text))
+                        std::printf("  [%g dB %g wpm %g Hz hint %d] %s\n", snr, configs[i].wpm, configs[i].toneHz, hint,
+                                    d.text.c_str());
+                    if (snr > 99.0 && normalise(text) == normalise(d.text)) {
+                        const auto ends = bench::characterEndsMs(text, spec);
+                        for (std::size_t k = 0; k < ends.size() && k < d.charTimesMs.size(); ++k)
+                            delaysMs.push_back(d.charTimesMs[k] - ends[k]);
+                    }
+                }
+            }
+        }
+        std::printf("| %s | %.2f %% | %.2f %% | %zu |\n", snr > 99.0 ? "clean" : std::to_string(static_cast<int>(snr)).c_str(),
+                    tallies[0].percent(), tallies[1].percent(), tallies[0].characters);
+        std::fflush(stdout);
+    }
+}
+
+std::size_t countCharacters(const std::string& s) {
+    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return c != ' '; }));
+}
+
+void quietTable(double minutes) {
+    const auto n = static_cast<std::size_t>(minutes * 60.0 * 6000.0);
+    std::printf("| Input without a signal (%.0f min) | characters written |\n|---|---|\n", minutes);
+    {
+        std::vector<double> samples(n, 0.0);
+        NoiseGenerator noise(77);
+        for (double& s : samples) s = 3000.0 * noise.gaussian();
+        std::printf("| white noise | %zu |\n", countCharacters(decode(samples, 0.0).text));
+    }
+    {
+        std::vector<double> samples(n, 0.0);
+        NoiseGenerator noise(78);
+        for (double& s : samples) s = 3000.0 * noise.gaussian();
+        bench::narrowFilter(samples, 700.0, 250.0, 6000);
+        double power = 0.0;
+        for (double s : samples) power += s * s;
+        const double scale = 3000.0 / std::sqrt(power / static_cast<double>(samples.size()));
+        for (double& s : samples) s *= scale;
+        std::printf("| noise through a 250 Hz filter at 700 Hz | %zu |\n", countCharacters(decode(samples, 0.0).text));
+        std::printf("| the same, tone hint 700 Hz | %zu |\n", countCharacters(decode(samples, 700.0).text));
+    }
+    {
+        std::vector<double> samples(n, 0.0);
+        std::printf("| digital silence | %zu |\n", countCharacters(decode(samples, 0.0).text));
+    }
+    {
+        // What a clean recording leaves between overs: a keyed tone at
+        // -72 dBFS with 1-bit dither.
+        KeyingSpec spec;
+        spec.amplitude = 8.0;
+        spec.wpm = 20;
+        spec.toneHz = 700;
+        std::string text;
+        while (text.size() < 1000) text += "PARIS ";
+        auto samples = testing::keyedTone(text, spec);
+        samples.resize(std::min(samples.size(), n));
+        NoiseGenerator noise(79);
+        for (double& s : samples) s += 0.5 * noise.gaussian();
+        std::printf("| faint residue: keyed tone of peak 8 (16-bit units) | %zu |\n",
+                    countCharacters(decode(samples, 0.0).text));
+    }
+}
+
+void hardTable() {
+    std::printf("| Condition | SNR | CER |\n|---|---|---|\n");
+    const double snrs[] = {0.0, -6.0};
+    for (double snr : snrs) {
+        Tally hand, fading, neighbour, clicks;
+        for (std::size_t i = 0; i < std::size(configs); ++i) {
+            const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
+            const KeyingSpec spec = specFor(configs[i]);
+            NoiseGenerator noise(static_cast<std::uint64_t>(500 + i));
+            {
+                double total = 0.0;
+                const auto timeline = bench::handSentTimeline(text, spec, 0.2, noise, &total);
+                auto s = bench::renderTone(timeline, total, spec);
+                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                hand.add(text, decode(s, 0.0).text);
+            }
+            {
+                auto s = testing::keyedTone(text, spec);
+                bench::applyFading(s, 10.0, 0.1, 6000);
+                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                fading.add(text, decode(s, 0.0).text);
+            }
+            {
+                auto s = testing::keyedTone(text, spec);
+                KeyingSpec other = spec;
+                other.toneHz = spec.toneHz + 100.0;
+                other.wpm = spec.wpm * 1.3;
+                auto o = testing::keyedTone(bench::benchTexts[(i + 2) % bench::benchTexts.size()], other);
+                for (std::size_t k = 0; k < s.size() && k < o.size(); ++k) s[k] += o[k];
+                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                neighbour.add(text, decode(s, configs[i].toneHz).text);
+            }
+            {
+                auto s = testing::keyedTone(text, spec);
+                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                bench::addImpulses(s, 30000.0, 5.0, 6000, noise);
+                clicks.add(text, decode(s, 0.0).text);
+            }
+        }
+        const int db = static_cast<int>(snr);
+        std::printf("| hand-sent, element and gap lengths +-20 %% | %d | %.2f %% |\n", db, hand.percent());
+        std::printf("| slow fading, 10 s period, down to -20 dB | %d | %.2f %% |\n", db, fading.percent());
+        std::printf("| second signal 100 Hz above, same level, 1.3x speed (tone hint) | %d | %.2f %% |\n", db,
+                    neighbour.percent());
+        std::printf("| impulse noise, 5 clicks/s at 30000 | %d | %.2f %% |\n", db, clicks.percent());
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "all";
+    if (mode == "quick") snrTable(true);
+    if (mode == "snr" || mode == "all") snrTable(false);
+    if (mode == "quiet" || mode == "all") quietTable(10.0);
+    if (mode == "quickquiet") quietTable(2.0);
+    if (mode == "hard" || mode == "all") hardTable();
+    if (!delaysMs.empty()) {
+        std::sort(delaysMs.begin(), delaysMs.end());
+        std::printf("\nDelay from the end of a character to its output (clean set, %zu characters): median %.0f ms, "
+                    "95 %% %.0f ms, max %.0f ms\n",
+                    delaysMs.size(), delaysMs[delaysMs.size() / 2], delaysMs[delaysMs.size() * 95 / 100],
+                    delaysMs.back());
+    }
+    std::printf("Real-time factor (decoding only, one core): %.0fx over %.0f s of audio\n",
+                audioSeconds / decodeSeconds, audioSeconds);
+    return 0;
+}

@@ -1,0 +1,392 @@
+#include "best/BestReceiver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "best/SpeedFit.h"
+
+namespace ditdahl::best {
+namespace {
+constexpr std::int64_t historySamples = 15 * BestReceiver::sampleRate;
+// A gap this many dots long ends the word without waiting for the next mark.
+constexpr double pauseDots = 9.0;
+// The glitch filter ignores key changes shorter than this part of a dot.
+constexpr double glitchDots = 0.3;
+// Moving class centres: each well-fitting duration pulls the dot length by
+// this part of its deviation; every refitCount durations of each kind the
+// recent ones are fitted afresh.
+constexpr double trackWeight = 0.05;
+constexpr double trackDeviation = 0.25;
+constexpr std::size_t refitCount = 48;
+// The matched filter follows the dot length once it is this far off.
+constexpr double retuneRatio = 1.2;
+constexpr double candidateDotsMs[] = {24.0, 34.0, 48.0, 68.0, 96.0, 136.0};
+constexpr double defaultDotMs = 60.0;
+// The speed is fitted once the buffer holds this many marks, or once the
+// tone has been locked this long.
+constexpr std::size_t fewestMarks = 8;
+constexpr std::int64_t longestWait = 8 * BestReceiver::sampleRate;
+constexpr std::int64_t retrySamples = 12 * ToneSearch::hopSamples;
+// After this many durations with the gate closed, the speed is fitted
+// afresh from the buffer: the first fit may have been made on noise.
+constexpr int refitClosedDurations = 64;
+// Text held while the gate cannot judge yet.
+constexpr std::size_t heldCapacity = 64;
+constexpr double never = std::numeric_limits<double>::max();
+
+int stepsForDot(double dotMs) { return std::max(1, static_cast<int>(std::lround(dotMs / stepMs))); }
+
+double lagForDot(double dotMs) { return std::clamp(5.0 * dotMs, 300.0, 700.0); }
+
+void keepLast(std::vector<double>& values, double v) {
+    values.push_back(v);
+    if (values.size() > refitCount) values.erase(values.begin());
+}
+
+// The runs that the key decision finds in buffered envelope values at a
+// given dot length, as mark and gap durations (leading and trailing gaps
+// left out).
+struct Durations {
+    std::vector<double> marks;
+    std::vector<double> gaps;
+};
+
+Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
+    MatchedFilter filter;
+    const int length = stepsForDot(dotMs);
+    filter.setLength(length);
+    std::vector<double> powers;
+    powers.reserve(steps.size());
+    for (const auto& z : steps) powers.push_back(filter.push(z));
+    Levels levels;
+    levels.reset(stepSamples * length);
+    levels.prime(powers);
+    Durations found;
+    if (!levels.usable()) return found;
+    KeyEdges edges;
+    edges.reset(0.0);
+    edges.setThresholds(levels.onDb(), levels.offDb());
+    edges.setMinimumSteps(glitchDots * dotMs / stepMs);
+    std::vector<KeyRun> runs;
+    for (std::size_t i = 0; i < powers.size(); ++i) edges.push(static_cast<double>(i), Levels::toDb(powers[i]), runs);
+    bool sawMark = false;
+    for (const KeyRun& run : runs) {
+        if (run.mark) {
+            found.marks.push_back(run.length() * stepMs);
+            sawMark = true;
+        } else if (sawMark) {
+            found.gaps.push_back(run.length() * stepMs);
+        }
+    }
+    return found;
+}
+}  // namespace
+
+BestReceiver::BestReceiver(const MorseTable& table, BestListener& listener)
+    : listener_(listener), decoder_(table), history_(historySamples, 0.0) {}
+
+void BestReceiver::setToneHint(double toneHz) {
+    toneHintHz_ = toneHz > 0.0 ? toneHz : 0.0;
+    search_.setHint(toneHintHz_);
+}
+
+void BestReceiver::setSpeedHint(double wpm) { speedHintWpm_ = wpm > 0.0 ? wpm : 0.0; }
+
+double BestReceiver::nowMs() const { return static_cast<double>(samples_) * 1000.0 / sampleRate; }
+
+void BestReceiver::pushStereo(const std::int16_t* interleaved, std::size_t frames) {
+    double left[512];
+    while (frames > 0) {
+        const std::size_t n = std::min<std::size_t>(frames, 512);
+        for (std::size_t i = 0; i < n; ++i) left[i] = interleaved[2 * i];
+        pushMono(left, n);
+        interleaved += 2 * n;
+        frames -= n;
+    }
+}
+
+void BestReceiver::pushMono(const double* samples, std::size_t count) {
+    while (count > 0) {
+        // Chunks end where the tone search analyses, so that a lock happens
+        // exactly after the samples that caused it.
+        const auto toHop = static_cast<std::size_t>(ToneSearch::hopSamples -
+                                                    search_.sampleCount() % ToneSearch::hopSamples);
+        const std::size_t n = std::min(count, toHop);
+        takeChunk(samples, n);
+        samples += n;
+        count -= n;
+    }
+}
+
+void BestReceiver::takeChunk(const double* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        history_[static_cast<std::size_t>((samples_ + static_cast<std::int64_t>(i)) % historySamples)] = samples[i];
+    samples_ += static_cast<std::int64_t>(count);
+    const bool wasRunning = running_;
+    const bool changed = search_.push(samples, count);
+    if (changed && search_.locked()) lockedAt_ = samples_;
+    if (changed && !search_.locked()) {
+        release();
+        return;
+    }
+    if (!search_.locked()) return;
+    if (!wasRunning) {
+        // Tried every half second of audio until the speed is known.
+        if ((samples_ - lockedAt_) % retrySamples == 0) running_ = tryStart();
+        return;
+    }
+    mixer_.setTone(search_.toneHz());
+    steps_.clear();
+    mixer_.push(samples, count, steps_);
+    for (const auto& z : steps_) {
+        if (!running_) break;
+        step(z, true);
+    }
+    reportTone();
+}
+
+bool BestReceiver::tryStart() {
+    // Everything buffered, from a 4 ms step boundary, is decoded first.
+    std::int64_t first = std::max<std::int64_t>(0, samples_ - historySamples);
+    first = (first + stepSamples - 1) / stepSamples * stepSamples;
+    std::vector<double> buffered;
+    buffered.reserve(static_cast<std::size_t>(samples_ - first));
+    for (std::int64_t s = first; s < samples_; ++s) buffered.push_back(history_[static_cast<std::size_t>(s % historySamples)]);
+    mixer_ = Downmixer{};
+    mixer_.setTone(search_.toneHz());
+    std::vector<std::complex<double>> caught;
+    mixer_.push(buffered.data(), buffered.size(), caught);
+    stepIndex_ = first / stepSamples;
+
+    const double dot = chooseDotMs(caught, samples_ - lockedAt_ >= longestWait);
+    if (dot <= 0.0) return false;
+    dotMs_ = dot;
+    startPipeline();
+    std::vector<double> powers;
+    powers.reserve(caught.size());
+    {
+        MatchedFilter primer;
+        primer.setLength(filterSteps_);
+        for (const auto& z : caught) powers.push_back(primer.push(z));
+    }
+    levels_.prime(powers);
+    for (const auto& z : caught) step(z, false);
+    reportTone();
+    reportSpeed();
+    return true;
+}
+
+double BestReceiver::chooseDotMs(const std::vector<std::complex<double>>& steps, bool mustChoose) {
+    std::vector<double> candidates;
+    if (speedHintWpm_ > 0.0) candidates.push_back(1200.0 / speedHintWpm_);
+    candidates.insert(candidates.end(), std::begin(candidateDotsMs), std::end(candidateDotsMs));
+    SpeedFit best;
+    std::size_t marks = 0;
+    for (double candidate : candidates) {
+        // Each candidate is refitted with the filter matched to what it
+        // found, so that fits are compared where filter and speed agree.
+        SpeedFit fit;
+        Durations d;
+        double dot = candidate;
+        for (int round = 0; round < 3; ++round) {
+            d = durationsAt(steps, dot);
+            fit = fitDotLength(d.marks, d.gaps, {dot});
+            if (!fit.valid() || std::abs(std::log(fit.dotMs / dot)) < 0.05) break;
+            dot = fit.dotMs;
+        }
+        if (fit.valid() && (!best.valid() || fit.cost < best.cost)) {
+            best = fit;
+            marks = d.marks.size();
+        }
+    }
+    if (!mustChoose && (!best.valid() || marks < fewestMarks)) return 0.0;
+    gate_.reset();
+    if (!best.valid()) return speedHintWpm_ > 0.0 ? 1200.0 / speedHintWpm_ : defaultDotMs;
+    // Once more with the filter matched to the speed found.
+    const Durations d = durationsAt(steps, best.dotMs);
+    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs});
+    const double dot = refined.valid() ? refined.dotMs : best.dotMs;
+    // The gate judges the buffered durations at once, so that the first
+    // characters of a transmission are not held back.
+    std::size_t m = 0, g = 0;
+    while (m < d.marks.size() || g < d.gaps.size()) {
+        if (m < d.marks.size()) gate_.add(d.marks[m++], true, dot);
+        if (g < d.gaps.size()) gate_.add(d.gaps[g++], false, dot);
+    }
+    return dot;
+}
+
+void BestReceiver::startPipeline() {
+    filterSteps_ = stepsForDot(dotMs_);
+    filter_.setLength(filterSteps_);
+    filter_.clear();
+    levels_.reset(stepSamples * filterSteps_);
+    edges_.reset(static_cast<double>(stepIndex_));
+    edges_.setMinimumSteps(glitchDots * dotMs_ / stepMs);
+    const double decidedMs = decoder_.lastDecidedMs();
+    decoder_.reset();
+    decoder_.silenceUntil(decidedMs);
+    decoder_.setLagMs(lagForDot(dotMs_));
+    closedDurations_ = 0;
+    sawMark_ = false;
+    lastWasBlank_ = true;
+    recentMarks_.clear();
+    recentGaps_.clear();
+    sinceRefit_ = 0;
+}
+
+void BestReceiver::step(std::complex<double> z, bool live) {
+    const double power = filter_.push(z);
+    const double t = static_cast<double>(stepIndex_++);
+    // While catching up, the levels are those of the whole buffer.
+    if (live) levels_.push(power);
+    if (levels_.usable()) {
+        edges_.setThresholds(levels_.onDb(), levels_.offDb());
+    } else {
+        edges_.setThresholds(never, never);
+    }
+    runs_.clear();
+    edges_.push(t, Levels::toDb(power), runs_);
+    for (const KeyRun& run : runs_) takeRun(run);
+    if (live && closedDurations_ >= refitClosedDurations) {
+        restart();
+        return;
+    }
+    std::string decided;
+    if (!edges_.keyDown() && sawMark_ && (t - edges_.runStart()) * stepMs > pauseDots * dotMs_) {
+        decoder_.pause(t * stepMs);
+        decoder_.commitAll(decided);
+        sawMark_ = false;
+    }
+    decoder_.commit(t * stepMs, decided);
+    emit(decided);
+}
+
+void BestReceiver::takeRun(const KeyRun& run) {
+    const double lengthMs = run.length() * stepMs;
+    const double endMs = run.end * stepMs;
+    if (run.mark) {
+        decoder_.mark(lengthMs, dotMs_, endMs);
+        sawMark_ = true;
+    } else {
+        // A gap before the first mark, or one that already ended the word.
+        if (!sawMark_) return;
+        decoder_.gap(lengthMs, dotMs_, endMs);
+    }
+    gate_.add(lengthMs, run.mark, dotMs_);
+    closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
+    trackSpeed(lengthMs, run.mark);
+}
+
+void BestReceiver::trackSpeed(double lengthMs, bool mark) {
+    const double dev = classDeviation(lengthMs, mark, dotMs_);
+    if (std::abs(dev) < trackDeviation) dotMs_ *= std::exp(trackWeight * dev);
+    keepLast(mark ? recentMarks_ : recentGaps_, lengthMs);
+    if (++sinceRefit_ >= static_cast<int>(refitCount)) {
+        sinceRefit_ = 0;
+        const SpeedFit fit = fitDotLength(recentMarks_, recentGaps_, {dotMs_});
+        if (fit.valid()) dotMs_ = fit.dotMs;
+    }
+    dotMs_ = std::clamp(dotMs_, fastestDotMs, slowestDotMs);
+    const double ratio = dotMs_ / (filterSteps_ * stepMs);
+    if (ratio > retuneRatio || ratio < 1.0 / retuneRatio) setFilterLength();
+    decoder_.setLagMs(lagForDot(dotMs_));
+    edges_.setMinimumSteps(glitchDots * dotMs_ / stepMs);
+    reportSpeed();
+}
+
+void BestReceiver::setFilterLength() {
+    const int length = stepsForDot(dotMs_);
+    if (length == filterSteps_) return;
+    levels_.rescale(static_cast<double>(length) / filterSteps_);
+    filter_.setLength(length);
+    filterSteps_ = length;
+}
+
+void BestReceiver::restart() {
+    running_ = false;
+    lockedAt_ = samples_;
+    closedDurations_ = 0;
+}
+
+void BestReceiver::release() {
+    if (!running_) {
+        listener_.tone(0.0);
+        return;
+    }
+    running_ = false;
+    std::string decided;
+    decoder_.pause(nowMs());
+    decoder_.commitAll(decided);
+    emit(decided);
+    held_.clear();
+    decoder_.reset();
+    gate_.reset();
+    sawMark_ = false;
+    reportedToneHz_ = 0.0;
+    listener_.tone(0.0);
+}
+
+void BestReceiver::finish() {
+    if (search_.locked() && !running_) running_ = tryStart();
+    if (!running_) return;
+    const double t = static_cast<double>(stepIndex_);
+    if (edges_.keyDown()) takeRun({true, edges_.runStart(), t});
+    std::string decided;
+    decoder_.pause(t * stepMs);
+    decoder_.commitAll(decided);
+    emit(decided);
+    if (gate_.undecided()) held_.clear();
+}
+
+void BestReceiver::reset() {
+    search_ = ToneSearch{};
+    search_.setHint(toneHintHz_);
+    std::fill(history_.begin(), history_.end(), 0.0);
+    samples_ = 0;
+    stepIndex_ = 0;
+    running_ = false;
+    held_.clear();
+    decoder_.reset();
+    gate_.reset();
+    sawMark_ = false;
+    lastWasBlank_ = true;
+    reportedToneHz_ = 0.0;
+    reportedWpm_ = 0.0;
+}
+
+void BestReceiver::emit(const std::string& decided) {
+    if (gate_.undecided()) {
+        held_ += decided;
+        if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
+        return;
+    }
+    std::string text = std::move(held_);
+    held_.clear();
+    text += decided;
+    if (text.empty() || !gate_.open()) return;
+    std::string out;
+    for (char c : text) {
+        const bool blank = c == ' ';
+        if (blank && lastWasBlank_) continue;
+        lastWasBlank_ = blank;
+        out += c;
+    }
+    if (!out.empty()) listener_.text(out);
+}
+
+void BestReceiver::reportTone() {
+    if (!search_.locked() || std::abs(search_.toneHz() - reportedToneHz_) < 1.0) return;
+    reportedToneHz_ = search_.toneHz();
+    listener_.tone(reportedToneHz_);
+}
+
+void BestReceiver::reportSpeed() {
+    const double wpm = 1200.0 / dotMs_;
+    if (std::abs(wpm - reportedWpm_) < 0.5) return;
+    reportedWpm_ = wpm;
+    listener_.speed(wpm, dotMs_);
+}
+
+}  // namespace ditdahl::best

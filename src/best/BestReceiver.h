@@ -1,0 +1,115 @@
+// The automatic receiver: finds the Morse tone by itself, measures the
+// sender's speed, and decodes with a sequence search instead of fixed timing
+// windows. Fed blocks of 16-bit stereo frames at 6000 frames/s (left channel
+// used), of any length; causal, with a character written within about a
+// second of its end. When it locks on a tone it first decodes the last 15 s
+// of audio, so the start of a transmission is not lost. Its text, speed and
+// tone go to a listener. Runs on the thread that feeds it (the capture
+// thread, or a command-line tool's main thread); not thread-safe.
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "best/Envelope.h"
+#include "best/KeyEdges.h"
+#include "best/Levels.h"
+#include "best/QualityGate.h"
+#include "best/SequenceDecoder.h"
+#include "best/ToneSearch.h"
+#include "morse/MorseTable.h"
+
+namespace ditdahl::best {
+
+class BestListener {
+public:
+    virtual ~BestListener() = default;
+    // Decoded characters as the table's expansion gives them ("SOS", "CQ",
+    // "SK" for the run-together signals), and single blanks between words.
+    virtual void text(std::string_view decoded) = 0;
+    // The sender's speed, whenever its estimate changes.
+    virtual void speed(double wpm, double dotMs) = 0;
+    // The followed tone in Hz, whenever it is locked or moves by 1 Hz or
+    // more; 0 when it is let go.
+    virtual void tone(double toneHz) = 0;
+};
+
+class BestReceiver {
+public:
+    static constexpr int sampleRate = 6000;
+
+    BestReceiver(const MorseTable& table, BestListener& listener);
+
+    // Hints: the tone the operator selected (narrows the search) and the
+    // speed expected (tried first); 0 for none.
+    void setToneHint(double toneHz);
+    void setSpeedHint(double wpm);
+
+    void pushStereo(const std::int16_t* interleaved, std::size_t frames);
+    void pushMono(const double* samples, std::size_t count);
+    // The audio has ended: decides and writes whatever is still undecided.
+    void finish();
+    // Forgets the tone and everything undecided, keeping the hints.
+    void reset();
+
+    bool locked() const { return search_.locked(); }
+    double toneHz() const { return search_.toneHz(); }
+    double dotMs() const { return dotMs_; }
+    // Time of the audio consumed so far, in ms.
+    double nowMs() const;
+
+private:
+    void takeChunk(const double* samples, std::size_t count);
+    bool tryStart();
+    void release();
+    void restart();
+    // The dot length that the buffered steps show; 0 when they hold too few
+    // marks yet.
+    double chooseDotMs(const std::vector<std::complex<double>>& steps, bool mustChoose);
+    void startPipeline();
+    void step(std::complex<double> z, bool live);
+    void takeRun(const KeyRun& run);
+    void trackSpeed(double lengthMs, bool mark);
+    void setFilterLength();
+    void emit(const std::string& decided);
+    void reportTone();
+    void reportSpeed();
+
+    BestListener& listener_;
+    ToneSearch search_;
+    Downmixer mixer_;
+    MatchedFilter filter_;
+    Levels levels_;
+    KeyEdges edges_;
+    SequenceDecoder decoder_;
+    QualityGate gate_;
+
+    std::vector<double> history_;  // the last 15 s of samples, a ring
+    std::int64_t samples_ = 0;     // consumed since the start
+    std::vector<std::complex<double>> steps_;
+    std::vector<KeyRun> runs_;
+    std::int64_t stepIndex_ = 0;   // of the next 4 ms step the mixer completes
+    // Locked, but the buffer holds too little to tell the speed: decoding
+    // starts once it does.
+    bool running_ = false;
+    std::int64_t lockedAt_ = 0;
+    std::string held_;             // decided while the gate could not yet judge
+    int closedDurations_ = 0;      // durations judged since the gate was last open
+
+    double toneHintHz_ = 0.0;
+    double speedHintWpm_ = 0.0;
+    double dotMs_ = 60.0;
+    double reportedWpm_ = 0.0;
+    double reportedToneHz_ = 0.0;
+    int filterSteps_ = 15;
+    bool sawMark_ = false;     // a mark since the lock or the last pause
+    bool lastWasBlank_ = true;
+    std::vector<double> recentMarks_;
+    std::vector<double> recentGaps_;
+    int sinceRefit_ = 0;
+};
+
+}  // namespace ditdahl::best
