@@ -7,8 +7,8 @@ namespace ditdahl::best {
 namespace {
 constexpr double pi = 3.14159265358979323846;
 constexpr double binHz = static_cast<double>(ToneSearch::sampleRate) / ToneSearch::fftSize;
-// Each new spectrum weighs hop / 2 s in the average.
-constexpr double averageWeight = ToneSearch::hopSamples / (2.0 * ToneSearch::sampleRate);
+// The average spans 2 s of spectra.
+constexpr std::size_t averagedSpectra = 2 * ToneSearch::sampleRate / ToneSearch::hopSamples;
 constexpr double lowestHz = 200.0;
 constexpr double highestHz = 1600.0;
 constexpr double hintSpanHz = 100.0;
@@ -30,7 +30,12 @@ constexpr double tiny = 1e-30;
 }  // namespace
 
 ToneSearch::ToneSearch()
-    : fft_(fftSize), window_(fftSize), input_(fftSize, 0.0), windowed_(fftSize), average_(fftSize / 2 + 1, 0.0) {
+    : fft_(fftSize),
+      window_(fftSize),
+      input_(fftSize, 0.0),
+      windowed_(fftSize),
+      average_(fftSize / 2 + 1, 0.0),
+      recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {
     for (int i = 0; i < fftSize; ++i) window_[i] = 0.5 - 0.5 * std::cos(2.0 * pi * i / fftSize);
 }
 
@@ -54,15 +59,20 @@ bool ToneSearch::push(const double* samples, std::size_t count) {
 bool ToneSearch::analyse() {
     for (int i = 0; i < fftSize; ++i) windowed_[i] = input_[i] * window_[i];
     fft_.transform(windowed_, spectrum_);
-    // A plain mean until the average spans its full time.
     ++analysed_;
-    const double weight = std::max(averageWeight, 1.0 / analysed_);
+    std::vector<double>& slot = recent_[nextRecent_];
     for (int k = 0; k <= fftSize / 2; ++k) {
         const double re = spectrum_[k].real();
         const double im = spectrum_[k].imag();
-        const double power = re * re + im * im;
-        average_[k] += weight * (power - average_[k]);
+        slot[k] = re * re + im * im;
     }
+    nextRecent_ = (nextRecent_ + 1) % averagedSpectra;
+    // A plain mean of the spectra held (fewer than the full ring at first).
+    const std::size_t held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
+    std::fill(average_.begin(), average_.end(), 0.0);
+    for (std::size_t r = 0; r < held; ++r)
+        for (int k = 0; k <= fftSize / 2; ++k) average_[k] += recent_[r][k];
+    for (double& a : average_) a /= static_cast<double>(held);
     if (locked_) return followLock();
     return analysed_ >= warmUpHops && searchForLock();
 }

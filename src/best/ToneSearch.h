@@ -55,7 +55,9 @@ private:
     std::vector<double> input_;  // the last fftSize samples, oldest first
     std::vector<double> windowed_;
     std::vector<std::complex<double>> spectrum_;
-    std::vector<double> average_;  // power per bin, averaged over about 2 s
+    std::vector<double> average_;  // power per bin, averaged over the last 2 s
+    std::vector<std::vector<double>> recent_;  // the spectra in that average, a ring
+    std::size_t nextRecent_ = 0;
     mutable std::vector<double> scratch_;
     int pending_ = 0;  // samples since the last analysis
     int analysed_ = 0;  // spectra in the average so far

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "best/BestReceiver.h"
+#include "support/Synth.h"
+
+namespace ditdahl::best {
+namespace {
+
+using testing::KeyingSpec;
+
+struct Recorder : BestListener {
+    std::string decoded;
+    std::vector<double> speeds;
+    std::vector<double> tones;
+    void text(std::string_view t) override { decoded += t; }
+    void speed(double wpm, double) override { speeds.push_back(wpm); }
+    void tone(double hz) override { tones.push_back(hz); }
+};
+
+// Feeds the samples as stereo blocks of the given size; returns what the
+// listener heard.
+Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, double toneHint = 0.0) {
+    MorseTable table;
+    buildMorseTable(table);
+    Recorder out;
+    BestReceiver rx(table, out);
+    rx.setToneHint(toneHint);
+    const auto stereo = testing::toStereo16(samples);
+    for (std::size_t f = 0; f < samples.size(); f += blockFrames)
+        rx.pushStereo(stereo.data() + 2 * f, std::min(blockFrames, samples.size() - f));
+    rx.finish();
+    return out;
+}
+
+TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
+    struct Case {
+        const char* text;
+        double wpm;
+        double toneHz;
+        double snrDb;
+    };
+    const Case cases[] = {
+        {"CQ CQ DE DL1ABC DL1ABC PSE K", 12, 437, 100},
+        {"SOS DE TEST = 73", 20, 788, 100},
+        {"THE QUICK BROWN FOX 1234567890", 30, 1187, 0},
+        {"QRL? PSE QSY TO 7025 KHZ, BK / AR", 40, 561, 100},
+    };
+    for (const Case& c : cases) {
+        KeyingSpec spec;
+        spec.wpm = c.wpm;
+        spec.toneHz = c.toneHz;
+        spec.leadInMs = 2000.0;
+        auto samples = testing::keyedTone(c.text, spec);
+        testing::NoiseGenerator noise(51);
+        if (c.snrDb < 99.0) testing::addNoise(samples, spec.amplitude, c.snrDb, 6000, noise);
+        const Recorder out = receive(samples, 64);
+        EXPECT_EQ(out.decoded, std::string(c.text) + " ") << c.wpm << " wpm";
+        ASSERT_FALSE(out.speeds.empty());
+        EXPECT_NEAR(out.speeds.back(), c.wpm, 0.05 * c.wpm);
+        ASSERT_FALSE(out.tones.empty());
+        EXPECT_NEAR(out.tones.front(), c.toneHz, 5.0);
+    }
+}
+
+TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
+    KeyingSpec spec;
+    spec.wpm = 18;
+    spec.toneHz = 655;
+    auto samples = testing::keyedTone("PARIS PARIS CQ", spec);
+    testing::NoiseGenerator noise(52);
+    testing::addNoise(samples, spec.amplitude, -3.0, 6000, noise);
+    const Recorder whole = receive(samples, samples.size());
+    for (std::size_t block : {1u, 64u, 128u, 1000u}) EXPECT_EQ(receive(samples, block).decoded, whole.decoded) << block;
+    EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
+}
+
+TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
+    struct Case {
+        const char* what;
+        double sigma;
+        double toneHint;
+    };
+    const Case cases[] = {{"white noise", 3000.0, 0.0}, {"white noise, tone hint", 3000.0, 700.0},
+                          {"digital silence", 0.0, 0.0}, {"dither", 0.5, 0.0}};
+    for (const Case& c : cases) {
+        std::vector<double> samples(6000 * 60);
+        testing::NoiseGenerator noise(53);
+        for (double& s : samples) s = c.sigma * noise.gaussian();
+        const Recorder out = receive(samples, 64, c.toneHint);
+        EXPECT_EQ(out.decoded, "") << c.what;
+        EXPECT_TRUE(out.tones.empty()) << c.what;
+    }
+}
+
+TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
+    KeyingSpec first;
+    first.toneHz = 500;
+    first.tailMs = 8000.0;
+    KeyingSpec second;
+    second.toneHz = 900;
+    second.wpm = 25;
+    auto samples = testing::keyedTone("TEST DE DL1ABC", first);
+    const auto more = testing::keyedTone("QRZ DE DL2XYZ", second);
+    samples.insert(samples.end(), more.begin(), more.end());
+    const Recorder out = receive(samples, 64);
+    EXPECT_EQ(out.decoded, "TEST DE DL1ABC QRZ DE DL2XYZ ");
+    ASSERT_GE(out.tones.size(), 3u);
+    EXPECT_NEAR(out.tones[0], 500.0, 5.0);
+    EXPECT_DOUBLE_EQ(out.tones[1], 0.0);
+    EXPECT_NEAR(out.tones[2], 900.0, 5.0);
+}
+
+}  // namespace
+}  // namespace ditdahl::best
