@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/memory/ScriptedWaveIn.h"
@@ -240,6 +241,32 @@ TEST(Recorder, ASlowHandlerLosesAudioAtTheDeviceButNoBuffer) {
     expected.insert(expected.end(), after.begin(), after.end());
     EXPECT_EQ(rig.log.firstFrames(), expected);
     ASSERT_TRUE(rig.device.waitForQueued(16, 10s));
+}
+
+TEST(Recorder, AfterADeviceStallTheHeldBackAudioArrivesAsOneBurstAndAllOfItIsAnalysed) {
+    CaptureRig rig(64);
+    rig.device.setPace(ScriptedWaveIn::Pace::realTime);
+    rig.device.feed(countingAudio(30000));
+    std::atomic<int> fewestQueued{16};
+    rig.recorder.setHandler([&, inner = rig.log.handler()](const std::int16_t* frames) {
+        const int queued = rig.device.queuedCount();
+        if (queued < fewestQueued) fewestQueued = queued;
+        inner(frames);
+    });
+    rig.recorder.open();
+    rig.recorder.start();
+    ASSERT_TRUE(rig.log.waitForBlocks(3));
+    rig.device.stall();
+    std::this_thread::sleep_for(100ms);  // about 9 blocks held back
+    const std::size_t beforeResume = rig.log.firstFrames().size();
+    rig.device.resume();
+    ASSERT_TRUE(rig.log.waitForBlocks(beforeResume + 9));
+    rig.recorder.close();
+
+    EXPECT_LE(fewestQueued, 16 - 5) << "no burst seen";
+    const auto seen = rig.log.firstFrames();
+    EXPECT_EQ(seen, consecutiveBlocks(0, static_cast<int>(seen.size()), 64));
+    EXPECT_EQ(rig.device.droppedFrames(), 0u);
 }
 
 TEST(Recorder, StopAndStartWhileBlocksFlowLeaveOneWorker) {
