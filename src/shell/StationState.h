@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include "morse/MorseTable.h"
 #include "platform/AppendFile.h"
@@ -84,6 +85,10 @@ struct StationState {
     // each flush, by whichever thread does it.
     FixedText<256> trafficLine;
     std::mutex trafficLock;
+    // Told each piece of received text as it is appended to trafficLine, with
+    // trafficLock held (it must not touch the line). Set once before capture
+    // starts, by a program that prints or forwards what is received.
+    std::function<void(std::string_view)> receivedTextObserver;
 
     // Written by the window thread before it starts a job, read by that job.
     FixedText<1024> transmitText;

@@ -1,0 +1,36 @@
+// The block handler of the receive path: for each captured block it keeps a
+// block-rate watchdog, turns the left channel into levels relative to their
+// mean, shows them on the bars, decides whether the watched tone is keyed and
+// hands each finished key run, in whole milliseconds, to the decoder.
+// Capture thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/StationState.h"
+
+namespace ditdahl {
+
+// The detector's own state: one for the whole process, owned by the program,
+// all zero at start-up and never reset, not even when capture restarts.
+struct KeyDetector {
+    bool keyStarted = false;          // the watched bin has been evaluated once
+    std::int32_t runBlocks = 0;       // blocks in the current run, this one included
+    std::uint32_t lastRunEndTick = 0; // when the last run was reported
+    std::uint32_t rateStartTick = 0;  // start of the watchdog's period; 0: none yet
+    std::int32_t rateBlockCount = 0;
+    std::int32_t slowReports = 0;     // slow periods since the last reset request
+};
+
+// The largest block the detector analyses, in frames.
+inline constexpr int maxBlockFrames = 128;
+
+// Length of one block of fftSize frames at 6000 frames/s, in ms: 2.67, 5.33,
+// 10.67 or 21.33 for 16, 32, 64 or 128 frames; 0 for any other size.
+double blockMilliseconds(int fftSize);
+
+// Analyses one block of fftSize interleaved stereo 16-bit frames (left sample
+// first; the right channel is not used). Returns 1.
+int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames);
+
+}  // namespace ditdahl

@@ -1,0 +1,144 @@
+#include "decoder/ElementDecoder.h"
+
+#include <charconv>
+#include <string>
+
+#include "decoder/SpeedTiming.h"
+#include "shell/ControlIds.h"
+#include "traffic/TrafficRecord.h"
+
+namespace ditdahl {
+namespace {
+
+constexpr unsigned char blank = ' ';
+
+// Strictly between 0.66 and 1.5 times the expected length.
+bool fitsElement(std::uint32_t durationMs, std::uint32_t expectedMs) {
+    return durationMs > 0.66 * expectedMs && durationMs < 1.5 * expectedMs;
+}
+
+void pushMark(MarkHistory& history, std::uint32_t durationMs) {
+    const auto d = static_cast<std::int32_t>(durationMs);
+    if (history.count >= MarkHistory::capacity) {
+        for (int i = 1; i < MarkHistory::capacity; ++i) history.entries[i - 1] = history.entries[i];
+        history.entries[MarkHistory::capacity - 1] = d;
+        history.count = MarkHistory::capacity;
+    } else {
+        history.entries[history.count++] = d;
+    }
+}
+
+void measure(StationState& state, std::uint32_t durationMs) {
+    MarkHistory& history = state.markHistory;
+    if (state.senseStartTick == 0) {
+        history.count = 0;
+        state.senseStartTick = state.clock->tickCount();
+    } else {
+        const std::uint32_t elapsed = state.clock->tickCount() - state.senseStartTick;
+        if (history.count >= MarkHistory::capacity || elapsed > measurementMs || state.stopRequested) {
+            estimateSpeed(state);
+            setIdleControls(state, true);
+            state.speedSensing = false;
+            state.senseStartTick = 0;
+        }
+    }
+    if (state.keyDown && history.count < MarkHistory::capacity) {
+        history.entries[history.count++] = static_cast<std::int32_t>(durationMs);
+    }
+}
+
+// Lets the sending speed follow the receive speed: the TX speed list entry
+// that equals the RX Speed box is selected and becomes the sending speed.
+// Only an equal entry counts, so that the list never shows another speed than
+// the one sent (a receive speed of 2 wpm must not select "20").
+void followWithTxSpeed(StationState& state) {
+    Controls& window = *state.mainWindow;
+    std::string speedText = window.text(ids::rxSpeedBox);
+    if (speedText.size() > 255) speedText.resize(255);
+    const int count = window.entryCount(ids::txSpeedList);
+    for (int i = 0; i < count; ++i) {
+        if (window.entryText(ids::txSpeedList, i) != speedText) continue;
+        int wpm = 0;
+        const auto [end, error] = std::from_chars(speedText.data(), speedText.data() + speedText.size(), wpm);
+        if (error != std::errc() || end != speedText.data() + speedText.size()) return;
+        window.select(ids::txSpeedList, i);
+        state.txSpeedWpm = wpm;
+        return;
+    }
+}
+
+void markStep(StationState& state, std::uint32_t durationMs) {
+    if (state.symbolBuffer.size() >= maxElements) return;
+    if (fitsElement(durationMs, static_cast<std::uint32_t>(state.dashMs.load()))) {
+        state.symbolBuffer.append('-');
+        state.elementPending = true;
+    } else if (fitsElement(durationMs, static_cast<std::uint32_t>(state.dotMs.load()))) {
+        state.symbolBuffer.append('.');
+        state.elementPending = true;
+    }
+    if (state.autoRxSpeed) {
+        pushMark(state.markHistory, durationMs);
+        estimateSpeed(state);
+        if (state.autoTxSpeed) followWithTxSpeed(state);
+    }
+}
+
+void spaceStep(StationState& state, std::uint32_t durationMs) {
+    const auto dot = static_cast<std::uint32_t>(state.dotMs.load());
+    if (state.elementPending) {
+        if (durationMs > 7 * dot) {
+            // A word gap inside a character: its elements are dropped with the
+            // blank, or kept when a blank was the last thing written.
+            if (state.lastCharacter != blank && !state.spaceWritten) {
+                appendToTrafficLine(state, " ");
+                state.lastCharacter = blank;
+                state.spaceWritten = true;
+            }
+        } else if (durationMs > 2 * dot) {
+            state.mainWindow->setText(ids::symbolBox, state.symbolBuffer.view());
+            state.lastCharacter = lookupCharacter(state.morseTable, state.symbolBuffer.view());
+            appendToTrafficLine(state, expandCharacter(state.lastCharacter));
+            state.spaceWritten = false;
+        }
+        state.elementPending = false;
+    } else if (!state.spaceWritten) {
+        appendToTrafficLine(state, " ");
+        state.spaceWritten = true;
+    } else {
+        state.symbolBuffer.clear();
+    }
+}
+
+}  // namespace
+
+void appendToTrafficLine(StationState& state, std::string_view text) {
+    {
+        std::lock_guard lock(state.trafficLock);
+        state.trafficLine.append(text);
+        state.mainWindow->setText(ids::rxTxBuffer, state.trafficLine.view());
+        if (state.receivedTextObserver) state.receivedTextObserver(text);
+    }
+    state.symbolBuffer.clear();
+}
+
+void flushLongTrafficLine(StationState& state) {
+    std::lock_guard lock(state.trafficLock);
+    if (state.trafficLine.size() <= trafficLineFlushLength) return;
+    flushTrafficLine(state);
+    state.trafficLine.clear();
+}
+
+void decodeRun(StationState& state, std::uint32_t durationMs) {
+    if (state.speedSensing) {
+        measure(state, durationMs);
+    } else if (!state.receiveEnabled) {
+        return;
+    } else if (state.keyDown) {
+        markStep(state, durationMs);
+    } else {
+        spaceStep(state, durationMs);
+    }
+    flushLongTrafficLine(state);
+}
+
+}  // namespace ditdahl
