@@ -1,0 +1,41 @@
+// The command line of ditdahl-decode: the recording and the receive choices
+// that mirror the window's (tone button, filter, threshold, speed).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ditdahl::decode {
+
+struct DecodeOptions {
+    std::string input;               // a file, or "-" for WAV on standard input
+    int filterHz = 50;
+    int toneButton = 11;             // the 550 Hz button, the window's start value
+    std::optional<double> toneHz;    // --tone: the button is chosen from it
+    double thresholdPercent = 50.0;
+    int speedWpm = 10;
+    bool autoSpeed = false;
+    bool log = false;
+    std::optional<long long> startUtcMs;  // --start
+};
+
+struct ParsedCommandLine {
+    DecodeOptions options;
+    bool showHelp = false;
+    bool showVersion = false;
+    std::string error;  // not empty: the command line is wrong, and why
+};
+
+ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& arguments);
+
+// The tone button whose watched bin lies nearest the given frequency with the
+// given filter; among buttons watching the same bin, the one whose label is
+// nearest.
+int nearestToneButton(double toneHz, int filterHz);
+// The frequency of the bin that button k watches with the given filter.
+double watchedFrequencyHz(int toneButton, int filterHz);
+
+extern const char* const decodeUsage;
+
+}  // namespace ditdahl::decode

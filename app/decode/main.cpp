@@ -1,0 +1,140 @@
+// ditdahl-decode: decodes the Morse code in a recording through the very same
+// key detector and decoder as the desktop program, with a clock that moves on
+// with the audio, and prints the text as it is decoded. One thread.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "DecodeOptions.h"
+#include "analysis/BlockFeeder.h"
+#include "analysis/SpectrumBars.h"
+#include "decoder/SpeedTiming.h"
+#include "platform/memory/AudioClock.h"
+#include "platform/memory/ControlModel.h"
+#include "platform/sndfile/AudioFileReader.h"
+#include "shell/ControlIds.h"
+#include "shell/StationState.h"
+#include "shell/WindowTemplate.h"
+#include "traffic/TrafficRecord.h"
+
+using namespace ditdahl;
+
+namespace {
+
+constexpr int fullScale = 32768;
+constexpr std::size_t readFrames = 4096;
+
+long long nowUtcMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// The recording's start: given, or its modification time less its length.
+long long recordingStartUtcMs(const decode::DecodeOptions& options, const AudioFileReader& reader) {
+    if (options.startUtcMs) return *options.startUtcMs;
+    if (options.input == "-") return nowUtcMs();
+    std::error_code error;
+    const auto modified = std::filesystem::last_write_time(options.input, error);
+    if (error) return nowUtcMs();
+    const auto modifiedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::file_clock::to_sys(modified).time_since_epoch())
+                                .count();
+    const double lengthSeconds = reader.durationSeconds();
+    return modifiedMs - (lengthSeconds > 0 ? static_cast<long long>(lengthSeconds * 1000.0) : 0);
+}
+
+// Prints the traffic lines recorded so far and takes them out of the list,
+// so that it never reaches its capacity.
+void printTrafficEntries(ControlModel& window) {
+    for (const std::string& entry : window.entries(ids::trafficList)) std::printf("%s\n", entry.c_str());
+    window.clearEntries(ids::trafficList);
+    std::fflush(stdout);
+}
+
+void setUpReceiver(StationState& state, const decode::DecodeOptions& options) {
+    buildMorseTable(state.morseTable);
+    state.barRange = fullScale;
+    state.filterWidth = options.filterHz;
+    state.fftSize = options.filterHz == 50 ? 128 : 64;
+    state.thresholdPercent = options.thresholdPercent;
+    state.txSpeedWpm = options.speedWpm;
+    applyTxSpeedToReceive(state);
+    state.autoRxSpeed = options.autoSpeed;
+    selectTone(state, 50 * options.toneButton);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const decode::ParsedCommandLine command =
+        decode::parseDecodeCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.showHelp) {
+        std::fputs(decode::decodeUsage, stdout);
+        return 0;
+    }
+    if (command.showVersion) {
+        std::printf("ditdahl-decode %s\n", DITDAHL_VERSION);
+        return 0;
+    }
+    if (!command.error.empty()) {
+        std::fprintf(stderr, "ditdahl-decode: %s\nTry 'ditdahl-decode --help' for more information.\n",
+                     command.error.c_str());
+        return 2;
+    }
+    const decode::DecodeOptions& options = command.options;
+
+    AudioFileReader reader;
+    const std::string failure = reader.open(options.input);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "ditdahl-decode: %s\n", failure.c_str());
+        return 1;
+    }
+    if (options.toneHz) {
+        std::fprintf(stderr, "ditdahl-decode: %g Hz: tone button %d (%d Hz), which watches %.1f Hz with the %d Hz filter\n",
+                     *options.toneHz, options.toneButton, 50 * options.toneButton,
+                     decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
+    }
+
+    ControlModel window(mainWindowTemplate());
+    AudioClock clock(0, recordingStartUtcMs(options, reader));
+    StationState state;
+    state.mainWindow = &window;
+    state.clock = &clock;
+    setUpReceiver(state, options);
+    if (!options.log) {
+        state.receivedTextObserver = [](std::string_view text) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            std::fflush(stdout);
+        };
+    }
+
+    KeyDetector detector;
+    BlockFeeder feeder(state, detector, clock);
+    std::vector<std::int16_t> frames(2 * readFrames);
+    while (const std::size_t got = reader.read(frames.data(), readFrames)) {
+        feeder.feed(frames.data(), got);
+        if (options.log) printTrafficEntries(window);
+    }
+    const bool readFailed = !reader.error().empty();
+    feeder.finish();
+
+    if (options.log) {
+        {
+            std::lock_guard lock(state.trafficLock);
+            flushTrafficLine(state);
+            state.trafficLine.clear();
+        }
+        printTrafficEntries(window);
+    } else {
+        std::fputs("\n", stdout);
+    }
+    std::fflush(stdout);
+    if (readFailed) {
+        std::fprintf(stderr, "ditdahl-decode: reading stopped early: %s\n", reader.error().c_str());
+        return 1;
+    }
+    return 0;
+}
