@@ -1,0 +1,14 @@
+// Starting and stopping the receiver's capture. Window thread.
+#include "audio/Capture.h"
+
+namespace ditdahl {
+
+void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector) {
+    recorder.open();
+    recorder.setHandler([&state, &detector](const std::int16_t* frames) { analyseBlock(state, detector, frames); });
+    recorder.start();
+}
+
+void stopCapture(Recorder& recorder) { recorder.close(); }
+
+}  // namespace ditdahl

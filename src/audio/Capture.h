@@ -1,0 +1,21 @@
+// Starting and stopping the receiver's capture: the Recorder with the key
+// detector as its block handler. Window thread only; stopCapture waits for the
+// capture worker to finish its block, never for the window thread.
+#pragma once
+
+#include "analysis/KeyDetector.h"
+#include "audio/Recorder.h"
+#include "shell/StationState.h"
+
+namespace ditdahl {
+
+// Opens the input selected in the Input list for blocks of fftSize frames and
+// starts capture with analyseBlock as the block handler. When the input cannot
+// be opened, the receive side stays idle until the next start.
+void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector);
+
+// Ends the running capture, if any: the device is stopped and closed and the
+// worker has left before this returns.
+void stopCapture(Recorder& recorder);
+
+}  // namespace ditdahl
