@@ -181,6 +181,42 @@ TEST(ReceiveChain, AutomaticSpeedWithTheNarrowFilterLosesWordSpaces) {
     EXPECT_LT(receiver.state.rxSpeedWpm, 14);
 }
 
+// Between the marks of a clean recording every bin is exactly 0, so the
+// key is up; any block holding some of the tone shows it far above the
+// block's mean.
+TEST(ReceiveChain, CleanRecordingsDecodeExactly) {
+    for (int filterHz : {50, 100}) {
+        for (double toneHz : {550.0, watchedHz(11, filterHz)}) {
+            Receiver receiver(filterHz, 11, 20);
+            KeyingSpec spec;
+            spec.toneHz = toneHz;
+            EXPECT_EQ(receiver.decode(testing::keyedTone(text, spec)), std::string(text) + " ")
+                << filterHz << " Hz filter, " << toneHz << " Hz";
+        }
+    }
+}
+
+// Levels are relative to the block's mean, with no floor: faint hiss alone
+// keys the detector as often as loud noise does. At low thresholds the
+// narrow filter then prints characters from noise; at 50 % it stays quiet.
+TEST(ReceiveChain, NoiseAloneAtAnyLevel) {
+    struct Case {
+        double sigma;
+        double thresholdPercent;
+        bool prints;
+    };
+    const Case cases[] = {{3.0, 10.0, true}, {3000.0, 10.0, true}, {3.0, 50.0, false}, {3000.0, 50.0, false}};
+    for (const Case& c : cases) {
+        Receiver receiver(50, 11, 20, c.thresholdPercent);
+        testing::NoiseGenerator noise(5);
+        std::vector<double> hiss(6000 * 120);
+        for (double& x : hiss) x = c.sigma * noise.gaussian();
+        const std::string decoded = receiver.decode(hiss);
+        EXPECT_EQ(decoded.find_first_not_of(' ') != std::string::npos, c.prints)
+            << "noise of " << c.sigma << " at " << c.thresholdPercent << " %: \"" << decoded << "\"";
+    }
+}
+
 TEST(ReceiveChain, SilenceNeverDecodes) {
     for (int filterHz : {50, 100}) {
         Receiver receiver(filterHz, 11, 20);
