@@ -2,6 +2,7 @@
 // key detector and decoder, with a clock that moves on with the audio.
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -88,14 +89,29 @@ TEST(ReceiveChain, DecodesKnownTextAtTheWatchedTone) {
     }
 }
 
-// A 30 wpm dot (40 ms) is less than two 21 ms blocks; the dot window
-// (26.4 to 60 ms) then takes only marks of exactly two blocks, and a dot
-// that lands on one block is lost.
+// A 30 wpm dot (40 ms) is less than two 21 ms blocks, and a block that holds
+// any of the tone counts as key down, so a dot reads as two or three blocks
+// (42 or 63 ms). The dot window (26.4 to 60 ms) takes only the two-block
+// dots: the others are lost and the text comes out garbled.
 TEST(ReceiveChain, ThirtyWpmIsTooFastForTheNarrowFilter) {
+    Receiver measuring(50, 11, 30);
+    measuring.state.speedSensing = true;
+    measuring.decode(keyed("EEEEEEEEEEEEEEEEEEEE", 30, watchedHz(11, 50)));
+    int twoBlocks = 0, threeBlocks = 0;
+    for (int i = 0; i < measuring.state.markHistory.count; ++i) {
+        const int ms = measuring.state.markHistory.entries[i];
+        EXPECT_TRUE(ms == 42 || ms == 63) << ms;
+        (ms == 42 ? twoBlocks : threeBlocks) += 1;
+    }
+    EXPECT_GT(twoBlocks, 0);
+    EXPECT_GT(threeBlocks, 0);
+
     Receiver narrow(50, 11, 30);
     const std::string decoded = narrow.decode(keyed(text, 30, watchedHz(11, 50)));
     EXPECT_NE(decoded, std::string(text) + " ");
-    std::cout << "30 wpm with the 50 Hz filter: \"" << decoded << "\"\n";
+    std::cout << "30 wpm with the 50 Hz filter: \"" << decoded << "\" for \"" << text << "\"\n";
+    Receiver wide(100, 11, 30);
+    EXPECT_EQ(wide.decode(keyed(text, 30, watchedHz(11, 100))), std::string(text) + " ");
 }
 
 TEST(ReceiveChain, NothingDecodesTwoButtonsAway) {
