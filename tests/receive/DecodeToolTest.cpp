@@ -8,6 +8,8 @@
 #include <samplerate.h>
 #include <sndfile.h>
 
+#include <chrono>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -173,6 +175,20 @@ TEST(DecodeTool, LogPrintsTrafficLinesWithTimeAndLabel) {
     std::erase(unspaced, ' ');
     std::erase(joined, ' ');
     EXPECT_EQ(joined, unspaced);
+}
+
+// Without --start the recording is taken to have ended when the file was
+// last written.
+TEST(DecodeTool, LogTimesComeFromTheFileWithoutStart) {
+    TempDir dir;
+    const std::string path = dir.file("qso.wav");
+    writeRecording(path, keyed("TEST DE DL1ABC", 25, 550, 20));
+    using namespace std::chrono;
+    const sys_seconds written = sys_days{2026y / December / 7} + 8h + 30s;
+    std::filesystem::last_write_time(path, file_clock::from_sys(written));
+    const ToolRun run = runTool(dir, {"--wpm", "25", "--log", path});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(R"(07\.12\.26 08:00:3[0-2] RX:   TEST DE DL1ABC\n)"))) << run.out;
 }
 
 TEST(DecodeTool, WrongInputsFailWithAClearMessage) {
