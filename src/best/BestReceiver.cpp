@@ -31,8 +31,8 @@ constexpr std::int64_t retrySamples = 12 * ToneSearch::hopSamples;
 // After this many durations with the gate closed, the speed is fitted
 // afresh from the buffer: the first fit may have been made on noise.
 constexpr int refitClosedDurations = 64;
-// Text held while the gate cannot judge yet.
-constexpr std::size_t heldCapacity = 64;
+// Text held while the gate cannot judge yet (the buffer's 15 s at 50 wpm).
+constexpr std::size_t heldCapacity = 256;
 constexpr double never = std::numeric_limits<double>::max();
 
 int stepsForDot(double dotMs) { return std::max(1, static_cast<int>(std::lround(dotMs / stepMs))); }
@@ -43,6 +43,41 @@ void keepLast(std::vector<double>& values, double v) {
     values.push_back(v);
     if (values.size() > refitCount) values.erase(values.begin());
 }
+
+// While buffered audio is decoded, its levels come from 6 s around each
+// step: that is all in the past already, and a transmission that began
+// within the buffer gets the levels of the signal, not of the noise before.
+// Marks must stand near those of the last 6 s, where the tone was found:
+// earlier audio may hold only another signal's faint leakage.
+constexpr double bufferedMarksWithinDb = 10.0;
+
+class BufferedLevels {
+public:
+    BufferedLevels(Levels& levels, const std::vector<double>& powers) : levels_(levels), powers_(powers) {
+        levels_.prime(powers.data(), powers.size());
+        recentMarkDb_ = levels_.markDb();
+    }
+    // Renews the levels for this step when due.
+    void renewAt(std::size_t step) {
+        if (step % Levels::renewSteps != 0) return;
+        const std::size_t span = Levels::historySteps;
+        std::size_t first = step > span / 2 ? step - span / 2 : 0;
+        const std::size_t last = std::min(powers_.size(), first + span);
+        first = last > span ? last - span : 0;
+        levels_.prime(powers_.data() + first, last - first);
+        levels_.requireMarkAbove(recentMarkDb_ - bufferedMarksWithinDb);
+    }
+    // From here on the levels follow the last 6 s.
+    void finish() {
+        levels_.prime(powers_.data(), powers_.size());
+        levels_.requireMarkAbove(-1e300);
+    }
+
+private:
+    Levels& levels_;
+    const std::vector<double>& powers_;
+    double recentMarkDb_ = 0.0;
+};
 
 // The runs that the key decision finds in buffered envelope values at a
 // given dot length, as mark and gap durations (leading and trailing gaps
@@ -61,15 +96,23 @@ Durations durationsAt(const std::vector<std::complex<double>>& steps, double dot
     for (const auto& z : steps) powers.push_back(filter.push(z));
     Levels levels;
     levels.reset(stepSamples * length);
-    levels.prime(powers);
     Durations found;
-    if (!levels.usable()) return found;
     KeyEdges edges;
     edges.reset(0.0);
-    edges.setThresholds(levels.onDb(), levels.offDb());
     edges.setMinimumSteps(glitchDots * dotMs / stepMs);
     std::vector<KeyRun> runs;
-    for (std::size_t i = 0; i < powers.size(); ++i) edges.push(static_cast<double>(i), Levels::toDb(powers[i]), runs);
+    BufferedLevels pastLevels(levels, powers);
+    for (std::size_t i = 0; i < powers.size(); ++i) {
+        if (i % Levels::renewSteps == 0) {
+            pastLevels.renewAt(i);
+            if (levels.usable()) {
+                edges.setThresholds(levels.onDb(), levels.offDb());
+            } else {
+                edges.setThresholds(never, never);
+            }
+        }
+        edges.push(static_cast<double>(i), Levels::toDb(powers[i]), runs);
+    }
     bool sawMark = false;
     for (const KeyRun& run : runs) {
         if (run.mark) {
@@ -170,8 +213,18 @@ bool BestReceiver::tryStart() {
         primer.setLength(filterSteps_);
         for (const auto& z : caught) powers.push_back(primer.push(z));
     }
-    levels_.prime(powers);
-    for (const auto& z : caught) step(z, false);
+    // The buffered audio's text is judged by the gate as it stands after
+    // all of it, on the most recent durations: the noise before a
+    // transmission must not silence its first words.
+    catchingUp_ = true;
+    BufferedLevels pastLevels(levels_, powers);
+    for (std::size_t i = 0; i < caught.size(); ++i) {
+        pastLevels.renewAt(i);
+        step(caught[i], false);
+    }
+    pastLevels.finish();
+    catchingUp_ = false;
+    emit({});
     reportTone();
     reportSpeed();
     return true;
@@ -221,12 +274,14 @@ void BestReceiver::startPipeline() {
     filterSteps_ = stepsForDot(dotMs_);
     filter_.setLength(filterSteps_);
     filter_.clear();
+    refiner_.clear();
     levels_.reset(stepSamples * filterSteps_);
     edges_.reset(static_cast<double>(stepIndex_));
     edges_.setMinimumSteps(glitchDots * dotMs_ / stepMs);
-    const double decidedMs = decoder_.lastDecidedMs();
+    holding_ = false;
     decoder_.reset();
-    decoder_.silenceUntil(decidedMs);
+    // After a restart, what was written before is decided again, not written.
+    decoder_.silenceUntil(writtenUntilMs_);
     decoder_.setLagMs(lagForDot(dotMs_));
     closedDurations_ = 0;
     sawMark_ = false;
@@ -237,6 +292,7 @@ void BestReceiver::startPipeline() {
 }
 
 void BestReceiver::step(std::complex<double> z, bool live) {
+    refiner_.push(stepIndex_, z);
     const double power = filter_.push(z);
     const double t = static_cast<double>(stepIndex_++);
     // While catching up, the levels are those of the whole buffer.
@@ -254,29 +310,60 @@ void BestReceiver::step(std::complex<double> z, bool live) {
         return;
     }
     std::string decided;
-    if (!edges_.keyDown() && sawMark_ && (t - edges_.runStart()) * stepMs > pauseDots * dotMs_) {
-        decoder_.pause(t * stepMs);
-        decoder_.commitAll(decided);
-        sawMark_ = false;
-    }
+    if (!edges_.keyDown() && (sawMark_ || holding_) && (t - edges_.runStart()) * stepMs > pauseDots * dotMs_)
+        endWord(t * stepMs, decided);
     decoder_.commit(t * stepMs, decided);
     emit(decided);
 }
 
 void BestReceiver::takeRun(const KeyRun& run) {
-    const double lengthMs = run.length() * stepMs;
-    const double endMs = run.end * stepMs;
-    if (run.mark) {
-        decoder_.mark(lengthMs, dotMs_, endMs);
-        sawMark_ = true;
-    } else {
-        // A gap before the first mark, or one that already ended the word.
-        if (!sawMark_) return;
-        decoder_.gap(lengthMs, dotMs_, endMs);
+    // Gaps are measured between the refined edges of the marks around them.
+    if (!run.mark) return;
+    // The filter's output crosses half a dot's level about half a dot after
+    // the raw edge.
+    const double search = 0.5 * filterSteps_;
+    const double delay = search - 1.0;
+    KeyRun raw = run;
+    raw.start -= delay;
+    raw.end -= delay;
+    double earliest = raw.start - search;
+    if (holding_) earliest = 0.5 * (heldMark_.end + raw.start);
+    const double start = refiner_.refine(raw.start, raw.end, search, earliest, raw.end + search).start;
+    if (holding_) passHeldMark(earliest, start);
+    holding_ = true;
+    heldMark_ = raw;
+    heldEarliest_ = earliest;
+    heldStart_ = start;
+}
+
+void BestReceiver::passHeldMark(double latest, double nextStart) {
+    if (!holding_) return;
+    holding_ = false;
+    const EdgeRefiner::Edges edges =
+        refiner_.refine(heldMark_.start, heldMark_.end, 0.5 * filterSteps_, heldEarliest_, latest);
+    const double end = std::max(edges.end, heldStart_ + 0.5);
+    const double markMs = (end - heldStart_) * stepMs;
+    decoder_.mark(markMs, dotMs_, end * stepMs);
+    judge(markMs, true);
+    sawMark_ = true;
+    if (nextStart > -1e300) {
+        const double gapMs = std::max(0.0, nextStart - end) * stepMs;
+        decoder_.gap(gapMs);
+        judge(gapMs, false);
     }
-    gate_.add(lengthMs, run.mark, dotMs_);
+}
+
+void BestReceiver::endWord(double timeMs, std::string& decided) {
+    passHeldMark(heldMark_.end + 0.5 * filterSteps_, -1e301);
+    decoder_.pause(timeMs);
+    decoder_.commitAll(decided);
+    sawMark_ = false;
+}
+
+void BestReceiver::judge(double lengthMs, bool mark) {
+    gate_.add(lengthMs, mark, dotMs_);
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
-    trackSpeed(lengthMs, run.mark);
+    trackSpeed(lengthMs, mark);
 }
 
 void BestReceiver::trackSpeed(double lengthMs, bool mark) {
@@ -317,8 +404,7 @@ void BestReceiver::release() {
     }
     running_ = false;
     std::string decided;
-    decoder_.pause(nowMs());
-    decoder_.commitAll(decided);
+    endWord(static_cast<double>(stepIndex_) * stepMs, decided);
     emit(decided);
     held_.clear();
     decoder_.reset();
@@ -334,8 +420,7 @@ void BestReceiver::finish() {
     const double t = static_cast<double>(stepIndex_);
     if (edges_.keyDown()) takeRun({true, edges_.runStart(), t});
     std::string decided;
-    decoder_.pause(t * stepMs);
-    decoder_.commitAll(decided);
+    endWord(t * stepMs, decided);
     emit(decided);
     if (gate_.undecided()) held_.clear();
 }
@@ -357,7 +442,7 @@ void BestReceiver::reset() {
 }
 
 void BestReceiver::emit(const std::string& decided) {
-    if (gate_.undecided()) {
+    if (catchingUp_ || gate_.undecided()) {
         held_ += decided;
         if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
         return;
@@ -373,7 +458,9 @@ void BestReceiver::emit(const std::string& decided) {
         lastWasBlank_ = blank;
         out += c;
     }
-    if (!out.empty()) listener_.text(out);
+    if (out.empty()) return;
+    writtenUntilMs_ = decoder_.lastDecidedMs();
+    listener_.text(out);
 }
 
 void BestReceiver::reportTone() {

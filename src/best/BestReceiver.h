@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "best/EdgeRefiner.h"
 #include "best/Envelope.h"
 #include "best/KeyEdges.h"
 #include "best/Levels.h"
@@ -72,6 +73,11 @@ private:
     void startPipeline();
     void step(std::complex<double> z, bool live);
     void takeRun(const KeyRun& run);
+    // Hands the held mark to the decoder, its end refined up to latest (raw
+    // steps), and the gap after it when a next mark starts at nextStart.
+    void passHeldMark(double latest, double nextStart);
+    void endWord(double timeMs, std::string& decided);
+    void judge(double lengthMs, bool mark);
     void trackSpeed(double lengthMs, bool mark);
     void setFilterLength();
     void emit(const std::string& decided);
@@ -82,6 +88,7 @@ private:
     ToneSearch search_;
     Downmixer mixer_;
     MatchedFilter filter_;
+    EdgeRefiner refiner_;
     Levels levels_;
     KeyEdges edges_;
     SequenceDecoder decoder_;
@@ -97,7 +104,9 @@ private:
     bool running_ = false;
     std::int64_t lockedAt_ = 0;
     std::string held_;             // decided while the gate could not yet judge
+    bool catchingUp_ = false;      // decoding the buffered audio
     int closedDurations_ = 0;      // durations judged since the gate was last open
+    double writtenUntilMs_ = -1.0; // decoder time of the last text written
 
     double toneHintHz_ = 0.0;
     double speedHintWpm_ = 0.0;
@@ -106,6 +115,12 @@ private:
     double reportedToneHz_ = 0.0;
     int filterSteps_ = 15;
     bool sawMark_ = false;     // a mark since the lock or the last pause
+    // The last mark, held until the next one (or a pause) bounds its end;
+    // raw 4 ms steps as the key decision found them.
+    bool holding_ = false;
+    KeyRun heldMark_;
+    double heldEarliest_ = 0.0;
+    double heldStart_ = 0.0;  // refined
     bool lastWasBlank_ = true;
     std::vector<double> recentMarks_;
     std::vector<double> recentGaps_;

@@ -55,6 +55,7 @@ void Levels::reset(int summedSamples) {
     sinceRenew_ = 0;
     ready_ = false;
     split_ = {};
+    requiredMarkDb_ = -1e300;
     noiseFloorDb_ = quantisationDb(summedSamples);
     const double amplitudeSum = faintestToneAmplitude * summedSamples / 2.0;
     markFloorDb_ = 10.0 * std::log10(amplitudeSum * amplitudeSum);
@@ -71,11 +72,11 @@ void Levels::push(double power) {
     if (++sinceRenew_ >= renewSteps) renew();
 }
 
-void Levels::prime(const std::vector<double>& powers) {
+void Levels::prime(const double* powers, std::size_t count) {
     history_.clear();
     next_ = 0;
-    const std::size_t first = powers.size() > historySteps ? powers.size() - historySteps : 0;
-    for (std::size_t i = first; i < powers.size(); ++i) history_.push_back(std::max(toDb(powers[i]), noiseFloorDb_));
+    const std::size_t first = count > historySteps ? count - historySteps : 0;
+    for (std::size_t i = first; i < count; ++i) history_.push_back(std::max(toDb(powers[i]), noiseFloorDb_));
     renew();
 }
 

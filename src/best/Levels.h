@@ -30,15 +30,19 @@ public:
     void push(double power);
     // Renews the split now from everything held.
     void renew();
-    // Replaces the history by the last 6 s of these values and splits them.
-    void prime(const std::vector<double>& powers);
+    // Replaces the history by (at most the last 6 s of) these values and
+    // splits them.
+    void prime(const double* powers, std::size_t count);
     // The envelope now sums ratio times as many steps: a tone's power grows
     // by ratio squared, noise power by ratio.
     void rescale(double ratio);
 
+    // Marks weaker than this (dB) do not count either, until the next reset.
+    void requireMarkAbove(double db) { requiredMarkDb_ = db; }
+
     bool ready() const { return ready_; }
     // True when marks stand clear of the floor: only then may the key go down.
-    bool usable() const { return ready_ && split_.markDb >= markFloorDb_; }
+    bool usable() const { return ready_ && split_.markDb >= markFloorDb_ && split_.markDb >= requiredMarkDb_; }
     double noiseDb() const { return split_.noiseDb; }
     double markDb() const { return split_.markDb; }
     // Key down above onDb, up below offDb.
@@ -55,6 +59,7 @@ private:
     LevelSplit split_;
     double noiseFloorDb_ = 0.0;
     double markFloorDb_ = 0.0;
+    double requiredMarkDb_ = -1e300;
 };
 
 }  // namespace ditdahl::best

@@ -21,6 +21,12 @@ double logNormal(double lengthMs, double classMs, double sigma) {
 double wordGapScore(double lengthMs, double dotMs) {
     return lengthMs >= 7.0 * dotMs ? 0.0 : logNormal(lengthMs, 7.0 * dotMs, gapSigma);
 }
+
+double characterPrior(unsigned char code) {
+    if (code >= 'A' && code <= 'Z') return 0.0;
+    if (code >= '0' && code <= '9') return -1.0;
+    return -2.5;
+}
 }  // namespace
 
 SequenceDecoder::SequenceDecoder(const MorseTable& table) {
@@ -42,35 +48,15 @@ SequenceDecoder::SequenceDecoder(const MorseTable& table) {
     reset();
 }
 
-void SequenceDecoder::reset() {
-    paths_.assign(1, Path{});
-    lastClass_ = 0;
-}
+void SequenceDecoder::reset() { paths_.assign(1, Path{}); }
 
-double SequenceDecoder::characterPrior(unsigned char code) const {
-    if (code >= 'A' && code <= 'Z') return 0.0;
-    if (code >= '0' && code <= '9') return -1.0;
-    return -2.5;
-}
-
-void SequenceDecoder::offer(std::vector<Path>& next, const Path& from, int node, double score, int classDots,
-                            const std::string& text, double timeMs) const {
+void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
     for (Path& p : next) {
-        if (p.node != node) continue;
-        if (p.score >= score) return;
-        p = from;
-        p.node = node;
-        p.score = score;
-        p.lastClass = classDots;
-        if (!text.empty()) p.pending.push_back({text, timeMs});
+        if (p.node != candidate.node || p.gapOpen != candidate.gapOpen) continue;
+        if (candidate.score > p.score) p = std::move(candidate);
         return;
     }
-    Path p = from;
-    p.node = node;
-    p.score = score;
-    p.lastClass = classDots;
-    if (!text.empty()) p.pending.push_back({text, timeMs});
-    next.push_back(std::move(p));
+    next.push_back(std::move(candidate));
 }
 
 void SequenceDecoder::settle(std::vector<Path>& next) {
@@ -80,68 +66,92 @@ void SequenceDecoder::settle(std::vector<Path>& next) {
     // Keeps the scores near zero, and the order fixed for equal scores.
     for (Path& p : next) p.score -= best;
     std::sort(next.begin(), next.end(), [](const Path& a, const Path& b) {
-        return a.score != b.score ? a.score > b.score : a.node < b.node;
+        if (a.score != b.score) return a.score > b.score;
+        return a.node != b.node ? a.node < b.node : a.gapOpen < b.gapOpen;
     });
     paths_ = std::move(next);
-    lastClass_ = paths_.front().lastClass;
+}
+
+void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord,
+                               std::vector<Path>& out) const {
+    Path base = p;
+    base.gapOpen = false;
+    base.gapMs = 0.0;
+    if (p.node == 0) {
+        out.push_back(base);
+        return;
+    }
+    auto add = [&](int node, double score, const std::string& text) {
+        Path q = base;
+        q.node = node;
+        q.score += score;
+        if (!text.empty()) q.pending.push_back({text, timeMs});
+        out.push_back(std::move(q));
+    };
+    const unsigned char code = p.node == garbageNode() ? 0 : nodes_[p.node].code;
+    const std::string text = code ? expandCharacter(code) : std::string();
+    const double prior = code ? characterPrior(code) : 0.0;
+    const bool ends = code || p.node == garbageNode();
+    if (endOfWord) {
+        if (ends) add(0, prior, text + " ");
+        return;
+    }
+    const double g = p.gapMs;
+    add(p.node, logNormal(g, dotMs, gapSigma), {});
+    if (!ends) return;
+    add(0, logNormal(g, 3.0 * dotMs, gapSigma) + prior, text);
+    add(0, wordGapScore(g, dotMs) + prior, text + " ");
 }
 
 void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
     const double asDot = logNormal(lengthMs, dotMs, markSigma);
     const double asDash = logNormal(lengthMs, 3.0 * dotMs, markSigma);
     const double either = std::max(asDot, asDash);
-    const int eitherClass = asDot >= asDash ? 1 : 3;
+    const double startMs = endMs - lengthMs;
     std::vector<Path> next;
+    std::vector<Path> closed;
     for (const Path& p : paths_) {
-        if (p.node != garbageNode()) {
-            if (nodes_[p.node].child[0] >= 0) offer(next, p, nodes_[p.node].child[0], p.score + asDot, 1, {}, endMs);
-            if (nodes_[p.node].child[1] >= 0) offer(next, p, nodes_[p.node].child[1], p.score + asDash, 3, {}, endMs);
-            offer(next, p, garbageNode(), p.score + either - garbagePenalty, eitherClass, {}, endMs);
+        closed.clear();
+        if (p.gapOpen) {
+            closeGap(p, dotMs, startMs, false, closed);
         } else {
-            offer(next, p, garbageNode(), p.score + either, eitherClass, {}, endMs);
+            closed.push_back(p);
+        }
+        for (const Path& c : closed) {
+            auto step = [&](int node, double score) {
+                Path q = c;
+                q.node = node;
+                q.score += score;
+                offer(next, std::move(q));
+            };
+            if (c.node != garbageNode()) {
+                if (nodes_[c.node].child[0] >= 0) step(nodes_[c.node].child[0], asDot);
+                if (nodes_[c.node].child[1] >= 0) step(nodes_[c.node].child[1], asDash);
+                step(garbageNode(), either - garbagePenalty);
+            } else {
+                step(garbageNode(), either);
+            }
         }
     }
     settle(next);
 }
 
-void SequenceDecoder::gap(double lengthMs, double dotMs, double endMs) {
-    const double asElement = logNormal(lengthMs, dotMs, gapSigma);
-    const double asLetter = logNormal(lengthMs, 3.0 * dotMs, gapSigma);
-    const double asWord = wordGapScore(lengthMs, dotMs);
-    std::vector<Path> next;
-    for (const Path& p : paths_) {
-        if (p.node == 0) {
-            // Already between characters (after a pause): nothing to end.
-            offer(next, p, 0, p.score, 7, {}, endMs);
-            continue;
-        }
-        offer(next, p, p.node, p.score + asElement, 1, {}, endMs);
-        if (p.node == garbageNode()) {
-            offer(next, p, 0, p.score + asLetter, 3, {}, endMs);
-            offer(next, p, 0, p.score + asWord, 7, " ", endMs);
-            continue;
-        }
-        const unsigned char code = nodes_[p.node].code;
-        if (code == 0) continue;
-        const std::string text = expandCharacter(code);
-        const double prior = characterPrior(code);
-        offer(next, p, 0, p.score + asLetter + prior, 3, text, endMs);
-        offer(next, p, 0, p.score + asWord + prior, 7, text + " ", endMs);
+void SequenceDecoder::gap(double lengthMs) {
+    for (Path& p : paths_) {
+        // Silence before any element of a word changes nothing.
+        if (p.node == 0 && !p.gapOpen) continue;
+        p.gapOpen = true;
+        p.gapMs += lengthMs;
     }
-    settle(next);
 }
 
 void SequenceDecoder::pause(double endMs) {
     std::vector<Path> next;
+    std::vector<Path> closed;
     for (const Path& p : paths_) {
-        if (p.node == 0) {
-            offer(next, p, 0, p.score, 7, {}, endMs);
-        } else if (p.node == garbageNode()) {
-            offer(next, p, 0, p.score, 7, " ", endMs);
-        } else if (nodes_[p.node].code != 0) {
-            const unsigned char code = nodes_[p.node].code;
-            offer(next, p, 0, p.score + characterPrior(code), 7, expandCharacter(code) + " ", endMs);
-        }
+        closed.clear();
+        closeGap(p, 0.0, endMs, true, closed);
+        for (Path& c : closed) offer(next, std::move(c));
     }
     if (next.empty()) next.push_back(Path{});
     settle(next);

@@ -28,7 +28,7 @@ std::string decodeDurations(const std::vector<Element>& elements, double lagMs =
         if (e.mark) {
             decoder.mark(e.dots * 60.0, 60.0, t);
         } else {
-            decoder.gap(e.dots * 60.0, 60.0, t);
+            decoder.gap(e.dots * 60.0);
         }
         decoder.commit(t, out);
     }
@@ -90,7 +90,8 @@ TEST(SequenceDecoder, HoldsCharactersForTheLagThenWritesThem) {
     decoder.setLagMs(500.0);
     std::string out;
     decoder.mark(60.0, 60.0, 60.0);   // E
-    decoder.gap(180.0, 60.0, 240.0);  // ends it at 240 ms
+    decoder.gap(180.0);
+    decoder.mark(60.0, 60.0, 300.0);  // the next mark ends the letter gap at 240 ms
     decoder.commit(700.0, out);
     EXPECT_EQ(out, "");
     decoder.commit(740.0, out);
@@ -105,7 +106,7 @@ TEST(SequenceDecoder, SilencedTextIsDecidedButNotWrittenAgain) {
     decoder.silenceUntil(400.0);
     std::string out;
     decoder.mark(180.0, 60.0, 180.0);  // T
-    decoder.gap(180.0, 60.0, 360.0);
+    decoder.gap(180.0);
     decoder.mark(60.0, 60.0, 420.0);   // E
     decoder.pause(1200.0);
     decoder.commitAll(out);
