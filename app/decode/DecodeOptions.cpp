@@ -23,6 +23,8 @@ const char* const decodeUsage =
     "  --threshold PCT    detection threshold in percent, 0 to 100; default 50\n"
     "  --wpm N            starting receive speed, 5 to 60 words per minute; default 10\n"
     "  --auto-speed       let the receive speed follow the received marks\n"
+    "  --best             decode with the automatic decoder, which finds the tone\n"
+    "                     and the speed by itself; --tone and --wpm become hints\n"
     "  --log              print the traffic lines with UTC time and label instead of\n"
     "                     the plain text\n"
     "  --start TIME       UTC time of the recording's start for --log, as\n"
@@ -148,8 +150,11 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
             if (!parseInteger(value, options.speedWpm) || options.speedWpm < 5 || options.speedWpm > 60) {
                 return fail("--wpm must be a speed from 5 to 60 words per minute, not '" + value + "'");
             }
+            options.speedGiven = true;
         } else if (argument == "--auto-speed") {
             options.autoSpeed = true;
+        } else if (argument == "--best") {
+            options.automatic = true;
         } else if (argument == "--log") {
             options.log = true;
         } else if (argument == "--start") {

@@ -16,6 +16,8 @@ struct DecodeOptions {
     double thresholdPercent = 50.0;
     int speedWpm = 10;
     bool autoSpeed = false;
+    bool speedGiven = false;         // --wpm was given
+    bool automatic = false;          // --best: the automatic decoder; tone and speed are hints
     bool log = false;
     std::optional<long long> startUtcMs;  // --start
 };

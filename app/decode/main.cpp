@@ -11,6 +11,8 @@
 #include "DecodeOptions.h"
 #include "analysis/BlockFeeder.h"
 #include "analysis/SpectrumBars.h"
+#include "best/BestReceiver.h"
+#include "best/StationOutput.h"
 #include "decoder/SpeedTiming.h"
 #include "platform/memory/AudioClock.h"
 #include "platform/memory/ControlModel.h"
@@ -92,7 +94,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ditdahl-decode: %s\n", failure.c_str());
         return 1;
     }
-    if (options.toneHz) {
+    if (options.toneHz && !options.automatic) {
         std::fprintf(stderr, "ditdahl-decode: %g Hz: tone button %d (%d Hz), which watches %.1f Hz with the %d Hz filter\n",
                      *options.toneHz, options.toneButton, 50 * options.toneButton,
                      decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
@@ -113,13 +115,26 @@ int main(int argc, char** argv) {
 
     KeyDetector detector;
     BlockFeeder feeder(state, detector, clock);
+    best::StationOutput automaticOutput(state);
+    best::BestReceiver automatic(state.morseTable, automaticOutput);
+    if (options.toneHz) automatic.setToneHint(*options.toneHz);
+    if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
     std::vector<std::int16_t> frames(2 * readFrames);
     while (const std::size_t got = reader.read(frames.data(), readFrames)) {
-        feeder.feed(frames.data(), got);
+        if (options.automatic) {
+            clock.advanceFrames(got);
+            automatic.pushStereo(frames.data(), got);
+        } else {
+            feeder.feed(frames.data(), got);
+        }
         if (options.log) printTrafficEntries(window);
     }
     const bool readFailed = !reader.error().empty();
-    feeder.finish();
+    if (options.automatic) {
+        automatic.finish();
+    } else {
+        feeder.finish();
+    }
 
     if (options.log) {
         {

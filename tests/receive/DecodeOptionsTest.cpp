@@ -15,6 +15,8 @@ TEST(DecodeOptions, ChoicesAndTheirDefaults) {
     EXPECT_EQ(plain.options.speedWpm, 10);
     EXPECT_FALSE(plain.options.autoSpeed);
     EXPECT_FALSE(plain.options.log);
+    EXPECT_FALSE(plain.options.automatic);
+    EXPECT_FALSE(plain.options.speedGiven);
 
     const ParsedCommandLine all = parseDecodeCommandLine(
         {"--filter", "100", "--button=14", "--threshold", "37.5", "--wpm", "25", "--auto-speed", "--log", "--start",
@@ -27,6 +29,8 @@ TEST(DecodeOptions, ChoicesAndTheirDefaults) {
     EXPECT_EQ(all.options.speedWpm, 25);
     EXPECT_TRUE(all.options.autoSpeed);
     EXPECT_TRUE(all.options.log);
+    EXPECT_TRUE(all.options.speedGiven);
+    EXPECT_TRUE(parseDecodeCommandLine({"--best", "a.wav"}).options.automatic);
     ASSERT_TRUE(all.options.startUtcMs);
     EXPECT_EQ(*all.options.startUtcMs, 1796630405000LL);
 }

@@ -232,5 +232,21 @@ TEST(DecodeTool, HelpAndVersion) {
     EXPECT_TRUE(std::regex_match(version.out, std::regex(R"(ditdahl-decode \d+\.\d+\.\d+\n)"))) << version.out;
 }
 
+TEST(DecodeTool, BestFindsToneAndSpeedByItself) {
+    // 27 wpm at 833 Hz in noise, nothing said about either.
+    TempDir dir;
+    writeRecording(dir.file("qso.wav"), keyed(text, 27, 833, 0));
+    const ToolRun plain = runTool(dir, {"--best", dir.file("qso.wav")});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, std::string(text) + " \n");
+    EXPECT_EQ(plain.err, "");
+    // With hints, and as traffic lines.
+    const ToolRun logged = runTool(dir, {"--best", "--tone", "840", "--wpm", "25", "--log", "--start",
+                                         "2026-12-07T08:00:00", dir.file("qso.wav")});
+    EXPECT_EQ(logged.exitCode, 0) << logged.err;
+    EXPECT_TRUE(std::regex_match(logged.out, std::regex("07\\.12\\.26 08:00:\\d\\d RX:   CQ CQ DE DL1ABC PSE K\n")))
+        << logged.out;
+}
+
 }  // namespace
 }  // namespace ditdahl
