@@ -10,10 +10,13 @@ namespace ditdahl::decode {
 
 const char* const decodeUsage =
     "Usage: ditdahl-decode [OPTIONS] FILE\n"
+    "       ditdahl-decode [OPTIONS] --device NAME|NUMBER [--seconds S]\n"
+    "       ditdahl-decode --list-devices\n"
     "Decodes the Morse code in a recording the way Ditdahl's receiver does and\n"
     "prints the text. FILE is any audio file libsndfile reads (WAV, FLAC, ...), at\n"
     "any rate, mono or stereo (the left channel is decoded); '-' reads WAV from\n"
-    "standard input.\n"
+    "standard input. With --device it decodes live audio from an input device\n"
+    "instead, printing the text as it comes, until Ctrl+C or for --seconds.\n"
     "\n"
     "  --tone HZ          the audio frequency of the signal (20 to 1600); picks the\n"
     "                     tone button that watches the nearest bin and says which\n"
@@ -30,6 +33,11 @@ const char* const decodeUsage =
     "  --start TIME       UTC time of the recording's start for --log, as\n"
     "                     YYYY-MM-DDTHH:MM:SS; default: the file's modification time\n"
     "                     less its length (the current time for standard input)\n"
+    "  --device NAME|NUMBER  decode live audio from this input device: its number\n"
+    "                     in --list-devices, its name, or the beginning of its name\n"
+    "  --seconds S        with --device: stop after S seconds\n"
+    "  --list-devices     list the input devices and exit\n"
+    "  --driver-messages  let the sound system's own console messages through\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n";
 
@@ -118,7 +126,8 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
             return true;
         };
         const bool takesValue = argument == "--tone" || argument == "--button" || argument == "--filter" ||
-                                argument == "--threshold" || argument == "--wpm" || argument == "--start";
+                                argument == "--threshold" || argument == "--wpm" || argument == "--start" ||
+                                argument == "--device" || argument == "--seconds";
         if (takesValue && !takeValue()) return fail(argument + " needs a value");
         if (!takesValue && haveValue) return fail(argument + " takes no value");
 
@@ -160,6 +169,17 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
         } else if (argument == "--start") {
             options.startUtcMs = parseUtc(value);
             if (!options.startUtcMs) return fail("--start must be a UTC time as YYYY-MM-DDTHH:MM:SS, not '" + value + "'");
+        } else if (argument == "--device") {
+            if (value.empty()) return fail("--device needs an input device's name or number");
+            options.device = value;
+        } else if (argument == "--seconds") {
+            if (!parseNumber(value, options.liveSeconds) || options.liveSeconds <= 0.0) {
+                return fail("--seconds must be a positive number of seconds, not '" + value + "'");
+            }
+        } else if (argument == "--list-devices") {
+            options.listDevices = true;
+        } else if (argument == "--driver-messages") {
+            options.driverMessages = true;
         } else if (argument == "-" || argument.empty() || argument[0] != '-') {
             if (haveInput) return fail("only one recording can be decoded at a time");
             options.input = argument;
@@ -170,7 +190,11 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
     }
     if (parsed.showHelp || parsed.showVersion) return parsed;
     if (options.toneHz && haveButton) return fail("give either --tone or --button, not both");
-    if (!haveInput) return fail("no recording given");
+    if (options.listDevices) return parsed;
+    const bool live = !options.device.empty();
+    if (live && haveInput) return fail("give either a recording or --device, not both");
+    if (!live && options.liveSeconds > 0.0) return fail("--seconds goes with --device");
+    if (!haveInput && !live) return fail("no recording given");
     if (options.toneHz) options.toneButton = nearestToneButton(*options.toneHz, options.filterHz);
     return parsed;
 }

@@ -1,5 +1,6 @@
-// The command line of ditdahl-decode: the recording and the receive choices
-// that mirror the window's (tone button, filter, threshold, speed).
+// The command line of ditdahl-decode: the recording (or the input device) and
+// the receive choices that mirror the window's (tone button, filter,
+// threshold, speed).
 #pragma once
 
 #include <optional>
@@ -20,6 +21,11 @@ struct DecodeOptions {
     bool automatic = false;          // --best: the automatic decoder; tone and speed are hints
     bool log = false;
     std::optional<long long> startUtcMs;  // --start
+    // Live decoding from an input device instead of a recording.
+    std::string device;        // --device: a name, the beginning of one, or a number
+    double liveSeconds = 0.0;  // --seconds; 0: until interrupted
+    bool listDevices = false;
+    bool driverMessages = false;  // let the sound system's own messages through
 };
 
 struct ParsedCommandLine {

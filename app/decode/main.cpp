@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DecodeOptions.h"
+#include "LiveInput.h"
 #include "analysis/BlockFeeder.h"
 #include "analysis/SpectrumBars.h"
 #include "best/BestReceiver.h"
@@ -56,7 +57,11 @@ void printTrafficEntries(ControlModel& window) {
     std::fflush(stdout);
 }
 
-void setUpReceiver(StationState& state, const decode::DecodeOptions& options) {
+}  // namespace
+
+namespace ditdahl::decode {
+
+void setUpReceiver(StationState& state, const DecodeOptions& options) {
     buildMorseTable(state.morseTable);
     state.barRange = fullScale;
     state.filterWidth = options.filterHz;
@@ -68,7 +73,7 @@ void setUpReceiver(StationState& state, const decode::DecodeOptions& options) {
     selectTone(state, 50 * options.toneButton);
 }
 
-}  // namespace
+}  // namespace ditdahl::decode
 
 int main(int argc, char** argv) {
     const decode::ParsedCommandLine command =
@@ -87,6 +92,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const decode::DecodeOptions& options = command.options;
+    if (options.listDevices) return decode::listInputDevices(options);
+    if (!options.device.empty()) return decode::decodeLiveInput(options);
 
     AudioFileReader reader;
     const std::string failure = reader.open(options.input);
@@ -105,7 +112,7 @@ int main(int argc, char** argv) {
     StationState state;
     state.mainWindow = &window;
     state.clock = &clock;
-    setUpReceiver(state, options);
+    decode::setUpReceiver(state, options);
     if (!options.log) {
         state.receivedTextObserver = [](std::string_view text) {
             std::fwrite(text.data(), 1, text.size(), stdout);

@@ -1,6 +1,7 @@
 #include "FifoFeeder.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,13 @@ FifoFeeder::~FifoFeeder() {
 
 void FifoFeeder::play() {
     std::vector<std::int16_t> chunk(chunkSamples);
+    // A chunk of silence first; the audio starts once a capture has taken it,
+    // so that none of it piles up in the pipe while the program starts.
+    if (::write(fd_, chunk.data(), chunkBytes) != static_cast<ssize_t>(chunkBytes)) return;
+    for (int waiting = 1; waiting > 0 && !stopping_;) {
+        if (::ioctl(fd_, FIONREAD, &waiting) != 0) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     std::size_t position = 0;
     auto next = std::chrono::steady_clock::now();
     while (!stopping_) {

@@ -1,7 +1,8 @@
 // Plays audio into a FIFO in real time, as a sound card would hear it: a
 // thread writes interleaved stereo 16-bit frames at 6000 frames/s in chunks
 // of 1024 bytes (the sound system's file input does not retry a short read,
-// so every write must hold at least one of its periods). The feeder holds the
+// so every write must hold at least one of its periods), starting when a
+// capture first reads from the FIFO. The feeder holds the
 // FIFO open itself, so that the sound system may open and close it while it
 // probes devices without blocking or breaking the writer.
 #pragma once

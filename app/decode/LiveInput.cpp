@@ -1,0 +1,160 @@
+// Live decoding for ditdahl-decode. The main thread opens the input, waits
+// for the end and handles the key detector's requests for an audio reset; the
+// Recorder's worker analyses and decodes each block and prints the text.
+#include "LiveInput.h"
+
+#include <signal.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "analysis/KeyDetector.h"
+#include "audio/Capture.h"
+#include "platform/SystemClock.h"
+#include "platform/memory/ControlModel.h"
+#include "platform/portaudio/PortAudioWaveIn.h"
+#include "shell/ControlIds.h"
+#include "shell/WindowTemplate.h"
+#include "traffic/TrafficRecord.h"
+
+namespace ditdahl::decode {
+
+namespace {
+
+constexpr std::uint32_t audioResetPauseMs = 5;
+
+std::vector<std::string> inputNames(PortAudioWaveIn& device) {
+    std::vector<std::string> names;
+    for (int k = 0; k < device.deviceCount(); ++k) names.push_back(device.deviceName(k));
+    return names;
+}
+
+bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](unsigned char a, unsigned char b) {
+               return std::tolower(a) == std::tolower(b);
+           });
+}
+
+// A number is the device's place in the list; a name matches exactly, or else
+// as the beginning of a device's name, ignoring case. -1 when none matches.
+int findInput(const std::vector<std::string>& names, const std::string& wanted) {
+    if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
+        const long index = wanted.size() <= 4 ? std::stol(wanted) : -1;
+        return index >= 0 && index < static_cast<long>(names.size()) ? static_cast<int>(index) : -1;
+    }
+    const auto exact = std::find(names.begin(), names.end(), wanted);
+    if (exact != names.end()) return static_cast<int>(exact - names.begin());
+    const auto prefix = std::find_if(names.begin(), names.end(),
+                                     [&](const std::string& name) { return startsWithIgnoringCase(name, wanted); });
+    return prefix != names.end() ? static_cast<int>(prefix - names.begin()) : -1;
+}
+
+void printTrafficEntries(ControlModel& window) {
+    for (const std::string& entry : window.entries(ids::trafficList)) std::printf("%s\n", entry.c_str());
+    window.clearEntries(ids::trafficList);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int listInputDevices(const DecodeOptions& options) {
+    PortAudioWaveIn device(options.driverMessages);
+    if (!device.available()) {
+        std::fprintf(stderr, "ditdahl-decode: the sound system could not be started\n");
+        return 1;
+    }
+    const auto names = inputNames(device);
+    if (names.empty()) std::fprintf(stderr, "ditdahl-decode: no input devices found\n");
+    for (std::size_t k = 0; k < names.size(); ++k) std::printf("%2zu  %s\n", k, names[k].c_str());
+    return 0;
+}
+
+int decodeLiveInput(const DecodeOptions& options) {
+    // The end is waited for on this thread alone: every thread started from
+    // here on inherits the blocked signals.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    sigaddset(&endSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+
+    PortAudioWaveIn device(options.driverMessages);
+    if (!device.available()) {
+        std::fprintf(stderr, "ditdahl-decode: the sound system could not be started\n");
+        return 1;
+    }
+    const auto names = inputNames(device);
+    const int input = findInput(names, options.device);
+    if (input < 0) {
+        std::fprintf(stderr,
+                     "ditdahl-decode: no input device '%s' (%zu found); 'ditdahl-decode --list-devices' shows them\n",
+                     options.device.c_str(), names.size());
+        return 1;
+    }
+
+    ControlModel window(mainWindowTemplate());
+    SystemClock clock;
+    StationState state;
+    state.mainWindow = &window;
+    state.clock = &clock;
+    setUpReceiver(state, options);
+    for (const auto& name : names) window.addEntry(ids::inputList, name);
+    window.select(ids::inputList, input);
+    if (!options.log) {
+        state.receivedTextObserver = [](std::string_view text) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            std::fflush(stdout);
+        };
+    }
+
+    Recorder recorder(state, device);
+    KeyDetector detector;
+    const WaveResult opened = recorder.open();
+    if (opened != WaveResult::ok) {
+        std::fprintf(stderr, "ditdahl-decode: cannot open input device '%s': %s\n", names[input].c_str(),
+                     describe(opened));
+        return 1;
+    }
+    startCapture(state, recorder, detector);
+    std::fprintf(stderr, "ditdahl-decode: listening to '%s' (%s)%s\n", names[input].c_str(),
+                 device.openedFormat().c_str(), options.liveSeconds > 0 ? "" : "; Ctrl+C ends");
+
+    const auto began = std::chrono::steady_clock::now();
+    const auto until = began + std::chrono::duration<double>(options.liveSeconds);
+    for (;;) {
+        const timespec poll{0, 100'000'000};
+        if (sigtimedwait(&endSignals, nullptr, &poll) > 0) break;
+        if (options.liveSeconds > 0 && std::chrono::steady_clock::now() >= until) break;
+        // As the window does when the block-rate watchdog asks for it.
+        for (const WindowMessage& message : window.takePostedMessages()) {
+            if (message.code != audioResetMessage) continue;
+            clock.sleepMs(audioResetPauseMs);
+            stopCapture(recorder);
+            startCapture(state, recorder, detector);
+            std::fprintf(stderr, "ditdahl-decode: audio restarted, the computer did not keep up\n");
+        }
+        if (options.log) printTrafficEntries(window);
+    }
+    stopCapture(recorder);
+
+    if (options.log) {
+        {
+            std::lock_guard lock(state.trafficLock);
+            flushTrafficLine(state);
+            state.trafficLine.clear();
+        }
+        printTrafficEntries(window);
+    } else {
+        std::fputs("\n", stdout);
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace ditdahl::decode
