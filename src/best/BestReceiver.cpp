@@ -53,13 +53,15 @@ constexpr double bufferedMarksWithinDb = 10.0;
 
 class BufferedLevels {
 public:
-    BufferedLevels(Levels& levels, const std::vector<double>& powers) : levels_(levels), powers_(powers) {
+    // Renewed every `every` steps.
+    BufferedLevels(Levels& levels, const std::vector<double>& powers, std::size_t every = Levels::renewSteps)
+        : levels_(levels), powers_(powers), every_(every) {
         levels_.prime(powers.data(), powers.size());
         recentMarkDb_ = levels_.markDb();
     }
     // Renews the levels for this step when due.
     void renewAt(std::size_t step) {
-        if (step % Levels::renewSteps != 0) return;
+        if (step % every_ != 0) return;
         const std::size_t span = Levels::historySteps;
         std::size_t first = step > span / 2 ? step - span / 2 : 0;
         const std::size_t last = std::min(powers_.size(), first + span);
@@ -76,8 +78,13 @@ public:
 private:
     Levels& levels_;
     const std::vector<double>& powers_;
+    std::size_t every_;
     double recentMarkDb_ = 0.0;
 };
+
+// The speed search runs the key decision over the buffer many times; its
+// levels are renewed less often than the decoding's.
+constexpr std::size_t searchRenewSteps = 3 * Levels::renewSteps;
 
 // The runs that the key decision finds in buffered envelope values at a
 // given dot length, as mark and gap durations (leading and trailing gaps
@@ -101,9 +108,9 @@ Durations durationsAt(const std::vector<std::complex<double>>& steps, double dot
     edges.reset(0.0);
     edges.setMinimumSteps(glitchDots * dotMs / stepMs);
     std::vector<KeyRun> runs;
-    BufferedLevels pastLevels(levels, powers);
+    BufferedLevels pastLevels(levels, powers, searchRenewSteps);
     for (std::size_t i = 0; i < powers.size(); ++i) {
-        if (i % Levels::renewSteps == 0) {
+        if (i % searchRenewSteps == 0) {
             pastLevels.renewAt(i);
             if (levels.usable()) {
                 edges.setThresholds(levels.onDb(), levels.offDb());

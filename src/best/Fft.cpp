@@ -5,11 +5,14 @@
 
 namespace ditdahl::best {
 
-Fft::Fft(std::size_t size) : size_(size), twiddles_(size / 2), reversed_(size) {
+Fft::Fft(std::size_t size) : size_(size), reversed_(size) {
     constexpr double pi = 3.14159265358979323846;
-    for (std::size_t k = 0; k < size / 2; ++k) {
-        const double angle = -2.0 * pi * static_cast<double>(k) / static_cast<double>(size);
-        twiddles_[k] = {std::cos(angle), std::sin(angle)};
+    for (std::size_t half = 1; half < size; half *= 2) {
+        for (std::size_t k = 0; k < half; ++k) {
+            const double angle = -pi * static_cast<double>(k) / static_cast<double>(half);
+            stageCos_.push_back(std::cos(angle));
+            stageSin_.push_back(std::sin(angle));
+        }
     }
     std::size_t bits = 0;
     while ((std::size_t{1} << bits) < size) ++bits;
@@ -24,21 +27,27 @@ Fft::Fft(std::size_t size) : size_(size), twiddles_(size / 2), reversed_(size) {
 void Fft::transform(std::vector<std::complex<double>>& data) const {
     for (std::size_t i = 0; i < size_; ++i)
         if (i < reversed_[i]) std::swap(data[i], data[reversed_[i]]);
+    // Complex numbers are stored as pairs of doubles (real, imaginary).
+    double* x = reinterpret_cast<double*>(data.data());
+    std::size_t stage = 0;
     for (std::size_t half = 1; half < size_; half *= 2) {
-        const std::size_t step = size_ / (2 * half);
+        const double* wr = stageCos_.data() + stage;
+        const double* wi = stageSin_.data() + stage;
         for (std::size_t start = 0; start < size_; start += 2 * half) {
+            double* a = x + 2 * start;
+            double* b = x + 2 * (start + half);
             for (std::size_t k = 0; k < half; ++k) {
-                const std::complex<double> w = twiddles_[k * step];
-                const std::complex<double> a = data[start + k];
-                const std::complex<double> b = data[start + k + half];
-                // Written out so that no library multiply with its own
-                // special-value handling takes part.
-                const std::complex<double> wb{w.real() * b.real() - w.imag() * b.imag(),
-                                              w.real() * b.imag() + w.imag() * b.real()};
-                data[start + k] = a + wb;
-                data[start + k + half] = a - wb;
+                const double br = wr[k] * b[2 * k] - wi[k] * b[2 * k + 1];
+                const double bi = wr[k] * b[2 * k + 1] + wi[k] * b[2 * k];
+                const double ar = a[2 * k];
+                const double ai = a[2 * k + 1];
+                a[2 * k] = ar + br;
+                a[2 * k + 1] = ai + bi;
+                b[2 * k] = ar - br;
+                b[2 * k + 1] = ai - bi;
             }
         }
+        stage += half;
     }
 }
 

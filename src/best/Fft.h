@@ -22,7 +22,11 @@ public:
 private:
     friend class RealFft;
     std::size_t size_;
-    std::vector<std::complex<double>> twiddles_;  // e^(-2 pi i k / size), k < size / 2
+    // For each stage of half-length h (1, 2, 4, ...), its h twiddles
+    // e^(-i pi k / h) one after the other, so that a butterfly pass reads
+    // them in order.
+    std::vector<double> stageCos_;
+    std::vector<double> stageSin_;
     std::vector<std::size_t> reversed_;
 };
 

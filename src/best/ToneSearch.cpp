@@ -35,6 +35,7 @@ ToneSearch::ToneSearch()
       input_(fftSize, 0.0),
       windowed_(fftSize),
       average_(fftSize / 2 + 1, 0.0),
+      sum_(fftSize / 2 + 1, 0.0),
       recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {
     for (int i = 0; i < fftSize; ++i) window_[i] = 0.5 - 0.5 * std::cos(2.0 * pi * i / fftSize);
 }
@@ -64,15 +65,21 @@ bool ToneSearch::analyse() {
     for (int k = 0; k <= fftSize / 2; ++k) {
         const double re = spectrum_[k].real();
         const double im = spectrum_[k].imag();
-        slot[k] = re * re + im * im;
+        const double power = re * re + im * im;
+        sum_[k] += power - slot[k];
+        slot[k] = power;
     }
     nextRecent_ = (nextRecent_ + 1) % averagedSpectra;
+    if (nextRecent_ == 0) {
+        // Once per turn of the ring the sum is taken afresh, so that
+        // rounding never builds up.
+        std::fill(sum_.begin(), sum_.end(), 0.0);
+        for (const auto& spectrum : recent_)
+            for (int k = 0; k <= fftSize / 2; ++k) sum_[k] += spectrum[k];
+    }
     // A plain mean of the spectra held (fewer than the full ring at first).
-    const std::size_t held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
-    std::fill(average_.begin(), average_.end(), 0.0);
-    for (std::size_t r = 0; r < held; ++r)
-        for (int k = 0; k <= fftSize / 2; ++k) average_[k] += recent_[r][k];
-    for (double& a : average_) a /= static_cast<double>(held);
+    const double held = static_cast<double>(std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra));
+    for (int k = 0; k <= fftSize / 2; ++k) average_[k] = std::max(0.0, sum_[k]) / held;
     if (locked_) return followLock();
     return analysed_ >= warmUpHops && searchForLock();
 }

@@ -56,6 +56,7 @@ private:
     std::vector<double> windowed_;
     std::vector<std::complex<double>> spectrum_;
     std::vector<double> average_;  // power per bin, averaged over the last 2 s
+    std::vector<double> sum_;      // of the spectra in the ring
     std::vector<std::vector<double>> recent_;  // the spectra in that average, a ring
     std::size_t nextRecent_ = 0;
     mutable std::vector<double> scratch_;
