@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "JobStation.h"
@@ -319,6 +321,38 @@ TEST(TransmissionJobs, ASecondJobIsRefusedWhileOneRuns) {
     s.jobs.waitForJob();
     EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   P"}));
     expectIdle(s);
+}
+
+TEST(TransmissionJobs, ClosingDownStopsARunningJobAfterItsCharacter) {
+    for (const bool beacon : {false, true}) {
+        JobStation s(ManualClock::Mode::Blocking);
+        auto jobs = std::make_unique<TransmissionJobs>(s.state);
+        s.window.setText(ids::transmitText, "PARIS PARIS PARIS PARIS");
+        s.window.setText(ids::beaconText, "PARIS PARIS PARIS PARIS");
+        if (beacon) {
+            s.window.setChecked(ids::beaconTick, true);
+            jobs->toggleBeacon();
+        } else {
+            jobs->startTextTransmission();
+        }
+        s.clock.waitForSleepers(1);
+        std::atomic<bool> closed{false};
+        std::thread closer([&] {
+            jobs.reset();
+            closed = true;
+        });
+        // Closing down asks for the stop before it waits; only then does time
+        // move on, so the job is still in its first character.
+        while (!s.state.stopRequested) std::this_thread::yield();
+        while (!closed) {
+            s.clock.advance(10);
+            std::this_thread::yield();
+        }
+        closer.join();
+        // Only the character that was sounding, then the closing record.
+        EXPECT_EQ(s.traffic(), (std::vector<std::string>{beacon ? "BCN:  P" : "TX:   P"}));
+        expectIdle(s);
+    }
 }
 
 TEST(TransmissionJobs, DelayIntervalAndBeaconFileChoices) {
