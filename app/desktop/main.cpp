@@ -10,13 +10,18 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "audio/Recorder.h"
 #include "platform/SystemClock.h"
+#include "platform/linux/SerialKeyLine.h"
 #include "platform/memory/ControlModel.h"
 #include "platform/qt/DialogBoxView.h"
 #include "platform/qt/MainWindowView.h"
+#include "platform/portaudio/PortAudioWaveIn.h"
 #include "platform/qt/QtDesktop.h"
 #include "shell/ControlIds.h"
 #include "shell/MainWindow.h"
+#include "shell/Settings.h"
+#include "transmit/PttPort.h"
 
 namespace {
 
@@ -48,15 +53,23 @@ int main(int argc, char* argv[]) {
     ditdahl::SystemClock clock;
     ditdahl::QtDesktop desktop;
     ditdahl::QtDialogRunner dialogs;
-    // The station is shared with threads that may outlive the window; it is
-    // never destroyed.
+    // The station, the input and the recorder are shared with threads that
+    // may outlive the window; they are never destroyed.
     auto* state = new ditdahl::StationState;
     state->mainWindow = &window;
     state->clock = &clock;
     state->desktop = &desktop;
 
+    state->openKeyLine = [state](int portNumber) -> std::shared_ptr<ditdahl::KeyLine> {
+        return ditdahl::SerialKeyLine::open(ditdahl::linuxSerialDevice(ditdahl::settingsPath(*state), portNumber));
+    };
+    auto* waveIn = new ditdahl::PortAudioWaveIn;
+    auto* recorder = new ditdahl::Recorder(*state, *waveIn);
+
     ditdahl::MainWindowParts parts;
     parts.dialogs = &dialogs;
+    parts.waveIn = waveIn;
+    parts.recorder = recorder;
     ditdahl::MainWindow procedure(*state, std::move(parts));
     ditdahl::MainWindowView view(window, procedure, ditdahl::mainMenuTemplate());
     desktop.setOwner(&view);

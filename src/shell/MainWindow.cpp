@@ -10,6 +10,7 @@
 #include "shell/ControlIds.h"
 #include "shell/Settings.h"
 #include "traffic/TrafficRecord.h"
+#include "transmit/PttPort.h"
 
 namespace ditdahl {
 namespace {
@@ -32,13 +33,14 @@ std::string currentDirectory() {
 
 }  // namespace
 
-MainWindow::MainWindow(StationState& state, MainWindowParts parts) : state_(state), parts_(std::move(parts)) {}
+MainWindow::MainWindow(StationState& state, MainWindowParts parts)
+    : state_(state), parts_(std::move(parts)), jobs_(state) {}
 
 void MainWindow::onInit() {
     Controls& window = *state_.mainWindow;
     state_.barRange = barFullScale;
 
-    fillInputList(state_, parts_.inputDevices);
+    fillInputList(state_, parts_.waveIn ? parts_.waveIn->deviceNames() : std::vector<std::string>{});
     fillPortList(state_);
     fillSpeedList(state_);
     fillDelayList(state_);
@@ -56,7 +58,9 @@ void MainWindow::onInit() {
     window.setText(ids::bfoBox, std::to_string(static_cast<unsigned>(state_.toneFrequency.load())));
 
     openLogFile(state_);
+    openPttPort(state_);
     writeLogLine(state_, "Program startup", true);
+    startCapture();
 }
 
 void MainWindow::onTxSpeedSelected() {
@@ -72,6 +76,23 @@ void MainWindow::onTxSpeedSelected() {
 void MainWindow::selectFilter(int widthHz) {
     state_.filterWidth = widthHz;
     state_.fftSize = widthHz == 100 ? 64 : 128;
+    restartCapture();
+}
+
+// A capture that cannot be opened leaves the receive side idle without a
+// message; the next Input or Filter change tries again.
+void MainWindow::startCapture() {
+    if (!parts_.recorder) return;
+    if (parts_.recorder->open() == WaveResult::ok) parts_.recorder->start();
+}
+
+void MainWindow::stopCapture() {
+    if (parts_.recorder) parts_.recorder->close();
+}
+
+void MainWindow::restartCapture() {
+    stopCapture();
+    startCapture();
 }
 
 void MainWindow::onAutoSpeed() {
@@ -93,6 +114,33 @@ void MainWindow::onAutoTxSpeed() {
 void MainWindow::onCommand(int id, int notificationCode) {
     Controls& window = *state_.mainWindow;
     switch (id) {
+        case ids::transmitButton:
+            jobs_.startTextTransmission();
+            return;
+        case ids::clearButton:
+            jobs_.clearTransmitBox();
+            return;
+        case ids::lastMessageButton:
+            jobs_.recallLastMessage();
+            return;
+        case ids::beaconFileButton:
+            jobs_.chooseBeaconFile();
+            return;
+        case ids::stopButton:
+            jobs_.stopTransmission();
+            return;
+        case ids::beaconTick:
+            jobs_.toggleBeacon();
+            return;
+        case ids::menuSendFile:
+            jobs_.startFileTransmission();
+            return;
+        case ids::inputList:
+            if (notificationCode == notify::listSelectionChange) restartCapture();
+            return;
+        case ids::pttPortList:
+            if (notificationCode == notify::listSelectionChange) openPttPort(state_);
+            return;
         case ids::transmitText:
             if (notificationCode == notify::editSetFocus || notificationCode == notify::editChange) {
                 window.setDefaultButton(ids::transmitButton);
@@ -150,6 +198,7 @@ void MainWindow::onMessage(const WindowMessage& message) {
     if (ended_) return;
     if (message.code == audioResetMessage) {
         state_.clock->sleepMs(audioResetPauseMs);
+        restartCapture();
         writeLogLine(state_, "Audio reset (WM_USER)", true);
     } else if (message.code == wmClose) {
         shutdown();
@@ -175,8 +224,9 @@ void MainWindow::showAbout() {
 
 void MainWindow::shutdown() {
     saveSettings(state_);
+    stopCapture();
     writeLogLine(state_, "Program termination", true);
-    state_.pttPort.reset();
+    closePttPort(state_);
     closeLogFile(state_);
     ended_ = true;
 }

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "audio/Recorder.h"
+#include "platform/WaveIn.h"
 #include "shell/StationState.h"
 #include "shell/WindowProcedure.h"
+#include "transmit/TransmissionJobs.h"
 
 namespace ditdahl {
 
@@ -21,8 +24,10 @@ inline constexpr std::uint32_t audioResetPauseMs = 5;
 struct MainWindowParts {
     // Runs the About box.
     DialogRunner* dialogs = nullptr;
-    // Names of the input devices, device 0 first.
-    std::vector<std::string> inputDevices;
+    // The audio input devices and the one recorder that captures from them;
+    // without them the window runs without receiving.
+    WaveIn* waveIn = nullptr;
+    Recorder* recorder = nullptr;
     // The directory the settings and the default log live in; empty: the
     // process's current directory at start-up.
     std::string startDirectory;
@@ -30,7 +35,8 @@ struct MainWindowParts {
 
 class MainWindow final : public WindowProcedure {
 public:
-    // state.mainWindow, clock and desktop must be set.
+    // state.mainWindow, clock and desktop must be set. A transmission still
+    // running when the window is destroyed is stopped and waited for.
     MainWindow(StationState& state, MainWindowParts parts);
 
     void onInit() override;
@@ -47,10 +53,14 @@ private:
     void onAutoSpeed();
     void onAutoTxSpeed();
     void showAbout();
+    void startCapture();
+    void stopCapture();
+    void restartCapture();
     void shutdown();
 
     StationState& state_;
     MainWindowParts parts_;
+    TransmissionJobs jobs_;
     bool ended_ = false;
 };
 

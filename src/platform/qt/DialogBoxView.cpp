@@ -33,12 +33,12 @@ void DialogBoxView::run() {
 }
 
 void DialogBoxView::closeEvent(QCloseEvent* event) {
+    if (!procedure_.ended()) view_->message({wmClose, 0, 0});
     if (procedure_.ended()) {
         event->accept();
-        return;
+    } else {
+        event->ignore();
     }
-    event->ignore();
-    view_->message({wmClose, 0, 0});
 }
 
 void DialogBoxView::reject() {

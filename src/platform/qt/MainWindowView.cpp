@@ -68,12 +68,12 @@ void MainWindowView::start() {
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {
-    if (ending_ || procedure_.ended()) {
+    if (!ending_ && !procedure_.ended()) view_->message({wmClose, 0, 0});
+    if (procedure_.ended()) {
         event->accept();
-        return;
+    } else {
+        event->ignore();
     }
-    event->ignore();
-    view_->message({wmClose, 0, 0});
 }
 
 }  // namespace ditdahl

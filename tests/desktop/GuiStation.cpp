@@ -1,0 +1,53 @@
+#include "GuiStation.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "shell/ControlIds.h"
+
+namespace ditdahl::testing {
+
+GuiStation::GuiStation(const std::string& settingsFile) {
+    if (!settingsFile.empty()) writeFileBytes(dir.file("Ditdahl.ini"), settingsFile);
+    station.state.openKeyLine = [this](int portNumber) -> std::shared_ptr<KeyLine> {
+        openedPorts.push_back(portNumber);
+        keyLine = std::make_shared<RecordingKeyLine>(station.clock);
+        return keyLine;
+    };
+    MainWindowParts parts;
+    parts.dialogs = &dialogs;
+    parts.waveIn = &waveIn;
+    parts.recorder = &recorder;
+    parts.startDirectory = dir.path().string();
+    procedure = std::make_unique<MainWindow>(station.state, std::move(parts));
+    view = std::make_unique<MainWindowView>(station.window, *procedure, mainMenuTemplate());
+    dialogs.setOwner(view.get());
+    view->start();
+    settle();
+}
+
+GuiStation::~GuiStation() {
+    recorder.close();
+    view.reset();
+    procedure.reset();
+}
+
+void GuiStation::settle() {
+    QCoreApplication::processEvents();
+    if (!procedure->ended()) view->dialogView().refresh();
+    QCoreApplication::processEvents();
+}
+
+bool GuiStation::settleUntil(const std::function<bool()>& condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > 10000) return false;
+        settle();
+        QThread::msleep(1);
+    }
+    settle();
+    return true;
+}
+
+}  // namespace ditdahl::testing

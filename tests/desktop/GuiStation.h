@@ -1,0 +1,52 @@
+// The main window as the program runs it, on in-memory devices: the real view
+// over the real window procedure, with a manual clock, a scripted desktop, a
+// scripted audio input, keying lines that record, and settings and log in a
+// temporary start directory.
+#pragma once
+
+#include <QApplication>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "audio/Recorder.h"
+#include "platform/memory/RecordingKeyLine.h"
+#include "platform/memory/ScriptedWaveIn.h"
+#include "platform/qt/DialogBoxView.h"
+#include "platform/qt/MainWindowView.h"
+#include "shell/MainWindow.h"
+#include "support/Station.h"
+#include "support/TempDir.h"
+
+namespace ditdahl::testing {
+
+class GuiStation {
+public:
+    // settingsFile: contents of the settings file before start; empty: none.
+    explicit GuiStation(const std::string& settingsFile = "");
+    ~GuiStation();
+
+    // Brings the view up to date and lets Qt deliver pending events.
+    void settle();
+    // Settles until condition holds; false when it does not within a few seconds.
+    bool settleUntil(const std::function<bool()>& condition);
+
+    template <typename W>
+    W* widget(int id) {
+        return qobject_cast<W*>(view->dialogView().widgetFor(id));
+    }
+    std::string log() const { return readFileBytes(dir.file("Ditdahl.log")); }
+    std::string settings() const { return readFileBytes(dir.file("Ditdahl.ini")); }
+
+    TempDir dir;
+    TestStation station;
+    ScriptedWaveIn waveIn{{"Test input A", "Test input B"}};
+    Recorder recorder{station.state, waveIn};
+    QtDialogRunner dialogs;
+    std::vector<int> openedPorts;
+    std::shared_ptr<RecordingKeyLine> keyLine;
+    std::unique_ptr<MainWindow> procedure;
+    std::unique_ptr<MainWindowView> view;
+};
+
+}  // namespace ditdahl::testing
