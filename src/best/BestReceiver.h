@@ -115,6 +115,7 @@ private:
     double reportedToneHz_ = 0.0;
     int filterSteps_ = 15;
     bool sawMark_ = false;     // a mark since the lock or the last pause
+    int marksInWord_ = 0;      // marks handed on since the last pause
     // The last mark, held until the next one (or a pause) bounds its end;
     // raw 4 ms steps as the key decision found them.
     bool holding_ = false;

@@ -78,6 +78,18 @@ TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
     EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
 }
 
+TEST(BestReceiver, ALoneElementBetweenPausesIsTakenForNoise) {
+    // A blip the length of a dot 1.5 s after a transmission, then silence;
+    // inside the text, single-element letters stay.
+    testing::KeyingSpec spec;
+    spec.wpm = 20;
+    spec.toneHz = 700;
+    auto samples = testing::keyedTone("TEST EE T E DE DL1ABC", spec);
+    const auto blip = testing::keyedTone("E", spec);
+    samples.insert(samples.end(), blip.begin(), blip.end());
+    EXPECT_EQ(receive(samples, 64).decoded, "TEST EE T E DE DL1ABC ");
+}
+
 TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
     struct Case {
         const char* what;
