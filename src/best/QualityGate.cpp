@@ -10,8 +10,8 @@ namespace {
 constexpr std::size_t fewest = 8;
 // Hysteresis: Morse sent by hand stays well below the first; noise lies
 // well above the second.
-constexpr double openBelow = 0.24;
-constexpr double closeAbove = 0.30;
+constexpr double openBelow = 0.27;
+constexpr double closeAbove = 0.32;
 constexpr double capped = 0.7;
 }  // namespace
 

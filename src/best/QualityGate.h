@@ -12,7 +12,7 @@ namespace ditdahl::best {
 
 class QualityGate {
 public:
-    static constexpr std::size_t window = 32;  // durations judged
+    static constexpr std::size_t window = 64;  // durations judged
 
     void reset();
     void add(double durationMs, bool mark, double dotMs);
