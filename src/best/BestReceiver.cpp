@@ -31,7 +31,7 @@ constexpr std::size_t fewestMarks = 8;
 // filter around 0.15.
 constexpr double trustedFitCost = 0.08;
 constexpr std::int64_t longestWait = 8 * BestReceiver::sampleRate;
-constexpr std::int64_t retrySamples = 12 * ToneSearch::hopSamples;
+constexpr std::int64_t retrySamples = 24 * ToneSearch::hopSamples;
 // After this many durations with the gate closed, the speed is fitted
 // afresh from the buffer: the first fit may have been made on noise.
 constexpr int refitClosedDurations = 64;
@@ -186,7 +186,7 @@ void BestReceiver::takeChunk(const double* samples, std::size_t count) {
     }
     if (!search_.locked()) return;
     if (!wasRunning) {
-        // Tried every half second of audio until the speed is known.
+        // Tried every second of audio until the speed is known.
         if ((samples_ - lockedAt_) % retrySamples == 0) running_ = tryStart();
         return;
     }
@@ -253,7 +253,7 @@ double BestReceiver::chooseDotMs(const std::vector<std::complex<double>>& steps,
         SpeedFit fit;
         Durations d;
         double dot = candidate;
-        for (int round = 0; round < 3; ++round) {
+        for (int round = 0; round < 2; ++round) {
             d = durationsAt(steps, dot);
             fit = fitDotLength(d.marks, d.gaps, {dot});
             if (!fit.valid() || std::abs(std::log(fit.dotMs / dot)) < 0.05) break;

@@ -18,34 +18,52 @@ double Levels::toDb(double power) { return 10.0 * std::log10(power + 1e-12); }
 LevelSplit splitLevels(const std::vector<double>& powersDb) {
     LevelSplit split;
     if (powersDb.empty()) return split;
-    std::vector<double> sorted = powersDb;
-    std::sort(sorted.begin(), sorted.end());
+    // A histogram of 0.05 dB bins with running counts and sums stands in for
+    // sorting: the split runs twice a second and many times over a buffer.
+    constexpr double binDb = 0.05;
+    const auto [lowest, highest] = std::minmax_element(powersDb.begin(), powersDb.end());
+    const double low = *lowest;
+    const auto bins = static_cast<std::size_t>((*highest - low) / binDb) + 1;
+    std::vector<std::size_t> count(bins + 1, 0);  // count[i]: values in bins below i
+    std::vector<double> sum(bins + 1, 0.0);
+    for (double v : powersDb) {
+        const auto b = std::min(bins - 1, static_cast<std::size_t>((v - low) / binDb));
+        ++count[b + 1];
+        sum[b + 1] += v;
+    }
+    for (std::size_t i = 0; i < bins; ++i) {
+        count[i + 1] += count[i];
+        sum[i + 1] += sum[i];
+    }
+    const std::size_t n = count[bins];
+    // The value at a rank: the mean of its bin.
+    auto atRank = [&](std::size_t rank) {
+        const auto j = static_cast<std::size_t>(std::upper_bound(count.begin(), count.end(), rank) - count.begin()) - 1;
+        return (sum[j + 1] - sum[j]) / static_cast<double>(count[j + 1] - count[j]);
+    };
     // Two classes by alternately splitting at the middle of their means and
     // renewing the means.
-    double low = sorted.front();
-    double high = sorted.back();
-    std::size_t boundary = 0;
+    double lowMean = low;
+    double highMean = *highest;
+    std::size_t boundary = 0;  // first bin of the upper class
     for (int round = 0; round < 30; ++round) {
-        const double middle = 0.5 * (low + high);
-        const std::size_t next = static_cast<std::size_t>(std::lower_bound(sorted.begin(), sorted.end(), middle) - sorted.begin());
-        if (next == 0 || next == sorted.size()) break;
-        double lowSum = 0.0, highSum = 0.0;
-        for (std::size_t i = 0; i < next; ++i) lowSum += sorted[i];
-        for (std::size_t i = next; i < sorted.size(); ++i) highSum += sorted[i];
-        low = lowSum / static_cast<double>(next);
-        high = highSum / static_cast<double>(sorted.size() - next);
+        const auto next = std::min(bins, static_cast<std::size_t>((0.5 * (lowMean + highMean) - low) / binDb));
+        if (next == 0 || count[next] == 0 || count[next] == n) break;
+        lowMean = sum[next] / static_cast<double>(count[next]);
+        highMean = (sum[bins] - sum[next]) / static_cast<double>(n - count[next]);
         if (next == boundary) break;
         boundary = next;
     }
     if (boundary == 0) {
-        split.noiseDb = split.markDb = sorted[sorted.size() / 2];
+        split.noiseDb = split.markDb = atRank(n / 2);
         return split;
     }
     // The noise level is the lower class's median. The mark class also holds
     // the filter's rising and falling edges, which its mean would follow;
     // a high quantile gives the level of a whole dot instead.
-    split.noiseDb = sorted[boundary / 2];
-    split.markDb = sorted[boundary + (sorted.size() - boundary) * 4 / 5];
+    const std::size_t lowCount = count[boundary];
+    split.noiseDb = atRank(lowCount / 2);
+    split.markDb = atRank(lowCount + (n - lowCount) * 4 / 5);
     return split;
 }
 
