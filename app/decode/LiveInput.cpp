@@ -1,6 +1,7 @@
 // Live decoding for ditdahl-decode. The main thread opens the input, waits
 // for the end and handles the key detector's requests for an audio reset; the
-// Recorder's worker analyses and decodes each block and prints the text.
+// Recorder's worker analyses and decodes each block (with the key detector, or
+// with the automatic receiver for --best) and prints the text.
 #include "LiveInput.h"
 
 #include <signal.h>
@@ -14,6 +15,8 @@
 
 #include "analysis/KeyDetector.h"
 #include "audio/Capture.h"
+#include "best/BestReceiver.h"
+#include "best/StationOutput.h"
 #include "platform/SystemClock.h"
 #include "platform/memory/ControlModel.h"
 #include "platform/portaudio/PortAudioWaveIn.h"
@@ -115,13 +118,29 @@ int decodeLiveInput(const DecodeOptions& options) {
 
     Recorder recorder(state, device);
     KeyDetector detector;
+    best::StationOutput automaticOutput(state);
+    best::BestReceiver automatic(state.morseTable, automaticOutput);
+    if (options.toneHz) automatic.setToneHint(*options.toneHz);
+    if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
+    const auto beginCapture = [&] {
+        if (!options.automatic) {
+            startCapture(state, recorder, detector);
+            return;
+        }
+        recorder.open();
+        const auto blockFrames = static_cast<std::size_t>(state.fftSize.load());
+        recorder.setHandler([&automatic, blockFrames](const std::int16_t* frames) {
+            automatic.pushStereo(frames, blockFrames);
+        });
+        recorder.start();
+    };
     const WaveResult opened = recorder.open();
     if (opened != WaveResult::ok) {
         std::fprintf(stderr, "ditdahl-decode: cannot open input device '%s': %s\n", names[input].c_str(),
                      describe(opened));
         return 1;
     }
-    startCapture(state, recorder, detector);
+    beginCapture();
     std::fprintf(stderr, "ditdahl-decode: listening to '%s' (%s)%s\n", names[input].c_str(),
                  device.openedFormat().c_str(), options.liveSeconds > 0 ? "" : "; Ctrl+C ends");
 
@@ -136,12 +155,15 @@ int decodeLiveInput(const DecodeOptions& options) {
             if (message.code != audioResetMessage) continue;
             clock.sleepMs(audioResetPauseMs);
             stopCapture(recorder);
-            startCapture(state, recorder, detector);
+            beginCapture();
             std::fprintf(stderr, "ditdahl-decode: audio restarted, the computer did not keep up\n");
         }
         if (options.log) printTrafficEntries(window);
     }
     stopCapture(recorder);
+    // The worker has left: what the automatic receiver still holds is decided
+    // here.
+    if (options.automatic) automatic.finish();
 
     if (options.log) {
         {

@@ -108,18 +108,34 @@ TEST(LiveDecode, ListsTheInputsAndRefusesOneThatIsNotThere) {
 }
 
 TEST(LiveDecode, PrintsTheTextKeyedIntoTheInput) {
-    AlsaSandbox alsa;
-    testing::KeyingSpec keying;
-    keying.wpm = 20;
-    keying.toneHz = 562.5;  // the bin that the 600 Hz button watches with the 50 Hz filter
-    FifoFeeder radio(alsa.file("radio.fifo"), testing::toStereo16(testing::keyedTone("PARIS", keying)), false);
-    ASSERT_TRUE(radio.ok());
-    alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        const char* text;
+        double seconds;
+    };
+    const Case cases[] = {
+        {"the window's decoder", {"--button", "12", "--wpm", "20"}, "PARIS", 5},
+        {"the automatic decoder", {"--best"}, "PARIS", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AlsaSandbox alsa;
+        testing::KeyingSpec keying;
+        keying.wpm = 20;
+        keying.toneHz = 562.5;  // the bin that the 600 Hz button watches with the 50 Hz filter
+        FifoFeeder radio(alsa.file("radio.fifo"), testing::toStereo16(testing::keyedTone(c.text, keying)), false);
+        ASSERT_TRUE(radio.ok());
+        alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
 
-    const ToolRun run = runDecode(alsa, {"--device", "ditdahl_ra", "--button", "12", "--wpm", "20", "--seconds", "5"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "PARIS \n") << run.err;
-    EXPECT_NE(run.err.find("listening to 'ditdahl_radio' (6000 frames/s, 2 channels)"), std::string::npos) << run.err;
+        std::vector<std::string> arguments{"--device", "ditdahl_ra", "--seconds", std::to_string(c.seconds)};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const ToolRun run = runDecode(alsa, arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, std::string(c.text) + " \n") << run.err;
+        EXPECT_NE(run.err.find("listening to 'ditdahl_radio' (6000 frames/s, 2 channels)"), std::string::npos)
+            << run.err;
+    }
 }
 
 }  // namespace
