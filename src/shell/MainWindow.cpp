@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "analysis/SpectrumBars.h"
+#include "audio/Capture.h"
 #include "decoder/SpeedTiming.h"
 #include "platform/memory/ControlModel.h"
 #include "shell/AboutBox.h"
@@ -60,7 +62,8 @@ void MainWindow::onInit() {
     openLogFile(state_);
     openPttPort(state_);
     writeLogLine(state_, "Program startup", true);
-    startCapture();
+    setupBars(state_);
+    beginCapture();
 }
 
 void MainWindow::onTxSpeedSelected() {
@@ -76,23 +79,24 @@ void MainWindow::onTxSpeedSelected() {
 void MainWindow::selectFilter(int widthHz) {
     state_.filterWidth = widthHz;
     state_.fftSize = widthHz == 100 ? 64 : 128;
+    updateToneBin(state_);
+    setupBars(state_);
     restartCapture();
 }
 
 // A capture that cannot be opened leaves the receive side idle without a
 // message; the next Input or Filter change tries again.
-void MainWindow::startCapture() {
-    if (!parts_.recorder) return;
-    if (parts_.recorder->open() == WaveResult::ok) parts_.recorder->start();
+void MainWindow::beginCapture() {
+    if (parts_.recorder) startCapture(state_, *parts_.recorder, detector_);
 }
 
-void MainWindow::stopCapture() {
-    if (parts_.recorder) parts_.recorder->close();
+void MainWindow::endCapture() {
+    if (parts_.recorder) stopCapture(*parts_.recorder);
 }
 
 void MainWindow::restartCapture() {
-    stopCapture();
-    startCapture();
+    endCapture();
+    beginCapture();
 }
 
 void MainWindow::onAutoSpeed() {
@@ -183,6 +187,10 @@ void MainWindow::onCommand(int id, int notificationCode) {
             viewLogFile(state_);
             return;
         default:
+            if (const int tone = ids::toneButtonNumber(id)) {
+                selectTone(state_, 50 * tone);
+                return;
+            }
             // Everything else, Escape included, only redraws the window, which
             // the view does after every command anyway.
             return;
@@ -224,7 +232,7 @@ void MainWindow::showAbout() {
 
 void MainWindow::shutdown() {
     saveSettings(state_);
-    stopCapture();
+    endCapture();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);
     closeLogFile(state_);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/KeyDetector.h"
 #include "audio/Recorder.h"
 #include "platform/WaveIn.h"
 #include "shell/StationState.h"
@@ -53,14 +54,15 @@ private:
     void onAutoSpeed();
     void onAutoTxSpeed();
     void showAbout();
-    void startCapture();
-    void stopCapture();
+    void beginCapture();
+    void endCapture();
     void restartCapture();
     void shutdown();
 
     StationState& state_;
     MainWindowParts parts_;
     TransmissionJobs jobs_;
+    KeyDetector detector_;
     bool ended_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/SpectrumBars.h"
 #include "shell/ControlIds.h"
 #include "shell/Profile.h"
 
@@ -65,6 +66,7 @@ void loadSettings(StationState& state) {
     window.setChecked(narrow ? ids::filter50 : ids::filter100, true);
     state.filterWidth = narrow ? 50 : 100;
     state.fftSize = narrow ? 128 : 64;
+    updateToneBin(state);
 
     const int signal = readInt(path, "PTT_Signal", 0);
     if (signal == 0 || signal == 1) {

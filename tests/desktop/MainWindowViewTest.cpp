@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "GuiStation.h"
+#include "platform/qt/LevelBar.h"
 #include "shell/ControlIds.h"
 
 namespace ditdahl {
@@ -359,6 +360,39 @@ TEST(MainWindowView, ControlsDrawnInTheirOwnColoursAndFont) {
     EXPECT_TRUE(font.fixedPitch());
     EXPECT_FALSE(g.widget<QLineEdit>(ids::transmitText)->palette().color(QPalette::Window) == QColor(240, 240, 240) &&
                  g.widget<QLineEdit>(ids::transmitText)->autoFillBackground());
+}
+
+TEST(MainWindowView, ToneButtonsSetTheBfoBoxAndHighlightTheirBars) {
+    struct Case {
+        int filterButton;
+        int toneButton;
+        const char* bfo;
+        std::vector<int> highlighted;
+    };
+    const Case cases[] = {
+        {ids::filter50, 20, "1000", {20}},
+        {ids::filter50, 1, "50", {1}},
+        {ids::filter50, 32, "1600", {32}},
+        {ids::filter100, 20, "1000", {19, 20}},
+        {ids::filter100, 7, "350", {7, 8}},
+        {ids::filter100, 32, "1600", {31, 32}},
+    };
+    testing::GuiStation g;
+    for (const Case& c : cases) {
+        click(g.widget<QRadioButton>(c.filterButton));
+        click(g.widget<QPushButton>(ids::toneButton(c.toneButton)));
+        g.settle();
+        EXPECT_EQ(g.widget<QLineEdit>(ids::bfoBox)->text().toStdString(), c.bfo) << c.toneButton;
+        EXPECT_EQ(g.station.state.toneFrequency, 50 * c.toneButton);
+        for (int bar = 1; bar <= ids::barCount; ++bar) {
+            auto* widget = qobject_cast<LevelBar*>(g.view->dialogView().widgetFor(ids::levelBar(bar)));
+            const bool lit = std::find(c.highlighted.begin(), c.highlighted.end(), bar) != c.highlighted.end();
+            EXPECT_EQ(widget->background(), lit ? QColor(250, 240, 190) : QColor(64, 64, 64))
+                << "tone button " << c.toneButton << ", bar " << bar;
+            EXPECT_EQ(widget->barColour(), lit ? QColor(128, 0, 0) : QColor(128, 128, 128))
+                << "tone button " << c.toneButton << ", bar " << bar;
+        }
+    }
 }
 
 }  // namespace
