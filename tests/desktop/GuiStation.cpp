@@ -7,8 +7,12 @@
 
 namespace ditdahl::testing {
 
-GuiStation::GuiStation(const std::string& settingsFile) {
+GuiStation::GuiStation(const std::string& settingsFile, const std::vector<std::int16_t>& audio) {
     if (!settingsFile.empty()) writeFileBytes(dir.file("Ditdahl.ini"), settingsFile);
+    if (!audio.empty()) {
+        waveIn.setPace(ScriptedWaveIn::Pace::asFastAsPossible);
+        waveIn.feed(audio);
+    }
     station.state.openKeyLine = [this](int portNumber) -> std::shared_ptr<KeyLine> {
         openedPorts.push_back(portNumber);
         keyLine = std::make_shared<RecordingKeyLine>(station.clock);

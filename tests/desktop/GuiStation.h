@@ -23,7 +23,9 @@ namespace ditdahl::testing {
 class GuiStation {
 public:
     // settingsFile: contents of the settings file before start; empty: none.
-    explicit GuiStation(const std::string& settingsFile = "");
+    // audio: what the input hears, delivered as fast as capture takes it;
+    // without it the input hears nothing until the test lets audio arrive.
+    explicit GuiStation(const std::string& settingsFile = "", const std::vector<std::int16_t>& audio = {});
     ~GuiStation();
 
     // Brings the view up to date and lets Qt deliver pending events.
