@@ -1,0 +1,162 @@
+// The desktop program run as a user runs it, on a virtual X display: it
+// starts, decodes keyed audio from a test-only sound input into the log, and
+// on a termination signal closes as through the close box, writing the log's
+// last line and the settings file. The keying port is a pseudo-terminal.
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AlsaSandbox.h"
+#include "FifoFeeder.h"
+#include "support/Synth.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace ditdahl {
+namespace {
+
+using namespace std::chrono_literals;
+
+pid_t spawn(const std::vector<std::string>& arguments, const std::string& directory, int outputFd,
+            const std::vector<std::string>& extraEnvironment) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (outputFd >= 0) posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> environment(extraEnvironment);
+    for (char** e = environ; *e; ++e) environment.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// A virtual X server on a free display, for as long as the object lives.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                     "", -1, {});
+        close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        if (!number.empty()) name_ = ":" + number;
+    }
+    ~VirtualDisplay() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+template <typename Condition>
+bool waitFor(Condition condition, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::vector<std::string> lines(const std::string& bytes) {
+    std::vector<std::string> result;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        result.push_back(line);
+    }
+    return result;
+}
+
+TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
+    VirtualDisplay display;
+    if (display.name().empty()) GTEST_SKIP() << "no virtual X server (Xvfb) available";
+
+    testing::AlsaSandbox alsa;
+    testing::KeyingSpec keying;
+    keying.wpm = 30;
+    keying.toneHz = 562.5;  // the bin watched at 550 Hz with the 100 Hz filter
+    keying.leadInMs = 1500;
+    const std::string text = "CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73 K";
+    testing::FifoFeeder radio(alsa.file("radio.fifo"), testing::toStereo16(testing::keyedTone(text, keying)), false);
+    ASSERT_TRUE(radio.ok());
+    alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
+
+    int ptyMaster = -1, ptySlave = -1;
+    char ptyName[128] = {};
+    ASSERT_EQ(openpty(&ptyMaster, &ptySlave, ptyName, nullptr, nullptr), 0);
+    close(ptySlave);
+
+    testing::TempDir work;
+    testing::writeFileBytes(work.file("Ditdahl.ini"), std::string("[Ports]\r\nCOM1=") + ptyName +
+                                                          "\r\n\r\n[Ditdahl]\r\nFilter=0\r\nPTT_Signal=0\r\n"
+                                                          "InputDevice=ditdahl_radio\r\nPTT_Port=0\r\nTX_Speed=20\r\n");
+    const int output = open(work.file("output").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t program =
+        spawn({DESKTOP_PROGRAM}, work.path().string(), output, {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
+    close(output);
+    ASSERT_GT(program, 0);
+    const auto log = [&] { return testing::readFileBytes(work.file("Ditdahl.log")); };
+
+    const bool started = waitFor([&] { return log().find("Program startup\r\n") != std::string::npos; }, 30s);
+    const bool decoded = started && waitFor([&] { return log().find("RX:   ") != std::string::npos; }, 90s);
+    kill(program, SIGTERM);
+    int status = -1;
+    waitpid(program, &status, 0);
+    close(ptyMaster);
+    ASSERT_TRUE(started) << testing::readFileBytes(work.file("output"));
+    ASSERT_TRUE(decoded) << log();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    const auto logLines = lines(log());
+    ASSERT_GE(logLines.size(), 3u);
+    EXPECT_NE(logLines.front().find("Program startup"), std::string::npos);
+    EXPECT_NE(logLines.back().find("Program termination"), std::string::npos);
+    const std::string& received = logLines[1];
+    const auto label = received.find("RX:   ");
+    ASSERT_NE(label, std::string::npos) << received;
+    const std::string line = received.substr(label + 6);
+    EXPECT_GE(line.size(), 60u) << line;
+    EXPECT_EQ(text.substr(0, line.size()), line);
+
+    EXPECT_EQ(lines(testing::readFileBytes(work.file("Ditdahl.ini"))),
+              (std::vector<std::string>{"[Ports]", std::string("COM1=") + ptyName, "", "[Ditdahl]", "Filter=0",
+                                        "PTT_Signal=0", "InputDevice=ditdahl_radio", "PTT_Port=0", "TX_Speed=20",
+                                        "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
+                                        "LogPath=" + work.file("Ditdahl.log"), "Threshold=50", "BeaconText=",
+                                        "BeaconInterval=600"}));
+}
+
+}  // namespace
+}  // namespace ditdahl
