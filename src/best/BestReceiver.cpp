@@ -445,22 +445,6 @@ void BestReceiver::finish() {
     if (gate_.undecided()) held_.clear();
 }
 
-void BestReceiver::reset() {
-    search_ = ToneSearch{};
-    search_.setHint(toneHintHz_);
-    std::fill(history_.begin(), history_.end(), 0.0);
-    samples_ = 0;
-    stepIndex_ = 0;
-    running_ = false;
-    held_.clear();
-    decoder_.reset();
-    gate_.reset();
-    sawMark_ = false;
-    lastWasBlank_ = true;
-    reportedToneHz_ = 0.0;
-    reportedWpm_ = 0.0;
-}
-
 void BestReceiver::emit(const std::string& decided) {
     if (catchingUp_ || gate_.undecided()) {
         held_ += decided;

@@ -2,8 +2,10 @@
 // sender's speed, and decodes with a sequence search instead of fixed timing
 // windows. Fed blocks of 16-bit stereo frames at 6000 frames/s (left channel
 // used), of any length; causal, with a character written within about a
-// second of its end. When it locks on a tone it first decodes the last 15 s
-// of audio, so the start of a transmission is not lost. Its text, speed and
+// second of its end. Once it has locked on a tone and the buffered audio
+// tells the speed, it first decodes the last 15 s of audio, so the start of
+// a transmission is not lost; marks' edges are refined on the raw mixer
+// output and gaps measured between them. Its text, speed and
 // tone go to a listener. Runs on the thread that feeds it (the capture
 // thread, or a command-line tool's main thread); not thread-safe.
 #pragma once
@@ -53,12 +55,7 @@ public:
     void pushMono(const double* samples, std::size_t count);
     // The audio has ended: decides and writes whatever is still undecided.
     void finish();
-    // Forgets the tone and everything undecided, keeping the hints.
-    void reset();
 
-    bool locked() const { return search_.locked(); }
-    double toneHz() const { return search_.toneHz(); }
-    double dotMs() const { return dotMs_; }
     // Time of the audio consumed so far, in ms.
     double nowMs() const;
 
@@ -67,8 +64,8 @@ private:
     bool tryStart();
     void release();
     void restart();
-    // The dot length that the buffered steps show; 0 when they hold too few
-    // marks yet.
+    // The dot length that the buffered steps show; 0 while they hold too few
+    // marks or fit them too poorly, unless mustChoose.
     double chooseDotMs(const std::vector<std::complex<double>>& steps, bool mustChoose);
     void startPipeline();
     void step(std::complex<double> z, bool live);

@@ -35,7 +35,6 @@ public:
     // steps stay in the sum, so a change of speed does not break a mark.
     void setLength(int steps);
     void clear();
-    int length() const { return static_cast<int>(ring_.size()); }
     // Adds one step and returns the power of the sum over the last dot.
     double push(std::complex<double> step);
 

@@ -1,5 +1,6 @@
 // A radix-2 complex FFT of any power-of-two size, with its twiddle factors
-// and bit-reversal order computed once. Used by the automatic receiver's tone
+// and bit-reversal order computed once, and the spectrum of real samples
+// through one of half the size. Used by the automatic receiver's tone
 // search; runs on whichever thread feeds that receiver.
 #pragma once
 

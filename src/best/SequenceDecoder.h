@@ -2,10 +2,11 @@
 // search over the Morse code tree in which every mark is a dot or a dash
 // and every gap an element, letter or word gap, each duration scored by a
 // log-normal law around its class length; a gap is scored when the mark
-// after it arrives (or the word ends). Decisions are taken with a fixed lag: a character is written once the best path has held it for
-// that long, and paths that disagree with it are dropped. Patterns outside
-// the table are skipped, never written. Runs on whichever thread feeds the
-// automatic receiver.
+// after it arrives (or the word ends). Decisions are taken with a fixed
+// lag: a character is written once the best path has held it for that long,
+// and paths that disagree with it are dropped. Patterns outside the table
+// are skipped, never written. Runs on whichever thread feeds the automatic
+// receiver.
 #pragma once
 
 #include <string>

@@ -15,7 +15,6 @@ constexpr double settleRatio = 1e-6;
 struct Pass {
     double dotMs;
     double cost;
-    int used;
 };
 
 Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, double dotMs) {
@@ -37,7 +36,7 @@ Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, 
     for (double g : gaps) take(g, false);
     const int total = static_cast<int>(marks.size() + gaps.size());
     const double next = inliers ? std::exp(logSum / inliers) : dotMs;
-    return {std::clamp(next, fastestDotMs, slowestDotMs), total ? cost / total : 0.0, total};
+    return {std::clamp(next, fastestDotMs, slowestDotMs), total ? cost / total : 0.0};
 }
 }  // namespace
 
@@ -85,7 +84,7 @@ SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<doub
             if (std::abs(classDeviation(m, true, dot, &c)) < outlierDeviation) (c == 1 ? dots : dashes) += 1;
         }
         if (dots == 0 || dashes == 0) continue;
-        if (!best.valid() || final.cost < best.cost) best = {dot, final.cost, final.used};
+        if (!best.valid() || final.cost < best.cost) best = {dot, final.cost};
     }
     return best;
 }

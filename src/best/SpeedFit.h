@@ -16,7 +16,6 @@ inline constexpr double fastestDotMs = 24.0;   // 50 wpm
 struct SpeedFit {
     double dotMs = 0.0;
     double cost = 0.0;  // mean squared log deviation from the classes (outliers capped)
-    int count = 0;      // durations used
     bool valid() const { return dotMs > 0.0; }
 };
 

@@ -32,8 +32,6 @@ public:
 
     bool locked() const { return locked_; }
     double toneHz() const { return toneHz_; }
-    // How far the followed peak stands over its neighbourhood, in dB.
-    double peakOverNeighboursDb() const { return standDb_; }
     // Samples consumed so far.
     std::int64_t sampleCount() const { return consumed_; }
 
