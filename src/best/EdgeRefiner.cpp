@@ -13,7 +13,7 @@ void EdgeRefiner::push(std::int64_t index, std::complex<double> step) {
 }
 
 bool EdgeRefiner::holds(std::int64_t index) const {
-    return newest_ >= 0 && index <= newest_ && index > newest_ - static_cast<std::int64_t>(keptSteps);
+    return index >= 0 && index <= newest_ && index > newest_ - static_cast<std::int64_t>(keptSteps);
 }
 
 std::complex<double> EdgeRefiner::at(std::int64_t index) const {

@@ -62,10 +62,18 @@ TEST(EdgeRefiner, StaysWithinItsLimitsAndWithinWhatItHolds) {
     const auto limited = refiner.refine(247.0, 268.0, 7.5, 253.0, 262.0);
     EXPECT_GE(limited.start, 252.0);
     EXPECT_LE(limited.end, 262.0);
-    // Steps it never held: the guesses come back unchanged.
-    const auto unknown = refiner.refine(5000.0, 5015.0, 7.5, 0.0, 1e9);
-    EXPECT_DOUBLE_EQ(unknown.start, 5000.0);
-    EXPECT_DOUBLE_EQ(unknown.end, 5015.0);
+    // Steps it never held (after its newest, before the first, or pushed
+    // out of its memory): the guesses come back unchanged.
+    const double unknown[][2] = {{5000.0, 5015.0}, {-3.0, 5.0}, {1.0, 9.0}};
+    for (const auto& u : unknown) {
+        const auto edges = refiner.refine(u[0], u[1], 7.5, -1e9, 1e9);
+        EXPECT_DOUBLE_EQ(edges.start, u[0]);
+        EXPECT_DOUBLE_EQ(edges.end, u[1]);
+    }
+    EdgeRefiner longRun;
+    for (std::int64_t i = 0; i < 3000; ++i) longRun.push(i, {1.0, 0.0});
+    const auto forgotten = longRun.refine(100.0, 115.0, 7.5, -1e9, 1e9);
+    EXPECT_DOUBLE_EQ(forgotten.start, 100.0);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST(ToneSearch, FollowsSlowDriftAndLetsGoWhenTheToneEnds) {
     ToneSearch s;
     bool released = false;
     for (std::size_t i = 0; i < samples.size(); i += 256) {
-        const bool changed = s.push(samples.data() + i, 256);
+        const bool changed = s.push(samples.data() + i, std::min<std::size_t>(256, samples.size() - i));
         if (i / 6000 == 19 && s.locked()) {
             EXPECT_NEAR(s.toneHz(), 714.0, 3.0);
         }
