@@ -1,9 +1,8 @@
 // An input device for tests, fed from samples, whose pace the test controls.
 //
 // The device hears the fed audio (interleaved stereo 16-bit frames at 6000
-// frames/s), then silence. It keeps hearing while capture is stopped or the
-// device closed only in the sense that its position in the fed audio moves on
-// solely when audio is delivered.
+// frames/s), then silence. Its place in that audio moves on only as audio
+// arrives; audio that arrives while it is not started passes uncaptured.
 //
 // Paces:
 // - manual: audio arrives only when the test calls arrive(), on the test's
