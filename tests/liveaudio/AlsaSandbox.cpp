@@ -7,6 +7,10 @@ namespace ditdahl::testing {
 
 AlsaSandbox::AlsaSandbox() {
     std::filesystem::create_directories(directory_.path() / "alsa");
+    // The system's PulseAudio device would load the PulseAudio client while
+    // the devices are probed: here it is a device that hears nothing.
+    configuration_ = "pcm.!pulse {\n    type null\n}\n";
+    writeFileBytes((directory_.path() / "alsa" / "asoundrc").string(), configuration_);
     ::setenv("XDG_CONFIG_HOME", directory_.path().c_str(), 1);
     ::setenv("HOME", directory_.path().c_str(), 1);
     ::setenv("PULSE_SERVER", "unix:/nonexistent", 1);

@@ -1,7 +1,8 @@
 // An ALSA configuration of the test's own, in a temporary directory selected
 // through XDG_CONFIG_HOME: input devices of type file that read raw 16-bit
 // stereo frames from files or FIFOs there. HOME points there too, so that no
-// user's ~/.asoundrc is read, and the sound servers are kept out of reach.
+// user's ~/.asoundrc is read, and the sound servers are kept out of reach (the
+// PulseAudio device is replaced by one that hears nothing).
 // Set up before the first use of the sound system in the process.
 #pragma once
 
