@@ -4,8 +4,8 @@
 // on noise without a signal and on silence; harder signals; real-time factor
 // on one core and the delay from the end of a character to its output.
 // Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay] (default all). Prints Markdown;
-// "quick" measures -6 and -9 dB only, and with SHOW=1 in the environment
-// prints each wrongly decoded text.
+// "quick" measures -6 and -9 dB only; with SHOW=1 in the environment each
+// wrongly decoded text is printed.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -150,7 +150,7 @@ void snrTable(bool quick, bool cleanOnly = false) {
                     if (snr < 99.0) testing::addNoise(samples, spec.amplitude, snr, 6000, noise);
                     const Decoded d = decode(samples, hint ? configs[i].toneHz : 0.0);
                     tallies[hint].add(text, d.text);
-                    if (quick && std::getenv("SHOW") && normalise(text) != normalise(d.text))
+                    if (std::getenv("SHOW") && normalise(text) != normalise(d.text))
                         std::printf("  [%g dB %g wpm %g Hz hint %d] %s\n", snr, configs[i].wpm, configs[i].toneHz, hint,
                                     d.text.c_str());
                     if (snr > 99.0 && normalise(text) == normalise(d.text)) {

@@ -21,12 +21,6 @@ double logNormal(double lengthMs, double classMs, double sigma) {
 double wordGapScore(double lengthMs, double dotMs) {
     return lengthMs >= 7.0 * dotMs ? 0.0 : logNormal(lengthMs, 7.0 * dotMs, gapSigma);
 }
-
-double characterPrior(unsigned char code) {
-    if (code >= 'A' && code <= 'Z') return 0.0;
-    if (code >= '0' && code <= '9') return -1.0;
-    return -2.5;
-}
 }  // namespace
 
 SequenceDecoder::SequenceDecoder(const MorseTable& table) {
@@ -90,17 +84,16 @@ void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool 
     };
     const unsigned char code = p.node == garbageNode() ? 0 : nodes_[p.node].code;
     const std::string text = code ? expandCharacter(code) : std::string();
-    const double prior = code ? characterPrior(code) : 0.0;
     const bool ends = code || p.node == garbageNode();
     if (endOfWord) {
-        if (ends) add(0, prior, text + " ");
+        if (ends) add(0, 0.0, text + " ");
         return;
     }
     const double g = p.gapMs;
     add(p.node, logNormal(g, dotMs, gapSigma), {});
     if (!ends) return;
-    add(0, logNormal(g, 3.0 * dotMs, gapSigma) + prior, text);
-    add(0, wordGapScore(g, dotMs) + prior, text + " ");
+    add(0, logNormal(g, 3.0 * dotMs, gapSigma), text);
+    add(0, wordGapScore(g, dotMs), text + " ");
 }
 
 void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
