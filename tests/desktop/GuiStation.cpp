@@ -7,14 +7,16 @@
 
 namespace ditdahl::testing {
 
-GuiStation::GuiStation(const std::string& settingsFile, const std::vector<std::int16_t>& audio) {
+GuiStation::GuiStation(const std::string& settingsFile, const std::vector<std::int16_t>& audio, bool devicesWork) {
     if (!settingsFile.empty()) writeFileBytes(dir.file("Ditdahl.ini"), settingsFile);
     if (!audio.empty()) {
         waveIn.setPace(ScriptedWaveIn::Pace::asFastAsPossible);
         waveIn.feed(audio);
     }
-    station.state.openKeyLine = [this](int portNumber) -> std::shared_ptr<KeyLine> {
+    if (!devicesWork) waveIn.failNextOpen(WaveResult::noDevice);
+    station.state.openKeyLine = [this, devicesWork](int portNumber) -> std::shared_ptr<KeyLine> {
         openedPorts.push_back(portNumber);
+        if (!devicesWork) return nullptr;
         keyLine = std::make_shared<RecordingKeyLine>(station.clock);
         return keyLine;
     };

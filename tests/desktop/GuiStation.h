@@ -25,7 +25,9 @@ public:
     // settingsFile: contents of the settings file before start; empty: none.
     // audio: what the input hears, delivered as fast as capture takes it;
     // without it the input hears nothing until the test lets audio arrive.
-    explicit GuiStation(const std::string& settingsFile = "", const std::vector<std::int16_t>& audio = {});
+    // devicesWork false: no keying port can be opened and the input fails.
+    explicit GuiStation(const std::string& settingsFile = "", const std::vector<std::int16_t>& audio = {},
+                        bool devicesWork = true);
     ~GuiStation();
 
     // Brings the view up to date and lets Qt deliver pending events.

@@ -79,6 +79,29 @@ TEST(MainWindowView, AFreshStartShowsTheDefaults) {
     EXPECT_TRUE(contains(g.log(), "Program startup\r\n"));
 }
 
+TEST(MainWindowView, StartsWithoutKeyingPortOrInputAndStillLogsTheStart) {
+    GuiStation g("", {}, false);
+    const auto boxes = g.station.desktop.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Error opening com port for PTT.");
+    EXPECT_TRUE(g.view->isVisible());
+    EXPECT_TRUE(g.widget<QRadioButton>(ids::filter50)->isChecked());
+    EXPECT_FALSE(g.waveIn.activity().isStarted);
+    EXPECT_TRUE(contains(g.log(), "Program startup\r\n"));
+    // A later filter change tries the input again.
+    click(g.widget<QRadioButton>(ids::filter100));
+    g.settle();
+    EXPECT_TRUE(g.waveIn.activity().isStarted);
+}
+
+TEST(MainWindowView, WithoutAStoredSpeedInTheListSendingTakesTheFirstSpeed) {
+    GuiStation g("[Ditdahl]\r\nTX_Speed=40\r\n");
+    EXPECT_EQ(g.widget<QComboBox>(ids::txSpeedList)->currentIndex(), -1);
+    EXPECT_EQ(g.station.state.txSpeedWpm, 10);
+    EXPECT_EQ(g.station.state.dotMs, 120);
+    EXPECT_EQ(g.station.state.dashMs, 360);
+}
+
 TEST(MainWindowView, FilterButtonsExcludeEachOtherAndRestartCapture) {
     GuiStation g;
     struct Step {
