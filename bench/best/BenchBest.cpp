@@ -245,7 +245,11 @@ void hardTable() {
                 auto o = testing::keyedTone(bench::benchTexts[(i + 2) % bench::benchTexts.size()], other);
                 for (std::size_t k = 0; k < s.size() && k < o.size(); ++k) s[k] += o[k];
                 testing::addNoise(s, spec.amplitude, snr, 6000, noise);
-                neighbour.add(text, decode(s, configs[i].toneHz).text);
+                const std::string heard = decode(s, configs[i].toneHz).text;
+                neighbour.add(text, heard);
+                if (std::getenv("SHOW") && normalise(text) != normalise(heard))
+                    std::printf("  [second signal, %g dB %g wpm %g Hz] %s\n", snr, configs[i].wpm, configs[i].toneHz,
+                                heard.c_str());
             }
             {
                 auto s = testing::keyedTone(text, spec);

@@ -39,6 +39,11 @@ constexpr int refitClosedDurations = 64;
 constexpr std::size_t heldCapacity = 256;
 constexpr double never = std::numeric_limits<double>::max();
 
+// A gap this many dots long, decided, ends the word.
+constexpr double softPauseDots = 6.0;
+// The likelihood decision holds a segment's end back this many dots.
+constexpr double softLagDots = 3.0;
+
 int stepsForDot(double dotMs) { return std::max(1, static_cast<int>(std::lround(dotMs / stepMs))); }
 
 double lagForDot(double dotMs) { return std::clamp(5.0 * dotMs, 300.0, 700.0); }
@@ -289,6 +294,9 @@ void BestReceiver::startPipeline() {
     levels_.reset(stepSamples * filterSteps_);
     edges_.reset(static_cast<double>(stepIndex_));
     edges_.setMinimumSteps(glitchDots * dotMs_ / stepMs);
+    soft_.reset(static_cast<double>(stepIndex_));
+    soft_.setDotSteps(dotMs_ / stepMs);
+    soft_.setLagSteps(static_cast<int>(std::lround(softLagDots * dotMs_ / stepMs)));
     holding_ = false;
     marksInWord_ = 0;
     decoder_.reset();
@@ -297,6 +305,7 @@ void BestReceiver::startPipeline() {
     decoder_.setLagMs(lagForDot(dotMs_));
     closedDurations_ = 0;
     sawMark_ = false;
+    quietBefore_ = true;
     lastWasBlank_ = true;
     recentMarks_.clear();
     recentGaps_.clear();
@@ -317,12 +326,21 @@ void BestReceiver::step(std::complex<double> z, bool live) {
     runs_.clear();
     edges_.push(t, Levels::toDb(power), runs_);
     for (const KeyRun& run : runs_) takeRun(run);
+    setSoftLevels();
+    softRuns_.clear();
+    soft_.push(z, softRuns_);
+    for (const KeyRun& run : softRuns_) takeSoftRun(run);
     if (live && closedDurations_ >= refitClosedDurations) {
         restart();
         return;
     }
-    std::string decided;
     if (!edges_.keyDown() && (sawMark_ || holding_) && (t - edges_.runStart()) * stepMs > pauseDots * dotMs_)
+        endJudgedWord();
+    std::string decided;
+    // The likelihood decision has decided everything up to its lag ago: a
+    // gap that long is a word gap, whatever follows.
+    if (!soft_.keyDown() && marksInWord_ > 0 &&
+        (t - soft_.lagSteps() - soft_.runStart()) * stepMs > softPauseDots * dotMs_)
         endWord(t * stepMs, decided);
     decoder_.commit(t * stepMs, decided);
     emit(decided);
@@ -354,21 +372,44 @@ void BestReceiver::passHeldMark(double latest, double nextStart) {
     const EdgeRefiner::Edges edges =
         refiner_.refine(heldMark_.start, heldMark_.end, 0.5 * filterSteps_, heldEarliest_, latest);
     const double end = std::max(edges.end, heldStart_ + 0.5);
-    const double markMs = (end - heldStart_) * stepMs;
-    decoder_.mark(markMs, dotMs_, end * stepMs);
-    judge(markMs, true);
+    judge((end - heldStart_) * stepMs, true);
     sawMark_ = true;
-    ++marksInWord_;
-    if (nextStart > -1e300) {
-        const double gapMs = std::max(0.0, nextStart - end) * stepMs;
-        decoder_.gap(gapMs);
-        judge(gapMs, false);
+    if (nextStart > -1e300) judge(std::max(0.0, nextStart - end) * stepMs, false);
+}
+
+void BestReceiver::endJudgedWord() {
+    passHeldMark(heldMark_.end + 0.5 * filterSteps_, -1e301);
+    sawMark_ = false;
+}
+
+void BestReceiver::setSoftLevels() {
+    if (!levels_.usable()) {
+        soft_.setLevels(0.0, 1.0);
+        return;
+    }
+    // The levels are those of the dot-long sum: its noise power is the
+    // steps' times the length (the noise class's median is ln 2 of its
+    // mean), its mark amplitude the steps' times the length.
+    const double length = filterSteps_;
+    const double noise = std::pow(10.0, levels_.noiseDb() / 10.0) / (std::log(2.0) * length);
+    const double mark = std::pow(10.0, levels_.markDb() / 10.0) - length * noise;
+    soft_.setLevels(mark > 0.0 ? std::sqrt(mark) / length : 0.0, noise);
+}
+
+void BestReceiver::takeSoftRun(const KeyRun& run) {
+    const double lengthMs = run.length() * stepMs;
+    if (run.mark) {
+        decoder_.mark(lengthMs, dotMs_, run.end * stepMs);
+        ++marksInWord_;
+    } else if (marksInWord_ > 0) {
+        decoder_.gap(lengthMs);
+    } else {
+        quietBefore_ = lengthMs > pauseDots * dotMs_;
     }
 }
 
 void BestReceiver::endWord(double timeMs, std::string& decided) {
-    passHeldMark(heldMark_.end + 0.5 * filterSteps_, -1e301);
-    if (marksInWord_ == 1) {
+    if (marksInWord_ == 1 && quietBefore_) {
         // A lone element with long silence on both sides: a blip of noise
         // far likelier than an "E" or "T" sent on its own.
         decoder_.reset();
@@ -376,7 +417,6 @@ void BestReceiver::endWord(double timeMs, std::string& decided) {
         decoder_.pause(timeMs);
         decoder_.commitAll(decided);
     }
-    sawMark_ = false;
     marksInWord_ = 0;
 }
 
@@ -400,6 +440,8 @@ void BestReceiver::trackSpeed(double lengthMs, bool mark) {
     if (ratio > retuneRatio || ratio < 1.0 / retuneRatio) setFilterLength();
     decoder_.setLagMs(lagForDot(dotMs_));
     edges_.setMinimumSteps(glitchDots * dotMs_ / stepMs);
+    soft_.setDotSteps(dotMs_ / stepMs);
+    soft_.setLagSteps(static_cast<int>(std::lround(softLagDots * dotMs_ / stepMs)));
     reportSpeed();
 }
 
@@ -423,6 +465,7 @@ void BestReceiver::release() {
         return;
     }
     running_ = false;
+    endJudgedWord();
     std::string decided;
     endWord(static_cast<double>(stepIndex_) * stepMs, decided);
     emit(decided);
@@ -439,6 +482,11 @@ void BestReceiver::finish() {
     if (!running_) return;
     const double t = static_cast<double>(stepIndex_);
     if (edges_.keyDown()) takeRun({true, edges_.runStart(), t});
+    endJudgedWord();
+    softRuns_.clear();
+    soft_.flush(softRuns_);
+    for (const KeyRun& run : softRuns_) takeSoftRun(run);
+    if (soft_.keyDown()) takeSoftRun({true, soft_.runStart(), t});
     std::string decided;
     endWord(t * stepMs, decided);
     emit(decided);

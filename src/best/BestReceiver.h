@@ -4,9 +4,10 @@
 // used), of any length; causal, with a character written within about a
 // second of its end. Once it has locked on a tone and the buffered audio
 // tells the speed, it first decodes the last 15 s of audio, so the start of
-// a transmission is not lost; marks' edges are refined on the raw mixer
-// output and gaps measured between them. Its text, speed and
-// tone go to a listener. Runs on the thread that feeds it (the capture
+// a transmission is not lost. The decoder reads the marks and gaps that a
+// likelihood search over the raw mixer output finds; the quality gate and
+// the speed follow the durations of a threshold decision, whose mark edges
+// are refined on the raw output. Its text, speed and tone go to a listener. Runs on the thread that feeds it (the capture
 // thread, or a command-line tool's main thread); not thread-safe.
 #pragma once
 
@@ -22,6 +23,7 @@
 #include "best/Levels.h"
 #include "best/QualityGate.h"
 #include "best/SequenceDecoder.h"
+#include "best/SoftEdges.h"
 #include "best/ToneSearch.h"
 #include "morse/MorseTable.h"
 
@@ -69,11 +71,17 @@ private:
     double chooseDotMs(const std::vector<std::complex<double>>& steps, bool mustChoose);
     void startPipeline();
     void step(std::complex<double> z, bool live);
+    // The threshold decision's runs: their durations are what the quality
+    // gate judges and the speed is tracked from.
     void takeRun(const KeyRun& run);
-    // Hands the held mark to the decoder, its end refined up to latest (raw
-    // steps), and the gap after it when a next mark starts at nextStart.
+    // Judges the held mark, its end refined up to latest (raw steps), and
+    // the gap after it when a next mark starts at nextStart.
     void passHeldMark(double latest, double nextStart);
+    void endJudgedWord();
+    // The likelihood decision's runs: what the decoder reads.
+    void takeSoftRun(const KeyRun& run);
     void endWord(double timeMs, std::string& decided);
+    void setSoftLevels();
     void judge(double lengthMs, bool mark);
     void trackSpeed(double lengthMs, bool mark);
     void setFilterLength();
@@ -88,6 +96,7 @@ private:
     EdgeRefiner refiner_;
     Levels levels_;
     KeyEdges edges_;
+    SoftEdges soft_;
     SequenceDecoder decoder_;
     QualityGate gate_;
 
@@ -95,6 +104,7 @@ private:
     std::int64_t samples_ = 0;     // consumed since the start
     std::vector<std::complex<double>> steps_;
     std::vector<KeyRun> runs_;
+    std::vector<KeyRun> softRuns_;
     std::int64_t stepIndex_ = 0;   // of the next 4 ms step the mixer completes
     // Locked, but the buffer holds too little to tell the speed: decoding
     // starts once it does.
@@ -111,8 +121,9 @@ private:
     double reportedWpm_ = 0.0;
     double reportedToneHz_ = 0.0;
     int filterSteps_ = 15;
-    bool sawMark_ = false;     // a mark since the lock or the last pause
-    int marksInWord_ = 0;      // marks handed on since the last pause
+    bool sawMark_ = false;     // a judged mark since the lock or the last pause
+    int marksInWord_ = 0;      // marks decoded since the last pause
+    bool quietBefore_ = true;  // a long silence came before this word
     // The last mark, held until the next one (or a pause) bounds its end;
     // raw 4 ms steps as the key decision found them.
     bool holding_ = false;

@@ -1,0 +1,292 @@
+#include "best/SoftEdges.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::best {
+namespace {
+// Natural-log spread of every length around its class.
+constexpr double lengthSigma = 0.25;
+// How often each class comes: dots and dashes; element, letter and word
+// gaps (in plain text about three in five gaps are within a letter).
+constexpr double dotShare = 0.55;
+constexpr double dashShare = 0.45;
+constexpr double elementGapShare = 0.55;
+constexpr double letterGapShare = 0.3;
+constexpr double wordGapShare = 0.15;
+// Lengths tried, in dots: marks up to a long dash, gaps up to a word gap
+// (longer gaps all score as a word gap).
+constexpr double shortestDots = 0.3;
+constexpr double longestMarkDots = 5.0;
+constexpr double wordGapDots = 7.0;
+// Each mark costs this much (natural log of probability) on top of its
+// length's prior: noise passes for a dot in many places, a weak dot is
+// missed in one.
+constexpr double markCost = 1.0;
+// Each step is scored as the mean of the steps this many dots either side.
+constexpr double smoothingDots = 0.2;
+// About this many lengths per dot are tried: at slow speeds every few
+// steps, which keeps the cost per step the same at every speed.
+constexpr double lengthsPerDot = 10.0;
+
+double logNormalShape(double length, double classLength) {
+    const double dev = std::log(length / classLength);
+    return std::exp(-dev * dev / (2.0 * lengthSigma * lengthSigma));
+}
+}  // namespace
+
+void SoftEdges::reset(double step) {
+    if (markPriors_.empty()) setDotSteps(dotSteps_);
+    anchor_ = step;
+    runStart_ = step;
+    prefix_.clear();
+    reanchor(0, true, true);
+}
+
+void SoftEdges::setDotSteps(double dotSteps) {
+    dotSteps = std::max(1.0, dotSteps);
+    if (dotSteps == dotSteps_ && !markPriors_.empty()) return;
+    dotSteps_ = dotSteps;
+    stride_ = std::max(1, static_cast<int>(dotSteps_ / lengthsPerDot));
+    // The priors of every length tried, worked out once per dot length.
+    const int longest = longestMark();
+    const int word = wordSteps();
+    markPriors_.resize(static_cast<std::size_t>(longest) + 1);
+    markTails_.resize(static_cast<std::size_t>(longest) + 1);
+    for (int length = 1; length <= longest; ++length) {
+        markPriors_[static_cast<std::size_t>(length)] = markPrior(length);
+        markTails_[static_cast<std::size_t>(length)] = markTail(length);
+    }
+    gapPriors_.resize(static_cast<std::size_t>(word) + 1);
+    gapTails_.resize(static_cast<std::size_t>(word) + 1);
+    for (int length = 0; length <= word; ++length) {
+        gapPriors_[static_cast<std::size_t>(length)] = length > 0 ? gapPrior(length) : 0.0;
+        gapTails_[static_cast<std::size_t>(length)] = gapTail(length);
+    }
+}
+
+int SoftEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
+
+void SoftEdges::setLevels(double markAmplitude, double noisePower) {
+    amplitude_ = std::max(0.0, markAmplitude);
+    noisePower_ = std::max(noisePower, 1e-12);
+}
+
+int SoftEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
+
+double SoftEdges::markPrior(int length) const {
+    const double d = dotSteps_;
+    return std::log(dotShare * logNormalShape(length, d) + dashShare * logNormalShape(length, 3.0 * d) + 1e-300);
+}
+
+double SoftEdges::gapPrior(int length) const {
+    const double d = dotSteps_;
+    return std::log(elementGapShare * logNormalShape(length, d) + letterGapShare * logNormalShape(length, 3.0 * d) +
+                    wordGapShare * logNormalShape(length, wordGapDots * d) + 1e-300);
+}
+
+// The open last segment may still grow into any class at least as long.
+double SoftEdges::markTail(int length) const {
+    const double d = dotSteps_;
+    const double asDot = length <= d ? 1.0 : logNormalShape(length, d);
+    const double asDash = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
+    return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
+}
+
+double SoftEdges::gapTail(int length) const {
+    const double d = dotSteps_;
+    const double asElement = length <= d ? 1.0 : logNormalShape(length, d);
+    const double asLetter = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
+    return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
+}
+
+double SoftEdges::markScore(int a, int b) const {
+    return scores_[static_cast<std::size_t>(b)] - scores_[static_cast<std::size_t>(a)] - markCost;
+}
+
+void SoftEdges::scoreNext(bool toTheEnd) {
+    const int received = static_cast<int>(prefix_.size()) - 1;
+    const int half = std::max(1, static_cast<int>(std::lround(0.5 * dotSteps_)));
+    const int quarter = static_cast<int>(smoothingDots * dotSteps_);
+    for (;;) {
+        const int t = static_cast<int>(scores_.size()) - 1;
+        if (t >= received || (!toTheEnd && t + half >= received)) return;
+        // The tone's phase at this step: that of the sum over a dot around
+        // it, which follows a tone slightly off the mixer's frequency.
+        const std::complex<double> around = prefix_[static_cast<std::size_t>(std::min(received, t + half + 1))] -
+                                            prefix_[static_cast<std::size_t>(std::max(0, t - half))];
+        // The step itself, averaged over a few around it: 4 ms alone would
+        // let a signal 100 Hz away through almost whole.
+        const int from = std::max(0, t - quarter);
+        const int to = std::min(received, t + quarter + 1);
+        const std::complex<double> z =
+            (prefix_[static_cast<std::size_t>(to)] - prefix_[static_cast<std::size_t>(from)]) / static_cast<double>(to - from);
+        const double size = std::abs(around);
+        const double along = size > 0.0 ? (z.real() * around.real() + z.imag() * around.imag()) / size : 0.0;
+        const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
+        scores_.push_back(scores_.back() + s);
+        markEnds_.push_back(none);
+        gapEnds_.push_back(none);
+        markFrom_.push_back(0);
+        gapFrom_.push_back(0);
+        computeAt(t + 1);
+    }
+}
+
+void SoftEdges::computeAt(int n) {
+    const auto at = static_cast<std::size_t>(n);
+    const int shortest = std::max(1, static_cast<int>(shortestDots * dotSteps_));
+    double bestMark = none;
+    int markFrom = 0;
+    if (amplitude_ > 0.0) {
+        const int longest = longestMark();
+        for (int length = shortest; length <= longest && length <= n; length += stride_) {
+            const int a = n - length;
+            const double before = gapEnds_[static_cast<std::size_t>(a)];
+            if (before <= none) continue;
+            const double s = before + markScore(a, n) + markPriors_[static_cast<std::size_t>(length)];
+            if (s > bestMark) {
+                bestMark = s;
+                markFrom = a;
+            }
+        }
+    }
+    markEnds_[at] = bestMark;
+    markFrom_[at] = markFrom;
+
+    const int word = wordSteps();
+    while (longNext_ <= n - word) {
+        if (markEnds_[static_cast<std::size_t>(longNext_)] > longBest_) {
+            longBest_ = markEnds_[static_cast<std::size_t>(longNext_)];
+            longFrom_ = longNext_;
+        }
+        ++longNext_;
+    }
+    double bestGap = none;
+    int gapFrom = 0;
+    if (longBest_ > none) {
+        bestGap = longBest_ + std::log(wordGapShare);
+        gapFrom = longFrom_;
+    }
+    // After a long silence the gap from the anchor may have any length.
+    if (idle_ && markEnds_[0] > bestGap) {
+        bestGap = markEnds_[0];
+        gapFrom = 0;
+    }
+    for (int length = shortest; length < word && length <= n; length += stride_) {
+        const int a = n - length;
+        const double before = markEnds_[static_cast<std::size_t>(a)];
+        if (before <= none) continue;
+        const double s = before + gapPriors_[static_cast<std::size_t>(length)];
+        if (s > bestGap) {
+            bestGap = s;
+            gapFrom = a;
+        }
+    }
+    gapEnds_[at] = bestGap;
+    gapFrom_[at] = gapFrom;
+}
+
+void SoftEdges::bestPath(std::vector<Boundary>& path) const {
+    path.clear();
+    const int n = static_cast<int>(scores_.size()) - 1;
+    if (n <= 0) return;
+    // The open segment: a gap since some mark's end, or a mark since some
+    // gap's end.
+    double best = none;
+    int origin = 0;
+    bool originIsMarkEnd = true;
+    if (longBest_ > none) {
+        best = longBest_ + std::log(wordGapShare);
+        origin = longFrom_;
+    }
+    if (idle_ && markEnds_[0] > best) {
+        best = markEnds_[0];
+        origin = 0;
+    }
+    const int word = wordSteps();
+    for (int length = 0; length < word && length <= n; length += stride_) {
+        const int a = n - length;
+        const double before = markEnds_[static_cast<std::size_t>(a)];
+        if (before <= none) continue;
+        const double s = before + gapTails_[static_cast<std::size_t>(length)];
+        if (s > best) {
+            best = s;
+            origin = a;
+        }
+    }
+    if (amplitude_ > 0.0) {
+        const int longest = longestMark();
+        for (int length = 1; length <= longest && length <= n; length += stride_) {
+            const int a = n - length;
+            const double before = gapEnds_[static_cast<std::size_t>(a)];
+            if (before <= none) continue;
+            const double s = before + markScore(a, n) + markTails_[static_cast<std::size_t>(length)];
+            if (s > best) {
+                best = s;
+                origin = a;
+                originIsMarkEnd = false;
+            }
+        }
+    }
+    if (best <= none) return;
+    int x = origin;
+    bool markEnd = originIsMarkEnd;
+    while (x > 0) {
+        path.push_back({x, markEnd});
+        x = markEnd ? markFrom_[static_cast<std::size_t>(x)] : gapFrom_[static_cast<std::size_t>(x)];
+        markEnd = !markEnd;
+    }
+    std::reverse(path.begin(), path.end());
+}
+
+void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
+    for (;;) {
+        const int n = static_cast<int>(scores_.size()) - 1;
+        bestPath(path_);
+        if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
+        const Boundary first = path_.front();
+        finished.push_back({first.mark, runStart_, anchor_ + first.at});
+        reanchor(first.at, first.mark, false);
+    }
+    // A long silence moves the anchor along, so that the search keeps a
+    // bounded span: a gap this long scores the same wherever it started.
+    const int n = static_cast<int>(scores_.size()) - 1;
+    const int quiet = path_.empty() ? n : path_.front().at;
+    const int word = wordSteps();
+    if (!all && gapAtAnchor_ && n >= 2 * (word + lagSteps_) && quiet > n - lagSteps_)
+        reanchor(n - lagSteps_, true, true);
+}
+
+void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
+    anchor_ += at;
+    if (!idle) runStart_ = anchor_;
+    gapAtAnchor_ = gapStarts;
+    idle_ = idle;
+    if (prefix_.empty()) prefix_.push_back({});
+    const std::complex<double> base = prefix_[static_cast<std::size_t>(at)];
+    prefix_.erase(prefix_.begin(), prefix_.begin() + at);
+    for (auto& p : prefix_) p -= base;
+    scores_.assign(1, 0.0);
+    markEnds_.assign(1, gapStarts ? 0.0 : none);
+    gapEnds_.assign(1, gapStarts ? none : 0.0);
+    markFrom_.assign(1, 0);
+    gapFrom_.assign(1, 0);
+    longBest_ = none;
+    longFrom_ = 0;
+    longNext_ = 0;
+    scoreNext(false);
+}
+
+void SoftEdges::push(std::complex<double> step, std::vector<KeyRun>& finished) {
+    prefix_.push_back(prefix_.back() + step);
+    scoreNext(false);
+    decide(false, finished);
+}
+
+void SoftEdges::flush(std::vector<KeyRun>& finished) {
+    scoreNext(true);
+    decide(true, finished);
+}
+
+}  // namespace ditdahl::best

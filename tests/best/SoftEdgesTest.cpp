@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <string>
+#include <vector>
+
+#include "best/Envelope.h"
+#include "best/SoftEdges.h"
+#include "support/Synth.h"
+
+namespace ditdahl::best {
+namespace {
+
+using testing::KeyingSpec;
+
+struct Heard {
+    std::vector<KeyRun> runs;
+    std::vector<testing::KeyInterval> sent;  // in steps
+};
+
+// Keys the text, adds noise, mixes it down and runs the decision with the
+// true levels and dot length; everything decided, also at the end.
+Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed) {
+    KeyingSpec spec;
+    spec.wpm = wpm;
+    spec.toneHz = 700.0;
+    spec.leadInMs = 1000.0;
+    auto x = testing::keyedTone(text, spec);
+    testing::NoiseGenerator noise(seed);
+    if (snrDb < 99.0) testing::addNoise(x, spec.amplitude, snrDb, 6000, noise);
+    Downmixer mixer;
+    mixer.setTone(spec.toneHz);
+    std::vector<std::complex<double>> steps;
+    mixer.push(x.data(), x.size(), steps);
+
+    const double dotSteps = 1200.0 / wpm / stepMs;
+    // A steady tone sums to half its peak times the samples of a step; white
+    // noise to its variance times them (its power in 2500 Hz is the tone's
+    // power over the ratio, spread over 3000 Hz).
+    const double amplitude = spec.amplitude * stepSamples / 2.0;
+    const double variance = snrDb < 99.0
+                                ? spec.amplitude * spec.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0
+                                : 1.0;
+    SoftEdges edges;
+    edges.reset(0.0);
+    edges.setDotSteps(dotSteps);
+    edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
+    edges.setLevels(amplitude, variance * stepSamples);
+    Heard heard;
+    for (const auto& z : steps) edges.push(z, heard.runs);
+    edges.flush(heard.runs);
+    for (const auto& k : testing::keyTimeline(text, spec, nullptr))
+        heard.sent.push_back({k.start * 1000.0 / stepMs, k.end * 1000.0 / stepMs});
+    return heard;
+}
+
+std::vector<KeyRun> marksOf(const std::vector<KeyRun>& runs) {
+    std::vector<KeyRun> marks;
+    for (const KeyRun& r : runs)
+        if (r.mark) marks.push_back(r);
+    return marks;
+}
+
+TEST(SoftEdges, FindsEveryMarkOfACleanSignalToTheStep) {
+    const double speeds[] = {12.0, 20.0, 35.0};
+    for (double wpm : speeds) {
+        const Heard heard = hear("PARIS 73", wpm, 100.0, 1);
+        const auto marks = marksOf(heard.runs);
+        ASSERT_EQ(marks.size(), heard.sent.size()) << wpm;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            EXPECT_NEAR(marks[i].start, heard.sent[i].start, 1.5) << wpm << " mark " << i;
+            EXPECT_NEAR(marks[i].end, heard.sent[i].end, 1.5) << wpm << " mark " << i;
+        }
+        // Runs alternate and join without holes.
+        for (std::size_t i = 1; i < heard.runs.size(); ++i) {
+            EXPECT_NE(heard.runs[i].mark, heard.runs[i - 1].mark);
+            EXPECT_DOUBLE_EQ(heard.runs[i].start, heard.runs[i - 1].end);
+        }
+    }
+}
+
+TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
+    // At -6 dB in 2500 Hz a dot at 25 wpm holds about 15 times the noise
+    // density's energy: every element and every gap keeps its class.
+    for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+        const Heard heard = hear("CQ DE DL1ABC K", 25.0, -6.0, seed);
+        const auto marks = marksOf(heard.runs);
+        ASSERT_EQ(marks.size(), heard.sent.size()) << seed;
+        const double dotSteps = 1200.0 / 25.0 / stepMs;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            const bool dash = marks[i].length() > 2.0 * dotSteps;
+            const bool sentDash = heard.sent[i].end - heard.sent[i].start > 2.0 * dotSteps;
+            EXPECT_EQ(dash, sentDash) << "seed " << seed << " mark " << i;
+            if (i == 0) continue;
+            const double gap = marks[i].start - marks[i - 1].end;
+            const double sentGap = heard.sent[i].start - heard.sent[i - 1].end;
+            EXPECT_EQ(gap > 2.0 * dotSteps, sentGap > 2.0 * dotSteps) << "seed " << seed << " gap " << i;
+        }
+    }
+}
+
+TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
+    testing::NoiseGenerator noise(9);
+    std::vector<std::complex<double>> steps(5000);
+    for (auto& z : steps) z = {noise.gaussian(), noise.gaussian()};
+    struct Case {
+        const char* what;
+        double amplitude;
+    };
+    // Noise of power 2 per step; a tone of amplitude 3 would give a 10-step
+    // dot 45 times the noise's energy, far beyond what noise reaches.
+    const Case cases[] = {{"no tone level", 0.0}, {"strong tone level set, noise only", 3.0}};
+    for (const Case& c : cases) {
+        SoftEdges edges;
+        edges.reset(0.0);
+        edges.setDotSteps(10.0);
+        edges.setLagSteps(30);
+        edges.setLevels(c.amplitude, 2.0);
+        std::vector<KeyRun> runs;
+        for (const auto& z : steps) edges.push(z, runs);
+        edges.flush(runs);
+        EXPECT_TRUE(marksOf(runs).empty()) << c.what;
+        EXPECT_FALSE(edges.keyDown()) << c.what;
+    }
+}
+
+TEST(SoftEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
+    // A dash of 30 steps from step 100, then silence; dot length 10, lag 30.
+    SoftEdges edges;
+    edges.reset(0.0);
+    edges.setDotSteps(10.0);
+    edges.setLagSteps(30);
+    edges.setLevels(1.0, 0.01);
+    std::vector<KeyRun> runs;
+    int decidedAt = -1;
+    for (int i = 0; i < 2000; ++i) {
+        const std::complex<double> z = i >= 100 && i < 130 ? std::complex<double>{0.0, 1.0} : 0.0;
+        edges.push(z, runs);
+        if (decidedAt < 0 && !marksOf(runs).empty()) decidedAt = i;
+    }
+    const auto marks = marksOf(runs);
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_DOUBLE_EQ(marks[0].start, 100.0);
+    EXPECT_DOUBLE_EQ(marks[0].end, 130.0);
+    EXPECT_GE(decidedAt, 130 + 30 - 1);
+    EXPECT_LE(decidedAt, 130 + 30 + 10);
+    // Long after, the silence is still counted from the mark's end.
+    EXPECT_FALSE(edges.keyDown());
+    EXPECT_DOUBLE_EQ(edges.runStart(), 130.0);
+}
+
+}  // namespace
+}  // namespace ditdahl::best
