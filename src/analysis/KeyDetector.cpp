@@ -78,12 +78,20 @@ double blockMilliseconds(int fftSize) {
 }
 
 int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames) {
+    if (const auto level = showBlockLevels(state, detector, interleavedStereoFrames)) {
+        evaluateKey(state, detector, *level);
+    }
+    return 1;
+}
+
+std::optional<double> showBlockLevels(StationState& state, KeyDetector& detector,
+                                      const std::int16_t* interleavedStereoFrames) {
     watchBlockRate(state, detector);
 
     const int n = state.fftSize;
     // Only block sizes the transform takes, and that fit the working arrays,
     // are analysed.
-    if (n < 2 || n > maxBlockFrames || (n & (n - 1)) != 0) return 1;
+    if (n < 2 || n > maxBlockFrames || (n & (n - 1)) != 0) return std::nullopt;
 
     double samples[maxBlockFrames];
     double real[maxBlockFrames];
@@ -106,13 +114,22 @@ int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t*
 
     const int barRange = state.barRange;
     const int toneBin = state.toneBin;
+    std::optional<double> watched;
     for (int e = 1; e <= n / 4; ++e) {
         double level = 0.0;
         if (mean != 0.0 && magnitude[e] != 0.0) level = (barRange / mean / 10.0) * magnitude[e];
         showLevel(state, level, e);
-        if (e == toneBin) evaluateKey(state, detector, level);
+        if (e == toneBin) watched = level;
     }
-    return 1;
+    return watched;
+}
+
+void restartKeyRuns(StationState& state, KeyDetector& detector) {
+    detector.keyStarted = false;
+    detector.runBlocks = 0;
+    detector.lastRunEndTick = state.clock->tickCount();
+    state.symbolBuffer.clear();
+    state.elementPending = false;
 }
 
 }  // namespace ditdahl

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "shell/StationState.h"
 
@@ -32,5 +33,16 @@ double blockMilliseconds(int fftSize);
 // Analyses one block of fftSize interleaved stereo 16-bit frames (left sample
 // first; the right channel is not used). Returns 1.
 int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames);
+
+// The part of analyseBlock without the key decision: keeps the watchdog and
+// shows the block's levels on the bars. Gives the watched tone's level, or
+// nothing when the block was not analysed or the tone lies outside it.
+std::optional<double> showBlockLevels(StationState& state, KeyDetector& detector,
+                                      const std::int16_t* interleavedStereoFrames);
+
+// Makes the key decision start afresh after blocks it did not see: the run
+// in progress and the half-received character are forgotten, so that the
+// next run is measured from the next block on.
+void restartKeyRuns(StationState& state, KeyDetector& detector);
 
 }  // namespace ditdahl

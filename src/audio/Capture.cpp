@@ -9,6 +9,15 @@ void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector
     recorder.start();
 }
 
+void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& receivers) {
+    recorder.open();
+    const int blockFrames = state.fftSize;
+    recorder.setHandler([&receivers, blockFrames](const std::int16_t* frames) {
+        receivers.handleBlock(frames, blockFrames);
+    });
+    recorder.start();
+}
+
 void stopCapture(Recorder& recorder) { recorder.close(); }
 
 }  // namespace ditdahl

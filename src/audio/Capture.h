@@ -1,9 +1,10 @@
 // Starting and stopping the receiver's capture: the Recorder with the key
-// detector as its block handler. Window thread only; stopCapture waits for the
+// detector, or the switch between the receivers, as its block handler. Window thread only; stopCapture waits for the
 // capture worker to finish its block, never for the window thread.
 #pragma once
 
 #include "analysis/KeyDetector.h"
+#include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
 #include "shell/StationState.h"
 
@@ -13,6 +14,10 @@ namespace ditdahl {
 // starts capture with analyseBlock as the block handler. When the input cannot
 // be opened, the receive side stays idle until the next start.
 void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector);
+
+// The same with the receivers' switch as the block handler, each block handed
+// over with the size the input was opened for.
+void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& receivers);
 
 // Ends the running capture, if any: the device is stopped and closed and the
 // worker has left before this returns.

@@ -87,7 +87,7 @@ void MainWindow::selectFilter(int widthHz) {
 // A capture that cannot be opened leaves the receive side idle without a
 // message; the next Input or Filter change tries again.
 void MainWindow::beginCapture() {
-    if (parts_.recorder) startCapture(state_, *parts_.recorder, detector_);
+    if (parts_.recorder) startCapture(state_, *parts_.recorder, receivers_);
 }
 
 void MainWindow::endCapture() {
@@ -186,6 +186,10 @@ void MainWindow::onCommand(int id, int notificationCode) {
         case ids::menuViewLogfile:
             viewLogFile(state_);
             return;
+        case ids::menuAutomaticDecoder:
+            // Capture changes over at its next block; nothing restarts.
+            state_.automaticDecoder = !state_.automaticDecoder;
+            return;
         default:
             if (const int tone = ids::toneButtonNumber(id)) {
                 selectTone(state_, 50 * tone);
@@ -221,6 +225,10 @@ std::optional<Rgb> MainWindow::controlBackground(int id) const {
 std::optional<FontRequest> MainWindow::controlFont(int id) const {
     if (id == ids::trafficList) return FontRequest{"Courier New", 14, true};
     return std::nullopt;
+}
+
+bool MainWindow::menuItemTicked(int id) const {
+    return id == ids::menuAutomaticDecoder && state_.automaticDecoder;
 }
 
 void MainWindow::showAbout() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/KeyDetector.h"
+#include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
 #include "platform/WaveIn.h"
 #include "shell/StationState.h"
@@ -46,6 +47,7 @@ public:
     void onMessage(const WindowMessage& message) override;
     std::optional<Rgb> controlBackground(int id) const override;
     std::optional<FontRequest> controlFont(int id) const override;
+    bool menuItemTicked(int id) const override;
     bool ended() const override { return ended_; }
 
 private:
@@ -63,6 +65,7 @@ private:
     MainWindowParts parts_;
     TransmissionJobs jobs_;
     KeyDetector detector_;
+    ReceiverSwitch receivers_{state_, detector_};
     bool ended_ = false;
 };
 

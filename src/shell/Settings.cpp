@@ -113,6 +113,8 @@ void loadSettings(StationState& state) {
 
     const std::string logPath = readProfileString(path, settingsSection, "LogPath", "", maxPathValue);
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
+
+    state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
 }
 
 void saveSettings(StationState& state) {
@@ -142,6 +144,7 @@ void saveSettings(StationState& state) {
     writeInt(path, "Threshold", static_cast<long long>(state.thresholdPercent.load()));
     write(path, "BeaconText", cut(window.text(ids::beaconText), maxTextValue));
     write(path, "BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));
+    writeProfileString(path, automaticDecoderSection, "Enabled", state.automaticDecoder ? "1" : "0");
 }
 
 }  // namespace ditdahl

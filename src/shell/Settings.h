@@ -14,6 +14,9 @@
 namespace ditdahl {
 
 inline constexpr std::string_view settingsSection = "Ditdahl";
+// The receiver choice has a section of its own, so that the main section
+// keeps the keys it has always had.
+inline constexpr std::string_view automaticDecoderSection = "Automatic decoder";
 inline constexpr int maxInputDevices = 10;
 
 // startDirectory + "/Ditdahl.ini", rebuilt for every load and save so that a
@@ -33,12 +36,14 @@ void fillSpeedList(StationState& state);
 void fillDelayList(StationState& state);
 
 // Sets the controls and the station's choices from the settings file; a
-// missing file or key gives the default. Needs startDirectory and the four
-// filled lists. Leaves txSpeedWpm to the TX speed list's selection.
+// missing file or key gives the default (the automatic decoder is off).
+// Needs startDirectory and the four filled lists. Leaves txSpeedWpm to the
+// TX speed list's selection.
 void loadSettings(StationState& state);
 
 // Writes the controls' current choices, logPath and thresholdPercent into the
-// settings file, key by key; every other line of the file stays as it was.
+// settings file, key by key, then whether the automatic decoder is on; every
+// other line of the file stays as it was.
 void saveSettings(StationState& state);
 
 }  // namespace ditdahl

@@ -68,6 +68,10 @@ struct StationState {
     std::atomic<bool> autoRxSpeed{false};
     std::atomic<bool> autoTxSpeed{false};
     std::atomic<bool> speedSensing{false};
+    // The automatic decoder instead of the element decoder. Set on the window
+    // thread; the capture thread reads it once per block and changes over
+    // between blocks.
+    std::atomic<bool> automaticDecoder{false};
     // The watched tone at the last analysed block; during decodeRun the kind of
     // the run being reported (true = mark).
     std::atomic<bool> keyDown{false};

@@ -56,6 +56,8 @@ public:
     // Colours and fonts a control is drawn with instead of the default ones.
     virtual std::optional<Rgb> controlBackground(int /*id*/) const { return std::nullopt; }
     virtual std::optional<FontRequest> controlFont(int /*id*/) const { return std::nullopt; }
+    // Whether a menu item that shows a tick has it now.
+    virtual bool menuItemTicked(int /*id*/) const { return false; }
     // True once the dialog has ended; the view then closes it.
     virtual bool ended() const = 0;
 };

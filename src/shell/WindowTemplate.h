@@ -64,6 +64,7 @@ struct MenuItemTemplate {
     std::string_view menu;  // "File", "View", "Help"
     std::string_view caption;
     int id;
+    bool ticked = false;  // shows a tick, which the window procedure tells
 };
 
 const DialogTemplate& mainWindowTemplate();

@@ -205,6 +205,29 @@ TEST(LoadSettings, AutomaticSpeedTickBoxes) {
     }
 }
 
+TEST(LoadSettings, TheAutomaticDecoderIsOnOnlyByItsOwnSection) {
+    struct Case {
+        const char* file;  // nullptr: no file
+        bool on;
+    };
+    const Case cases[] = {
+        {nullptr, false},
+        {"[Automatic decoder]\r\nEnabled=1\r\n", true},
+        {"[Automatic decoder]\r\nEnabled=0\r\n", false},
+        {"[automatic DECODER]\r\n  enabled = 2\r\n", true},
+        {"[Automatic decoder]\r\n", false},
+        {"[Ditdahl]\r\nEnabled=1\r\n[Automatic decoder]\r\nEnabled=x\r\n", false},
+    };
+    for (const Case& c : cases) {
+        const std::string row = c.file ? c.file : "(no file)";
+        SettingsStation s;
+        if (c.file) writeFileBytes(s.ini(), c.file);
+        s.state().automaticDecoder = !c.on;
+        loadSettings(s.state());
+        EXPECT_EQ(s.state().automaticDecoder, c.on) << row;
+    }
+}
+
 TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
     SettingsStation s;
     loadSettings(s.state());
@@ -213,7 +236,7 @@ TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
               (std::vector<std::string>{"[Ditdahl]", "Filter=1", "PTT_Signal=0", "InputDevice=HDA Intel PCH: ALC",
                                         "PTT_Port=0", "TX_Speed=0", "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
                                         "LogPath=" + (s.dir.path() / "Ditdahl.log").string(), "Threshold=50",
-                                        "BeaconText=", "BeaconInterval=600"}));
+                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
 }
 
 TEST(SaveSettings, WritesWhatTheControlsShow) {
@@ -234,12 +257,14 @@ TEST(SaveSettings, WritesWhatTheControlsShow) {
     s.state().logPath.assign("/var/log/cw.log");
     w.setText(ids::beaconText, std::string(300, 'B'));
     w.setText(ids::beaconInterval, "0042");
+    s.state().automaticDecoder = true;
     saveSettings(s.state());
     EXPECT_EQ(lines(readFileBytes(s.ini())),
               (std::vector<std::string>{"[Ditdahl]", "Filter=0", "PTT_Signal=1", "InputDevice=Loopback",
                                         "PTT_Port=16", "TX_Speed=-1", "AutoRXSpeed=1", "AutoTXSpeed=1", "Delay=5",
                                         "LogPath=/var/log/cw.log", "Threshold=73",
-                                        "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042"}));
+                                        "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042",
+                                        "[Automatic decoder]", "Enabled=1"}));
 }
 
 TEST(SaveSettings, LeavesKeysWithoutAChoiceAsTheyWere) {
@@ -271,7 +296,7 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     writeFileBytes(first.ini(),
                    "[Ditdahl]\r\nFilter=0\r\nPTT_Signal=1\r\nInputDevice=usb audio\r\nPTT_Port=3\r\nTX_Speed=7\r\n"
                    "AutoRXSpeed=1\r\nAutoTXSpeed=1\r\nDelay=2\r\nLogPath=/tmp/x.log\r\nThreshold=35\r\n"
-                   "BeaconText=CQ CQ DE TEST\r\nBeaconInterval=120\r\n");
+                   "BeaconText=CQ CQ DE TEST\r\nBeaconInterval=120\r\n[Automatic decoder]\r\nEnabled=1\r\n");
     loadSettings(first.state());
     const std::string original = readFileBytes(first.ini());
     saveSettings(first.state());
@@ -297,6 +322,7 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     EXPECT_EQ(second.state().filterWidth, 100);
     EXPECT_FALSE(second.state().pttOnDtr);
     EXPECT_TRUE(second.state().autoTxSpeed);
+    EXPECT_TRUE(second.state().automaticDecoder);
     EXPECT_EQ(first.selected(ids::inputList), "USB Audio CODEC");
     // The stored prefix became the full name; everything else is as it was.
     const auto originalLines = lines(original);

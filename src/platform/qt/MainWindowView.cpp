@@ -32,7 +32,16 @@ MainWindowView::MainWindowView(ControlModel& model, WindowProcedure& procedure,
             current->addAction(QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size())));
         action->setData(item.id);
         const int id = item.id;
-        connect(action, &QAction::triggered, view_, [this, id] { view_->command(id, notify::buttonClicked); });
+        if (item.ticked) {
+            action->setCheckable(true);
+            ticked_.push_back(action);
+        }
+        // A ticked item shows what the procedure made of the command, not
+        // Qt's own toggle.
+        connect(action, &QAction::triggered, view_, [this, id] {
+            view_->command(id, notify::buttonClicked);
+            showTicks();
+        });
     }
     menuBar()->setFont(view_->font());
 
@@ -52,9 +61,14 @@ QAction* MainWindowView::menuAction(int id) const {
     return nullptr;
 }
 
+void MainWindowView::showTicks() {
+    for (QAction* action : ticked_) action->setChecked(procedure_.menuItemTicked(action->data().toInt()));
+}
+
 void MainWindowView::start() {
     procedure_.onInit();
     view_->refresh();
+    showTicks();
     if (procedure_.ended()) return;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();

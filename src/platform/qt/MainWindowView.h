@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <vector>
 
 #include "platform/qt/DialogView.h"
 #include "shell/ControlIds.h"
@@ -27,8 +28,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showTicks();
+
     WindowProcedure& procedure_;
     DialogView* view_;
+    std::vector<QAction*> ticked_;
     bool ending_ = false;
 };
 

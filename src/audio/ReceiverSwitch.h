@@ -1,0 +1,41 @@
+// The capture's block handler with the choice between the two receivers: the
+// key detector with the element decoder, or the automatic receiver, as the
+// "Automatic decoder" switch says. The level bars show the spectrum either
+// way. Capture thread only (constructed before capture starts): the switch is
+// read once per block and the automatic receiver is made and dropped here,
+// between blocks, never while another thread could be using it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "analysis/KeyDetector.h"
+#include "best/BestReceiver.h"
+#include "best/StationOutput.h"
+#include "shell/StationState.h"
+
+namespace ditdahl {
+
+class ReceiverSwitch {
+public:
+    // Both outlive the switch.
+    ReceiverSwitch(StationState& state, KeyDetector& detector);
+
+    // One block of blockFrames interleaved stereo frames, left sample first.
+    void handleBlock(const std::int16_t* interleavedStereoFrames, int blockFrames);
+
+private:
+    void changeOver(bool automatic);
+    void feedAutomatic(const std::int16_t* interleavedStereoFrames, int blockFrames);
+
+    StationState& state_;
+    KeyDetector& detector_;
+    best::StationOutput output_;
+    // Present while the automatic receiver decodes; a new one for every
+    // switch-on, so that it never decodes audio from before.
+    std::optional<best::BestReceiver> automatic_;
+    // The key decision skipped blocks and starts afresh when it next runs.
+    bool keyRunsPaused_ = false;
+};
+
+}  // namespace ditdahl
