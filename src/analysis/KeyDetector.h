@@ -13,7 +13,8 @@
 namespace ditdahl {
 
 // The detector's own state: one for the whole process, owned by the program,
-// all zero at start-up and never reset, not even when capture restarts.
+// all zero at start-up and kept when capture restarts; only restartKeyRuns
+// starts its run measurement afresh.
 struct KeyDetector {
     bool keyStarted = false;          // the watched bin has been evaluated once
     std::int32_t runBlocks = 0;       // blocks in the current run, this one included

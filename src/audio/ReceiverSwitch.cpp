@@ -6,15 +6,19 @@
 #include <array>
 
 #include "analysis/SpectrumBars.h"
+#include "best/BestReceiver.h"
+#include "best/StationOutput.h"
 
 namespace ditdahl {
 
 ReceiverSwitch::ReceiverSwitch(StationState& state, KeyDetector& detector)
-    : state_(state), detector_(detector), output_(state) {}
+    : state_(state), detector_(detector), output_(std::make_unique<best::StationOutput>(state)) {}
+
+ReceiverSwitch::~ReceiverSwitch() = default;
 
 void ReceiverSwitch::handleBlock(const std::int16_t* interleavedStereoFrames, int blockFrames) {
     const bool automatic = state_.automaticDecoder;
-    if (automatic != automatic_.has_value()) changeOver(automatic);
+    if (automatic != (automatic_ != nullptr)) changeOver(automatic);
 
     // "Sense speed" measures with the key decision whichever receiver
     // decodes; while it does, the element decoder writes no text.
@@ -33,7 +37,7 @@ void ReceiverSwitch::handleBlock(const std::int16_t* interleavedStereoFrames, in
 
 void ReceiverSwitch::changeOver(bool automatic) {
     if (automatic) {
-        automatic_.emplace(state_.morseTable, output_);
+        automatic_ = std::make_unique<best::BestReceiver>(state_.morseTable, *output_);
         return;
     }
     // What the automatic receiver had not yet decided is dropped with it;

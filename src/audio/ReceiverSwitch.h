@@ -7,12 +7,17 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 
 #include "analysis/KeyDetector.h"
-#include "best/BestReceiver.h"
-#include "best/StationOutput.h"
 #include "shell/StationState.h"
+
+// Only declared here: the window's code includes this header, and Qt's
+// "emit" keyword must not meet the receiver's own member of that name.
+namespace ditdahl::best {
+class BestReceiver;
+class StationOutput;
+}  // namespace ditdahl::best
 
 namespace ditdahl {
 
@@ -20,6 +25,9 @@ class ReceiverSwitch {
 public:
     // Both outlive the switch.
     ReceiverSwitch(StationState& state, KeyDetector& detector);
+    ~ReceiverSwitch();
+    ReceiverSwitch(const ReceiverSwitch&) = delete;
+    ReceiverSwitch& operator=(const ReceiverSwitch&) = delete;
 
     // One block of blockFrames interleaved stereo frames, left sample first.
     void handleBlock(const std::int16_t* interleavedStereoFrames, int blockFrames);
@@ -30,10 +38,10 @@ private:
 
     StationState& state_;
     KeyDetector& detector_;
-    best::StationOutput output_;
+    std::unique_ptr<best::StationOutput> output_;
     // Present while the automatic receiver decodes; a new one for every
     // switch-on, so that it never decodes audio from before.
-    std::optional<best::BestReceiver> automatic_;
+    std::unique_ptr<best::BestReceiver> automatic_;
     // The key decision skipped blocks and starts afresh when it next runs.
     bool keyRunsPaused_ = false;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -370,6 +372,36 @@ TEST(MainWindowView, LogMenuCommandsReachTheDesktop) {
     g.settle();
     ASSERT_EQ(g.station.desktop.messageBoxes().size(), 1u);
     EXPECT_TRUE(contains(g.log(), "Program startup"));
+}
+
+TEST(MainWindowView, TheAutomaticDecoderItemTicksAndIsSavedInItsOwnSection) {
+    const std::string mainSection = "[Ditdahl]\r\nFilter=1\r\nThreshold=20\r\n";
+    for (const bool storedOn : {false, true}) {
+        SCOPED_TRACE(storedOn);
+        GuiStation g(mainSection + "[Automatic decoder]\r\nEnabled=" + (storedOn ? "1" : "0") + "\r\n");
+        QAction* item = g.view->menuAction(ids::menuAutomaticDecoder);
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->isCheckable());
+        EXPECT_EQ(item->text(), "Automatic decoder");
+        EXPECT_EQ(item->isChecked(), storedOn);
+        // Each choice flips the tick and the receiver at once.
+        for (const bool on : {!storedOn, storedOn, !storedOn}) {
+            item->trigger();
+            g.settle();
+            EXPECT_EQ(item->isChecked(), on);
+            EXPECT_EQ(g.station.state.automaticDecoder, on);
+        }
+        EXPECT_EQ(g.waveIn.activity().opens, 1) << "capture went on without a restart";
+        g.view->close();
+        ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
+        const std::string saved = g.settings();
+        EXPECT_TRUE(contains(saved, std::string("\r\n[Automatic decoder]\r\nEnabled=") + (storedOn ? "0" : "1") +
+                                        "\r\n"))
+            << saved;
+        const std::string savedMain = saved.substr(0, saved.find("[Automatic decoder]"));
+        EXPECT_EQ(std::count(savedMain.begin(), savedMain.end(), '='), 12) << savedMain;
+        EXPECT_FALSE(contains(savedMain, "Enabled")) << savedMain;
+    }
 }
 
 TEST(MainWindowView, ControlsDrawnInTheirOwnColoursAndFont) {

@@ -1,6 +1,7 @@
 // The receive path as the window shows it: keyed audio from the input,
-// through capture, the key detector and the decoder, into the RX/TX buffer
-// box and, once the line passes 60 characters, the Traffic list and the log.
+// through capture, the key detector and the decoder (or the automatic
+// receiver), into the RX/TX buffer box and, once the line passes 60
+// characters, the Traffic list and the log.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -42,6 +43,21 @@ TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
     const std::string shown = g.widget<QLineEdit>(ids::rxTxBuffer)->text().toStdString();
     EXPECT_EQ(rest.substr(0, shown.size()), shown);
     EXPECT_EQ(g.widget<QLineEdit>(ids::bfoBox)->text(), "550");
+}
+
+TEST(ReceiveIntoWindow, WithTheAutomaticDecoderOnItsTextAndSpeedFillTheWindow) {
+    testing::KeyingSpec keying;
+    keying.wpm = 25;
+    keying.toneHz = 570;  // near the selected 550 Hz, which narrows its search
+    keying.tailMs = 2500;
+    testing::GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n[Automatic decoder]\r\nEnabled=1\r\n",
+                          testing::toStereo16(testing::keyedTone("CQ DE DL1ABC", keying)));
+    ASSERT_TRUE(g.settleUntil([&] { return g.station.window.text(ids::rxTxBuffer) == "CQ DE DL1ABC "; }))
+        << "buffer: " << g.station.window.text(ids::rxTxBuffer);
+    EXPECT_EQ(g.widget<QLineEdit>(ids::rxTxBuffer)->text(), "CQ DE DL1ABC ");
+    EXPECT_EQ(g.widget<QLineEdit>(ids::rxSpeedBox)->text(), "25");
+    EXPECT_EQ(g.widget<QLineEdit>(ids::dotBox)->text(), "48");
+    EXPECT_EQ(g.widget<QLineEdit>(ids::symbolBox)->text(), "") << "the element decoder decoded nothing";
 }
 
 }  // namespace
