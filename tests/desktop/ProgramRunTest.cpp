@@ -113,7 +113,7 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
                                         "PTT_Signal=0", "InputDevice=ditdahl_radio", "PTT_Port=0", "TX_Speed=20",
                                         "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
                                         "LogPath=" + work.file("Ditdahl.log"), "Threshold=50", "BeaconText=",
-                                        "BeaconInterval=600"}));
+                                        "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
 }
 
 }  // namespace
