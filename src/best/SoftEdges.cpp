@@ -6,7 +6,7 @@
 namespace ditdahl::best {
 namespace {
 // Natural-log spread of every length around its class.
-constexpr double lengthSigma = 0.25;
+constexpr double lengthSigma = 0.2;
 // How often each class comes: dots and dashes; element, letter and word
 // gaps (in plain text about three in five gaps are within a letter).
 constexpr double dotShare = 0.55;
@@ -23,8 +23,16 @@ constexpr double wordGapDots = 7.0;
 // length's prior: noise passes for a dot in many places, a weak dot is
 // missed in one.
 constexpr double markCost = 1.0;
+// The tone's phase is taken from this many dots either side of a step.
+constexpr double phaseDots = 1.0;
 // Each step is scored as the mean of the steps this many dots either side.
 constexpr double smoothingDots = 0.2;
+// The levels are learnt from the decided marks and gaps once they hold this
+// many dots of each; each mark weighs this much less at the next, the gaps'
+// steps fade over this many steps (6 s).
+constexpr double learnedDots = 6.0;
+constexpr double markMemory = 0.95;
+constexpr double gapMemorySteps = 1500.0;
 // About this many lengths per dot are tried: at slow speeds every few
 // steps, which keeps the cost per step the same at every speed.
 constexpr double lengthsPerDot = 10.0;
@@ -37,6 +45,8 @@ double logNormalShape(double length, double classLength) {
 
 void SoftEdges::reset(double step) {
     if (markPriors_.empty()) setDotSteps(dotSteps_);
+    markAlong_ = markSteps_ = gapPower_ = gapSteps_ = 0.0;
+    useLevels();
     anchor_ = step;
     runStart_ = step;
     prefix_.clear();
@@ -68,8 +78,42 @@ void SoftEdges::setDotSteps(double dotSteps) {
 int SoftEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
 
 void SoftEdges::setLevels(double markAmplitude, double noisePower) {
-    amplitude_ = std::max(0.0, markAmplitude);
-    noisePower_ = std::max(noisePower, 1e-12);
+    givenAmplitude_ = std::max(0.0, markAmplitude);
+    givenNoisePower_ = std::max(noisePower, 1e-12);
+    useLevels();
+}
+
+void SoftEdges::useLevels() {
+    amplitude_ = givenAmplitude_;
+    noisePower_ = givenNoisePower_;
+    if (amplitude_ <= 0.0) return;
+    // What the decided marks and gaps show, within bounds of the levels
+    // given: those come from a split of the envelope that, near the noise,
+    // puts the noise low and the marks too low.
+    if (markSteps_ >= learnedDots * dotSteps_)
+        amplitude_ = std::clamp(markAlong_ / markSteps_, 0.6 * givenAmplitude_, 1.5 * givenAmplitude_);
+    if (gapSteps_ >= learnedDots * dotSteps_)
+        noisePower_ = std::clamp(gapPower_ / gapSteps_, 0.7 * givenNoisePower_, 2.0 * givenNoisePower_);
+}
+
+void SoftEdges::learn(int from, int to, bool mark) {
+    // The steps next to an edge hold part of both.
+    from += 1;
+    to -= 1;
+    if (to <= from) return;
+    const auto count = static_cast<double>(to - from);
+    if (mark) {
+        markAlong_ = markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+        markSteps_ = markSteps_ * markMemory + count;
+    } else {
+        double power = 0.0;
+        for (int t = from; t < to; ++t)
+            power += std::norm(prefix_[static_cast<std::size_t>(t + 1)] - prefix_[static_cast<std::size_t>(t)]);
+        const double kept = std::exp(-count / gapMemorySteps);
+        gapPower_ = gapPower_ * kept + power;
+        gapSteps_ = gapSteps_ * kept + count;
+    }
+    useLevels();
 }
 
 int SoftEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
@@ -106,15 +150,16 @@ double SoftEdges::markScore(int a, int b) const {
 
 void SoftEdges::scoreNext(bool toTheEnd) {
     const int received = static_cast<int>(prefix_.size()) - 1;
-    const int half = std::max(1, static_cast<int>(std::lround(0.5 * dotSteps_)));
+    const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
     const int quarter = static_cast<int>(smoothingDots * dotSteps_);
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
-        if (t >= received || (!toTheEnd && t + half >= received)) return;
-        // The tone's phase at this step: that of the sum over a dot around
-        // it, which follows a tone slightly off the mixer's frequency.
-        const std::complex<double> around = prefix_[static_cast<std::size_t>(std::min(received, t + half + 1))] -
-                                            prefix_[static_cast<std::size_t>(std::max(0, t - half))];
+        if (t >= received || (!toTheEnd && t + reach >= received)) return;
+        // The tone's phase at this step: that of the sum over a dot either
+        // side, which follows a tone slightly off the mixer's frequency and
+        // draws on the marks next to a dot.
+        const std::complex<double> around = prefix_[static_cast<std::size_t>(std::min(received, t + reach + 1))] -
+                                            prefix_[static_cast<std::size_t>(std::max(0, t - reach))];
         // The step itself, averaged over a few around it: 4 ms alone would
         // let a signal 100 Hz away through almost whole.
         const int from = std::max(0, t - quarter);
@@ -125,6 +170,7 @@ void SoftEdges::scoreNext(bool toTheEnd) {
         const double along = size > 0.0 ? (z.real() * around.real() + z.imag() * around.imag()) / size : 0.0;
         const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
         scores_.push_back(scores_.back() + s);
+        alongs_.push_back(alongs_.back() + along);
         markEnds_.push_back(none);
         gapEnds_.push_back(none);
         markFrom_.push_back(0);
@@ -247,6 +293,7 @@ void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
         finished.push_back({first.mark, runStart_, anchor_ + first.at});
+        learn(0, first.at, first.mark);
         reanchor(first.at, first.mark, false);
     }
     // A long silence moves the anchor along, so that the search keeps a
@@ -254,8 +301,10 @@ void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
     const int n = static_cast<int>(scores_.size()) - 1;
     const int quiet = path_.empty() ? n : path_.front().at;
     const int word = wordSteps();
-    if (!all && gapAtAnchor_ && n >= 2 * (word + lagSteps_) && quiet > n - lagSteps_)
+    if (!all && gapAtAnchor_ && n >= 2 * (word + lagSteps_) && quiet > n - lagSteps_) {
+        learn(0, n - lagSteps_, false);
         reanchor(n - lagSteps_, true, true);
+    }
 }
 
 void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
@@ -268,6 +317,7 @@ void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
     prefix_.erase(prefix_.begin(), prefix_.begin() + at);
     for (auto& p : prefix_) p -= base;
     scores_.assign(1, 0.0);
+    alongs_.assign(1, 0.0);
     markEnds_.assign(1, gapStarts ? 0.0 : none);
     gapEnds_.assign(1, gapStarts ? none : 0.0);
     markFrom_.assign(1, 0);

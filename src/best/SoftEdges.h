@@ -1,9 +1,9 @@
 // The key decision by likelihood instead of thresholds: a Viterbi search over
 // alternating mark and gap segments of the raw 4 ms mixer steps. A mark is
 // scored by how much likelier its steps are under a tone of the mark's level
-// than under noise alone, each step taken along the tone's phase over the dot
-// around it (so that a tone a hertz or two off the mixer does not turn away
-// within a dash); every length by a prior of 1 or 3 dots for marks and 1, 3
+// than under noise alone, each step taken along the tone's phase over a dot
+// either side (so that a tone a hertz or two off the mixer does not turn
+// away within a dash); every length by a prior of 1 or 3 dots for marks and 1, 3
 // or 7 and more dots for gaps. A segment is decided once the best path has held its end for a fixed
 // lag; later evidence can no longer change it. Produces finished runs, as the
 // threshold decision does. Runs on whichever thread feeds the automatic
@@ -51,8 +51,8 @@ private:
     };
 
     void computeAt(int n);
-    // Scores the received steps whose phase is known (half a dot after
-    // them, or all of them at the end) and extends the search over them.
+    // Scores the received steps whose phase is known (a dot after them, or
+    // all of them at the end) and extends the search over them.
     void scoreNext(bool toTheEnd);
     double markScore(int a, int b) const;
     double markPrior(int length) const;
@@ -65,10 +65,20 @@ private:
     // the anchor on.
     void bestPath(std::vector<Boundary>& path) const;
     void decide(bool all, std::vector<KeyRun>& finished);
+    void useLevels();
+    // Takes the levels of a decided segment [from, to) (offsets).
+    void learn(int from, int to, bool mark);
     void reanchor(int at, bool gapStarts, bool idle);
 
     double dotSteps_ = 15.0;
     int stride_ = 1;
+    // The levels given, the decided segments' sums, and the levels in use.
+    double givenAmplitude_ = 0.0;
+    double givenNoisePower_ = 1.0;
+    double markAlong_ = 0.0;
+    double markSteps_ = 0.0;
+    double gapPower_ = 0.0;
+    double gapSteps_ = 0.0;
     double amplitude_ = 0.0;
     double noisePower_ = 1.0;
     int lagSteps_ = 45;
@@ -84,6 +94,7 @@ private:
     bool idle_ = true;         // that gap is already as long as a word gap
     std::vector<std::complex<double>> prefix_;  // sums of the steps since the anchor
     std::vector<double> scores_;                // sums of each step's score as a mark
+    std::vector<double> alongs_;                // sums of each step along the tone's phase
     std::vector<double> markEnds_;              // best score with a mark ending at each offset
     std::vector<double> gapEnds_;               // ... with a gap ending there
     std::vector<int> markFrom_;
