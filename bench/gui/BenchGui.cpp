@@ -1,5 +1,6 @@
 // CPU share and resident memory of the desktop program while it captures and
-// decodes live audio, for each filter: the program runs on a virtual X
+// decodes live audio, for each filter, with the window's decoder and with the
+// automatic decoder: the program runs on a virtual X
 // display, its input a test-only sound device fed keyed text in real time,
 // over and over. Measured from /proc over the given time after a warm-up.
 // Given a file name as well, it saves a picture of the window, taken during
@@ -82,7 +83,8 @@ int countOf(const std::string& text, const std::string& part) {
     return n;
 }
 
-bool measure(const VirtualDisplay& display, bool narrowFilter, int seconds, const std::string& picturePath) {
+bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, int seconds,
+             const std::string& picturePath) {
     AlsaSandbox alsa;
     KeyingSpec keying;
     keying.wpm = 20;
@@ -100,7 +102,8 @@ bool measure(const VirtualDisplay& display, bool narrowFilter, int seconds, cons
     TempDir work;
     writeFileBytes(work.file("Ditdahl.ini"), std::string("[Ditdahl]\r\nFilter=") + (narrowFilter ? "1" : "0") +
                                                  "\r\nInputDevice=ditdahl_radio\r\nTX_Speed=10\r\n"
-                                                 "[Ports]\r\nCOM1=" + ptyName + "\r\n");
+                                                 "[Automatic decoder]\r\nEnabled=" + (automatic ? "1" : "0") +
+                                                 "\r\n[Ports]\r\nCOM1=" + ptyName + "\r\n");
     const pid_t program = spawn({DESKTOP_PROGRAM}, work.path().string(), -1,
                                 {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
     if (program <= 0) return false;
@@ -123,7 +126,8 @@ bool measure(const VirtualDisplay& display, bool narrowFilter, int seconds, cons
     close(ptyMaster);
     const double cpuSeconds = static_cast<double>(ticks1 - ticks0) / static_cast<double>(sysconf(_SC_CLK_TCK));
     const std::string log = readFileBytes(work.file("Ditdahl.log"));
-    std::printf("| %s | %.1f s | %.2f s | %.1f %% | %ld | %ld | %d |\n", narrowFilter ? "50 Hz (21.3 ms blocks)" : "100 Hz (10.7 ms blocks)",
+    std::printf("| %s | %s | %.1f s | %.2f s | %.1f %% | %ld | %ld | %d |\n",
+                narrowFilter ? "50 Hz (21.3 ms blocks)" : "100 Hz (10.7 ms blocks)", automatic ? "automatic" : "window's",
                 wall, cpuSeconds, 100.0 * cpuSeconds / wall, endKiB / 1024, peakKiB / 1024,
                 countOf(log, "RX:   "));
     return true;
@@ -139,14 +143,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui: no virtual X server (Xvfb) could be started\n");
         return 1;
     }
-    std::printf("| filter | measured | CPU time | CPU share of one core | resident MiB at end | peak MiB | RX lines logged |\n");
-    std::printf("|---|---|---|---|---|---|---|\n");
-    for (const bool narrow : {true, false}) {
-        if (!measure(display, narrow, seconds, picturePath)) {
-            std::fprintf(stderr, "bench_gui: the program or its sound input could not be started\n");
-            return 1;
+    std::printf("| filter | decoder | measured | CPU time | CPU share of one core | resident MiB at end | peak MiB | RX lines "
+                "logged |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
+    for (const bool automatic : {false, true}) {
+        for (const bool narrow : {true, false}) {
+            if (!measure(display, narrow, automatic, seconds, picturePath)) {
+                std::fprintf(stderr, "bench_gui: the program or its sound input could not be started\n");
+                return 1;
+            }
+            picturePath.clear();
         }
-        picturePath.clear();
     }
     return 0;
 }
