@@ -35,6 +35,9 @@ constexpr std::int64_t retrySamples = 24 * ToneSearch::hopSamples;
 // After this many durations with the gate closed, the speed is fitted
 // afresh from the buffer: the first fit may have been made on noise.
 constexpr int refitClosedDurations = 64;
+// Text decided while the gate, open before, has been shut for less than
+// this is held back, and written if it opens again.
+constexpr double briefShutMs = 8000.0;
 // Text held while the gate cannot judge yet (the buffer's 15 s at 50 wpm).
 constexpr std::size_t heldCapacity = 256;
 constexpr double never = std::numeric_limits<double>::max();
@@ -271,6 +274,7 @@ double BestReceiver::chooseDotMs(const std::vector<std::complex<double>>& steps,
     }
     if (!mustChoose && (!best.valid() || marks < fewestMarks || best.cost > trustedFitCost)) return 0.0;
     gate_.reset();
+    shutAtMs_ = -1.0;
     if (!best.valid()) return speedHintWpm_ > 0.0 ? 1200.0 / speedHintWpm_ : defaultDotMs;
     // Once more with the filter matched to the speed found.
     const Durations d = durationsAt(steps, best.dotMs);
@@ -295,6 +299,7 @@ void BestReceiver::startPipeline() {
     edges_.reset(static_cast<double>(stepIndex_));
     edges_.setMinimumSteps(glitchDots * dotMs_ / stepMs);
     soft_.reset(static_cast<double>(stepIndex_));
+    softFrom_ = static_cast<double>(stepIndex_);
     soft_.setDotSteps(dotMs_ / stepMs);
     soft_.setLagSteps(static_cast<int>(std::lround(softLagDots * dotMs_ / stepMs)));
     holding_ = false;
@@ -404,7 +409,9 @@ void BestReceiver::takeSoftRun(const KeyRun& run) {
     } else if (marksInWord_ > 0) {
         decoder_.gap(lengthMs);
     } else {
-        quietBefore_ = lengthMs > pauseDots * dotMs_;
+        // The first gap began before the search started: its length is
+        // unknown.
+        quietBefore_ = lengthMs > pauseDots * dotMs_ || run.start <= softFrom_;
     }
 }
 
@@ -421,7 +428,9 @@ void BestReceiver::endWord(double timeMs, std::string& decided) {
 }
 
 void BestReceiver::judge(double lengthMs, bool mark) {
+    const bool wasOpen = gate_.open();
     gate_.add(lengthMs, mark, dotMs_);
+    if (wasOpen && !gate_.open()) shutAtMs_ = static_cast<double>(stepIndex_) * stepMs;
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
     trackSpeed(lengthMs, mark);
 }
@@ -454,6 +463,9 @@ void BestReceiver::setFilterLength() {
 }
 
 void BestReceiver::restart() {
+    // The buffer is decoded afresh: what was held back comes again.
+    held_.clear();
+    shutAtMs_ = -1.0;
     running_ = false;
     lockedAt_ = samples_;
     closedDurations_ = 0;
@@ -470,6 +482,7 @@ void BestReceiver::release() {
     endWord(static_cast<double>(stepIndex_) * stepMs, decided);
     emit(decided);
     held_.clear();
+    shutAtMs_ = -1.0;
     decoder_.reset();
     gate_.reset();
     sawMark_ = false;
@@ -494,7 +507,12 @@ void BestReceiver::finish() {
 }
 
 void BestReceiver::emit(const std::string& decided) {
-    if (catchingUp_ || gate_.undecided()) {
+    // Shut for a moment in a long transmission, the gate holds the text back
+    // rather than losing it: near the noise, the durations it judges stray
+    // for a few seconds now and then.
+    const bool briefShut =
+        !gate_.open() && shutAtMs_ >= 0.0 && static_cast<double>(stepIndex_) * stepMs - shutAtMs_ < briefShutMs;
+    if (catchingUp_ || gate_.undecided() || briefShut) {
         held_ += decided;
         if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
         return;

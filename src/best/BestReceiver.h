@@ -124,6 +124,8 @@ private:
     bool sawMark_ = false;     // a judged mark since the lock or the last pause
     int marksInWord_ = 0;      // marks decoded since the last pause
     bool quietBefore_ = true;  // a long silence came before this word
+    double softFrom_ = 0.0;    // the step where the likelihood decision started
+    double shutAtMs_ = -1.0;   // when the gate, open before, shut; < 0: not so
     // The last mark, held until the next one (or a pause) bounds its end;
     // raw 4 ms steps as the key decision found them.
     bool holding_ = false;

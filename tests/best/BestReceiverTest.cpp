@@ -132,3 +132,25 @@ TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
 
 }  // namespace
 }  // namespace ditdahl::best
+
+namespace ditdahl::best {
+namespace {
+
+TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
+    // At -9 dB and 28 wpm the durations that the gate judges stray for a few
+    // seconds in the middle of this transmission: the gate shuts there and
+    // opens again a few words later. The words in between are written.
+    KeyingSpec spec;
+    spec.wpm = 28;
+    spec.toneHz = 902;
+    spec.leadInMs = 2000.0;
+    spec.tailMs = 3000.0;
+    auto samples = testing::keyedTone("TNX FER CALL UR RST 579 579 NAME IS PETER QTH NEAR HAMBURG HW?", spec);
+    testing::NoiseGenerator noise(1043);
+    testing::addNoise(samples, spec.amplitude, -9.0, 6000, noise);
+    const Recorder out = receive(samples, 64);
+    EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
+}
+
+}  // namespace
+}  // namespace ditdahl::best
