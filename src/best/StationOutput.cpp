@@ -24,6 +24,7 @@ void StationOutput::speed(double wpm, double dotMs) {
     window.setText(ids::dotBox, std::to_string(dot));
     window.setText(ids::dashBox, std::to_string(3 * dot));
     window.setText(ids::rxSpeedBox, std::to_string(state_.rxSpeedWpm.load()));
+    if (state_.autoTxSpeed) followWithTxSpeed(state_);
 }
 
 void StationOutput::tone(double toneHz) {

@@ -2,7 +2,8 @@
 // as the element decoder's: text onto the traffic line and the RX/TX buffer
 // box (recorded with "RX:   " once the line passes 60 characters), nothing
 // while a transmission job has receiving switched off; the speed into the
-// receive timing and the RX Speed, Dot and Dash boxes; the followed tone
+// receive timing and the RX Speed, Dot and Dash boxes (and into the TX speed
+// list when "Auto" is ticked, as with the element decoder); the followed tone
 // highlighted on the level bars (the selected tone again once it is let go).
 // Runs on the thread that feeds the receiver (the capture thread).
 #pragma once

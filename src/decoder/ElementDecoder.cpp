@@ -47,26 +47,6 @@ void measure(StationState& state, std::uint32_t durationMs) {
     }
 }
 
-// Lets the sending speed follow the receive speed: the TX speed list entry
-// that equals the RX Speed box is selected and becomes the sending speed.
-// Only an equal entry counts, so that the list never shows another speed than
-// the one sent (a receive speed of 2 wpm must not select "20").
-void followWithTxSpeed(StationState& state) {
-    Controls& window = *state.mainWindow;
-    std::string speedText = window.text(ids::rxSpeedBox);
-    if (speedText.size() > 255) speedText.resize(255);
-    const int count = window.entryCount(ids::txSpeedList);
-    for (int i = 0; i < count; ++i) {
-        if (window.entryText(ids::txSpeedList, i) != speedText) continue;
-        int wpm = 0;
-        const auto [end, error] = std::from_chars(speedText.data(), speedText.data() + speedText.size(), wpm);
-        if (error != std::errc() || end != speedText.data() + speedText.size()) return;
-        window.select(ids::txSpeedList, i);
-        state.txSpeedWpm = wpm;
-        return;
-    }
-}
-
 void markStep(StationState& state, std::uint32_t durationMs) {
     if (state.symbolBuffer.size() >= maxElements) return;
     if (fitsElement(durationMs, static_cast<std::uint32_t>(state.dashMs.load()))) {
@@ -110,6 +90,22 @@ void spaceStep(StationState& state, std::uint32_t durationMs) {
 }
 
 }  // namespace
+
+void followWithTxSpeed(StationState& state) {
+    Controls& window = *state.mainWindow;
+    std::string speedText = window.text(ids::rxSpeedBox);
+    if (speedText.size() > 255) speedText.resize(255);
+    const int count = window.entryCount(ids::txSpeedList);
+    for (int i = 0; i < count; ++i) {
+        if (window.entryText(ids::txSpeedList, i) != speedText) continue;
+        int wpm = 0;
+        const auto [end, error] = std::from_chars(speedText.data(), speedText.data() + speedText.size(), wpm);
+        if (error != std::errc() || end != speedText.data() + speedText.size()) return;
+        window.select(ids::txSpeedList, i);
+        state.txSpeedWpm = wpm;
+        return;
+    }
+}
 
 void appendToTrafficLine(StationState& state, std::string_view text) {
     {

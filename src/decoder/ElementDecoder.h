@@ -29,4 +29,10 @@ void appendToTrafficLine(StationState& state, std::string_view text);
 // Takes trafficLock.
 void flushLongTrafficLine(StationState& state);
 
+// Lets the sending speed follow the receive speed: the TX speed list entry
+// that equals the RX Speed box is selected and becomes the sending speed.
+// Only an equal entry counts, so that the list never shows another speed than
+// the one sent (a receive speed of 2 wpm must not select "20").
+void followWithTxSpeed(StationState& state);
+
 }  // namespace ditdahl

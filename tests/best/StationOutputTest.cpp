@@ -50,6 +50,28 @@ TEST(StationOutput, SpeedSetsTheReceiveTimingAndItsBoxes) {
     EXPECT_EQ(station.window.text(ids::dashBox), "147");
 }
 
+TEST(StationOutput, WithAutoTxTheSendingSpeedFollowsAnEqualListEntryOnly) {
+    struct Case {
+        bool autoTx;
+        double wpm;
+        int expectedTxWpm;
+    };
+    const Case cases[] = {{true, 24.6, 25}, {false, 24.6, 10}, {true, 8.0, 10}, {true, 30.2, 30}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wpm);
+        testing::TestStation station;
+        for (int wpm = 10; wpm <= 30; ++wpm) station.window.addEntry(ids::txSpeedList, std::to_string(wpm));
+        station.window.select(ids::txSpeedList, 0);
+        station.state.txSpeedWpm = 10;
+        station.state.autoRxSpeed = c.autoTx;
+        station.state.autoTxSpeed = c.autoTx;
+        StationOutput out(station.state);
+        out.speed(c.wpm, 1200.0 / c.wpm);
+        EXPECT_EQ(station.state.txSpeedWpm.load(), c.expectedTxWpm);
+        EXPECT_EQ(station.window.selectedIndex(ids::txSpeedList), c.expectedTxWpm - 10);
+    }
+}
+
 TEST(StationOutput, FollowedToneIsHighlightedAndTheSelectedOneComesBack) {
     testing::TestStation station;
     station.state.barRange = 32768;
