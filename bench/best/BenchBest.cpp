@@ -5,7 +5,8 @@
 // on one core and the delay from the end of a character to its output.
 // Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay] (default all). Prints Markdown;
 // "quick" measures -6 and -9 dB only; with SHOW=1 in the environment each
-// wrongly decoded text is printed.
+// wrongly decoded text is printed, with SEED_OFFSET=n the SNR table is
+// measured on other noise seeds.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -39,6 +40,9 @@ struct Collector : BestListener {
     void speed(double, double) override {}
     void tone(double) override {}
 };
+
+// SEED_OFFSET=n in the environment measures the table on other noise.
+int seedOffset() { return std::getenv("SEED_OFFSET") ? std::atoi(std::getenv("SEED_OFFSET")) : 0; }
 
 // CPU time of this thread: the machine may be shared, and the factor is
 // meant for one core.
@@ -146,7 +150,7 @@ void snrTable(bool quick, bool cleanOnly = false) {
                     const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
                     const KeyingSpec spec = specFor(configs[i]);
                     auto samples = testing::keyedTone(text, spec);
-                    NoiseGenerator noise(static_cast<std::uint64_t>(seed * 1000 + i * 7 + 1));
+                    NoiseGenerator noise(static_cast<std::uint64_t>((seed + seedOffset()) * 1000 + i * 7 + 1));
                     if (snr < 99.0) testing::addNoise(samples, spec.amplitude, snr, 6000, noise);
                     const Decoded d = decode(samples, hint ? configs[i].toneHz : 0.0);
                     tallies[hint].add(text, d.text);
@@ -229,7 +233,11 @@ void hardTable() {
                 const auto timeline = bench::handSentTimeline(text, spec, 0.2, noise, &total);
                 auto s = bench::renderTone(timeline, total, spec);
                 testing::addNoise(s, spec.amplitude, snr, 6000, noise);
-                hand.add(text, decode(s, 0.0).text);
+                const std::string heard = decode(s, 0.0).text;
+                hand.add(text, heard);
+                if (std::getenv("SHOW") && normalise(text) != normalise(heard))
+                    std::printf("  [hand-sent, %g dB %g wpm %g Hz] %s\n", snr, configs[i].wpm, configs[i].toneHz,
+                                heard.c_str());
             }
             {
                 auto s = testing::keyedTone(text, spec);

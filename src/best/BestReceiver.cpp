@@ -42,6 +42,8 @@ constexpr double briefShutMs = 8000.0;
 constexpr std::size_t heldCapacity = 256;
 constexpr double never = std::numeric_limits<double>::max();
 
+// Half or twice the speed found is taken only when it fits this much better.
+constexpr double switchRatio = 0.8;
 // A gap this many dots long, decided, ends the word.
 constexpr double softPauseDots = 6.0;
 // The likelihood decision holds a segment's end back this many dots.
@@ -93,6 +95,59 @@ private:
     std::size_t every_;
     double recentMarkDb_ = 0.0;
 };
+
+// The likelihood decision's levels from those of the dot-long sum: its
+// noise power is the steps' times the length (the noise class's median is
+// ln 2 of its mean), its mark amplitude the steps' times the length.
+void applySoftLevels(const Levels& levels, int filterSteps, SoftEdges& soft) {
+    if (!levels.usable()) {
+        soft.setLevels(0.0, 1.0);
+        return;
+    }
+    const double length = filterSteps;
+    const double noise = std::pow(10.0, levels.noiseDb() / 10.0) / (std::log(2.0) * length);
+    const double mark = std::pow(10.0, levels.markDb() / 10.0) - length * noise;
+    soft.setLevels(mark > 0.0 ? std::sqrt(mark) / length : 0.0, noise);
+}
+
+// How badly the marks and gaps that the likelihood decision finds in
+// buffered steps at a dot length fit their classes (mean squared log
+// deviation, outliers capped), starting from the levels that a dot-long sum
+// of levelDotMs finds (the same for every dot length compared). Its own
+// likelihood cannot compare dot lengths: a shorter dot lets it fit more
+// detail of the noise.
+double softFitCost(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
+    MatchedFilter filter;
+    const int length = stepsForDot(levelDotMs);
+    filter.setLength(length);
+    std::vector<double> powers;
+    powers.reserve(steps.size());
+    for (const auto& z : steps) powers.push_back(filter.push(z));
+    Levels levels;
+    levels.reset(stepSamples * length);
+    levels.prime(powers.data(), powers.size());
+    SoftEdges soft;
+    soft.setDotSteps(dotMs / stepMs);
+    soft.setLagSteps(static_cast<int>(std::lround(softLagDots * dotMs / stepMs)));
+    soft.reset(0.0);
+    applySoftLevels(levels, length, soft);
+    std::vector<KeyRun> runs;
+    for (const auto& z : steps) soft.push(z, runs);
+    soft.flush(runs);
+    double sum = 0.0;
+    int count = 0;
+    bool sawMark = false;
+    for (const KeyRun& run : runs) {
+        const double ms = run.length() * stepMs;
+        // Gaps before the first mark and pauses between words say nothing.
+        if (!run.mark && (!sawMark || ms > pauseDots * dotMs)) continue;
+        sawMark = sawMark || run.mark;
+        const double dev = std::min(std::abs(classDeviation(ms, run.mark, dotMs)), 0.6);
+        sum += dev * dev;
+        ++count;
+    }
+    return count >= static_cast<int>(fewestMarks) ? sum / count : 1.0;
+}
 
 // The speed search runs the key decision over the buffer many times; its
 // levels are renewed less often than the decoding's.
@@ -243,6 +298,9 @@ bool BestReceiver::tryStart() {
     }
     pastLevels.finish();
     catchingUp_ = false;
+    // Shut on the buffer's durations, the gate may still open on the next
+    // few seconds': the buffer's text waits for it as after a brief shut.
+    if (!gate_.undecided() && !gate_.open()) shutAtMs_ = static_cast<double>(stepIndex_) * stepMs;
     emit({});
     reportTone();
     reportSpeed();
@@ -277,9 +335,22 @@ double BestReceiver::chooseDotMs(const std::vector<std::complex<double>>& steps,
     shutAtMs_ = -1.0;
     if (!best.valid()) return speedHintWpm_ > 0.0 ? 1200.0 / speedHintWpm_ : defaultDotMs;
     // Once more with the filter matched to the speed found.
-    const Durations d = durationsAt(steps, best.dotMs);
+    Durations d = durationsAt(steps, best.dotMs);
     const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs});
-    const double dot = refined.valid() ? refined.dotMs : best.dotMs;
+    double dot = refined.valid() ? refined.dotMs : best.dotMs;
+    // Near the noise the durations may fit half or twice the speed as well:
+    // the likelihood decision over the steps themselves tells them apart.
+    const double found = dot;
+    double bestCost = softFitCost(steps, dot, found);
+    for (double other : {found / 2.0, found * 2.0}) {
+        if (other < fastestDotMs || other > slowestDotMs) continue;
+        const double cost = softFitCost(steps, other, found);
+        if (cost < switchRatio * bestCost) {
+            bestCost = cost;
+            dot = other;
+        }
+    }
+    if (dot != found) d = durationsAt(steps, dot);
     // The gate judges the buffered durations at once, so that the first
     // characters of a transmission are not held back.
     std::size_t m = 0, g = 0;
@@ -387,19 +458,7 @@ void BestReceiver::endJudgedWord() {
     sawMark_ = false;
 }
 
-void BestReceiver::setSoftLevels() {
-    if (!levels_.usable()) {
-        soft_.setLevels(0.0, 1.0);
-        return;
-    }
-    // The levels are those of the dot-long sum: its noise power is the
-    // steps' times the length (the noise class's median is ln 2 of its
-    // mean), its mark amplitude the steps' times the length.
-    const double length = filterSteps_;
-    const double noise = std::pow(10.0, levels_.noiseDb() / 10.0) / (std::log(2.0) * length);
-    const double mark = std::pow(10.0, levels_.markDb() / 10.0) - length * noise;
-    soft_.setLevels(mark > 0.0 ? std::sqrt(mark) / length : 0.0, noise);
-}
+void BestReceiver::setSoftLevels() { applySoftLevels(levels_, filterSteps_, soft_); }
 
 void BestReceiver::takeSoftRun(const KeyRun& run) {
     const double lengthMs = run.length() * stepMs;

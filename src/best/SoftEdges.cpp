@@ -19,6 +19,9 @@ constexpr double wordGapShare = 0.15;
 constexpr double shortestDots = 0.3;
 constexpr double longestMarkDots = 5.0;
 constexpr double wordGapDots = 7.0;
+// A mark after a silence of two word gaps or more (a transmission's start)
+// costs this much more: noise has had many chances there.
+constexpr double startCost = 4.0;
 // Each mark costs this much (natural log of probability) on top of its
 // length's prior: noise passes for a dot in many places, a weak dot is
 // missed in one.
@@ -118,6 +121,8 @@ void SoftEdges::learn(int from, int to, bool mark) {
 
 int SoftEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
 
+int SoftEdges::silenceSteps() const { return 2 * wordSteps(); }
+
 double SoftEdges::markPrior(int length) const {
     const double d = dotSteps_;
     return std::log(dotShare * logNormalShape(length, d) + dashShare * logNormalShape(length, 3.0 * d) + 1e-300);
@@ -201,7 +206,8 @@ void SoftEdges::computeAt(int n) {
     markFrom_[at] = markFrom;
 
     const int word = wordSteps();
-    while (longNext_ <= n - word) {
+    const int silence = silenceSteps();
+    while (longNext_ <= n - silence) {
         if (markEnds_[static_cast<std::size_t>(longNext_)] > longBest_) {
             longBest_ = markEnds_[static_cast<std::size_t>(longNext_)];
             longFrom_ = longNext_;
@@ -211,19 +217,20 @@ void SoftEdges::computeAt(int n) {
     double bestGap = none;
     int gapFrom = 0;
     if (longBest_ > none) {
-        bestGap = longBest_ + std::log(wordGapShare);
+        bestGap = longBest_ + std::log(wordGapShare) - startCost;
         gapFrom = longFrom_;
     }
     // After a long silence the gap from the anchor may have any length.
-    if (idle_ && markEnds_[0] > bestGap) {
-        bestGap = markEnds_[0];
+    if (idle_ && markEnds_[0] - startCost > bestGap) {
+        bestGap = markEnds_[0] - startCost;
         gapFrom = 0;
     }
-    for (int length = shortest; length < word && length <= n; length += stride_) {
+    for (int length = shortest; length < silence && length <= n; length += stride_) {
         const int a = n - length;
         const double before = markEnds_[static_cast<std::size_t>(a)];
         if (before <= none) continue;
-        const double s = before + gapPriors_[static_cast<std::size_t>(length)];
+        const double s =
+            before + (length < word ? gapPriors_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
         if (s > bestGap) {
             bestGap = s;
             gapFrom = a;
@@ -251,11 +258,12 @@ void SoftEdges::bestPath(std::vector<Boundary>& path) const {
         origin = 0;
     }
     const int word = wordSteps();
-    for (int length = 0; length < word && length <= n; length += stride_) {
+    for (int length = 0; length < silenceSteps() && length <= n; length += stride_) {
         const int a = n - length;
         const double before = markEnds_[static_cast<std::size_t>(a)];
         if (before <= none) continue;
-        const double s = before + gapTails_[static_cast<std::size_t>(length)];
+        const double s =
+            before + (length < word ? gapTails_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
         if (s > best) {
             best = s;
             origin = a;
@@ -300,8 +308,7 @@ void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
     // bounded span: a gap this long scores the same wherever it started.
     const int n = static_cast<int>(scores_.size()) - 1;
     const int quiet = path_.empty() ? n : path_.front().at;
-    const int word = wordSteps();
-    if (!all && gapAtAnchor_ && n >= 2 * (word + lagSteps_) && quiet > n - lagSteps_) {
+    if (!all && gapAtAnchor_ && n >= 2 * (silenceSteps() + lagSteps_) && quiet > n - lagSteps_) {
         learn(0, n - lagSteps_, false);
         reanchor(n - lagSteps_, true, true);
     }

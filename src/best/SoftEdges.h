@@ -60,6 +60,7 @@ private:
     double markTail(int length) const;
     double gapTail(int length) const;
     int wordSteps() const;
+    int silenceSteps() const;
     int longestMark() const;
     // The segment ends of the best path through the open last segment, from
     // the anchor on.
@@ -99,7 +100,7 @@ private:
     std::vector<double> gapEnds_;               // ... with a gap ending there
     std::vector<int> markFrom_;
     std::vector<int> gapFrom_;
-    double longBest_ = none;  // best mark end at least a word gap ago
+    double longBest_ = none;  // best mark end at least two word gaps ago
     int longFrom_ = 0;
     int longNext_ = 0;
     std::vector<Boundary> path_;

@@ -152,5 +152,22 @@ TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
 }
 
+TEST(BestReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
+    // At -9 dB these 25 wpm durations, as the threshold decision measures
+    // them, fit a dot twice as long about as well as the true one.
+    KeyingSpec spec;
+    spec.wpm = 25;
+    spec.toneHz = 1043;
+    spec.leadInMs = 2000.0;
+    spec.tailMs = 3000.0;
+    auto samples = testing::keyedTone("WX HERE SUNNY TEMP 22 C RIG IS 100 W ANT DIPOLE = 73 ES GL", spec);
+    testing::NoiseGenerator noise(7022);
+    testing::addNoise(samples, spec.amplitude, -9.0, 6000, noise);
+    const Recorder out = receive(samples, 64);
+    ASSERT_FALSE(out.speeds.empty());
+    EXPECT_NEAR(out.speeds.front(), 25.0, 2.5);
+    EXPECT_NE(out.decoded.find("HERE"), std::string::npos) << out.decoded;
+}
+
 }  // namespace
 }  // namespace ditdahl::best
