@@ -42,6 +42,8 @@ constexpr double briefShutMs = 8000.0;
 constexpr std::size_t heldCapacity = 256;
 constexpr double never = std::numeric_limits<double>::max();
 
+// Gaps shorter than this many dots join elements into one letter.
+constexpr double letterGapDots = 2.0;
 // Half or twice the speed found is taken only when it fits this much better.
 constexpr double switchRatio = 0.8;
 // A gap this many dots long, decided, ends the word.
@@ -382,6 +384,7 @@ void BestReceiver::startPipeline() {
     closedDurations_ = 0;
     sawMark_ = false;
     quietBefore_ = true;
+    joined_ = false;
     lastWasBlank_ = true;
     recentMarks_.clear();
     recentGaps_.clear();
@@ -418,7 +421,8 @@ void BestReceiver::step(std::complex<double> z, bool live) {
     if (!soft_.keyDown() && marksInWord_ > 0 &&
         (t - soft_.lagSteps() - soft_.runStart()) * stepMs > softPauseDots * dotMs_)
         endWord(t * stepMs, decided);
-    decoder_.commit(t * stepMs, decided);
+    // Stray elements wait to be judged as a whole.
+    if (!strayElements()) decoder_.commit(t * stepMs, decided);
     emit(decided);
 }
 
@@ -467,17 +471,22 @@ void BestReceiver::takeSoftRun(const KeyRun& run) {
         ++marksInWord_;
     } else if (marksInWord_ > 0) {
         decoder_.gap(lengthMs);
+        joined_ = joined_ || lengthMs < letterGapDots * dotMs_;
     } else {
         // The first gap began before the search started: its length is
         // unknown.
         quietBefore_ = lengthMs > pauseDots * dotMs_ || run.start <= softFrom_;
+        joined_ = false;
     }
 }
 
+bool BestReceiver::strayElements() const { return quietBefore_ && marksInWord_ <= 2 && !joined_; }
+
 void BestReceiver::endWord(double timeMs, std::string& decided) {
-    if (marksInWord_ == 1 && quietBefore_) {
-        // A lone element with long silence on both sides: a blip of noise
-        // far likelier than an "E" or "T" sent on its own.
+    if (strayElements()) {
+        // One or two elements, each on its own, after a long silence and
+        // before a word gap: blips of noise far likelier than an "E" or "T"
+        // sent alone (in a text, one-element words follow word gaps).
         decoder_.reset();
     } else {
         decoder_.pause(timeMs);

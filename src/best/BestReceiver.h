@@ -81,6 +81,9 @@ private:
     // The likelihood decision's runs: what the decoder reads.
     void takeSoftRun(const KeyRun& run);
     void endWord(double timeMs, std::string& decided);
+    // The word so far is one or two elements, each a letter of its own,
+    // after silence: likely noise.
+    bool strayElements() const;
     void setSoftLevels();
     void judge(double lengthMs, bool mark);
     void trackSpeed(double lengthMs, bool mark);
@@ -124,6 +127,7 @@ private:
     bool sawMark_ = false;     // a judged mark since the lock or the last pause
     int marksInWord_ = 0;      // marks decoded since the last pause
     bool quietBefore_ = true;  // a long silence came before this word
+    bool joined_ = false;      // two of its elements were within one letter
     double softFrom_ = 0.0;    // the step where the likelihood decision started
     double shutAtMs_ = -1.0;   // when the gate, open before, shut; < 0: not so
     // The last mark, held until the next one (or a pause) bounds its end;

@@ -28,6 +28,8 @@ constexpr double startCost = 4.0;
 constexpr double markCost = 1.0;
 // The tone's phase is taken from this many dots either side of a step.
 constexpr double phaseDots = 1.0;
+// Steps kept before the anchor (more than a dot at the slowest speed).
+constexpr int keptSteps = 64;
 // Each step is scored as the mean of the steps this many dots either side.
 constexpr double smoothingDots = 0.2;
 // The levels are learnt from the decided marks and gaps once they hold this
@@ -53,6 +55,7 @@ void SoftEdges::reset(double step) {
     anchor_ = step;
     runStart_ = step;
     prefix_.clear();
+    history_ = 0;
     reanchor(0, true, true);
 }
 
@@ -99,23 +102,28 @@ void SoftEdges::useLevels() {
         noisePower_ = std::clamp(gapPower_ / gapSteps_, 0.7 * givenNoisePower_, 2.0 * givenNoisePower_);
 }
 
-void SoftEdges::learn(int from, int to, bool mark) {
+void SoftEdges::learnMark(int from, int to) {
     // The steps next to an edge hold part of both.
     from += 1;
     to -= 1;
     if (to <= from) return;
-    const auto count = static_cast<double>(to - from);
-    if (mark) {
-        markAlong_ = markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
-        markSteps_ = markSteps_ * markMemory + count;
-    } else {
-        double power = 0.0;
-        for (int t = from; t < to; ++t)
-            power += std::norm(prefix_[static_cast<std::size_t>(t + 1)] - prefix_[static_cast<std::size_t>(t)]);
-        const double kept = std::exp(-count / gapMemorySteps);
-        gapPower_ = gapPower_ * kept + power;
-        gapSteps_ = gapSteps_ * kept + count;
-    }
+    markAlong_ = markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    markSteps_ = markSteps_ * markMemory + (to - from);
+    useLevels();
+}
+
+void SoftEdges::learnGap(int to) {
+    // From the step after the anchor (next to a mark's edge) to the step
+    // before to.
+    const int from = std::max(gapLearnt_, 1);
+    to -= 1;
+    if (to <= from) return;
+    double power = 0.0;
+    for (int t = from; t < to; ++t) power += std::norm(sumTo(t + 1) - sumTo(t));
+    const double kept = std::exp(-(to - from) / gapMemorySteps);
+    gapPower_ = gapPower_ * kept + power;
+    gapSteps_ = gapSteps_ * kept + (to - from);
+    gapLearnt_ = to;
     useLevels();
 }
 
@@ -154,23 +162,31 @@ double SoftEdges::markScore(int a, int b) const {
 }
 
 void SoftEdges::scoreNext(bool toTheEnd) {
-    const int received = static_cast<int>(prefix_.size()) - 1;
+    const int received = static_cast<int>(prefix_.size()) - 1 - history_;
     const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
     const int quarter = static_cast<int>(smoothingDots * dotSteps_);
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
-        if (t >= received || (!toTheEnd && t + reach >= received)) return;
+        if (t >= received) return;
         // The tone's phase at this step: that of the sum over a dot either
         // side, which follows a tone slightly off the mixer's frequency and
-        // draws on the marks next to a dot.
-        const std::complex<double> around = prefix_[static_cast<std::size_t>(std::min(received, t + reach + 1))] -
-                                            prefix_[static_cast<std::size_t>(std::max(0, t - reach))];
+        // draws on the marks next to a dot. Where the steps held end on one
+        // side, the span reaches further on the other: a step's own part in
+        // a shorter sum would pull the phase its way.
+        int first = std::max(-history_, t - reach);
+        int last = first + 2 * reach + 1;
+        if (last > received) {
+            if (!toTheEnd) return;
+            last = received;
+            first = std::max(-history_, last - 2 * reach - 1);
+        }
+        const std::complex<double> around = sumTo(last) - sumTo(first);
         // The step itself, averaged over a few around it: 4 ms alone would
         // let a signal 100 Hz away through almost whole.
-        const int from = std::max(0, t - quarter);
-        const int to = std::min(received, t + quarter + 1);
-        const std::complex<double> z =
-            (prefix_[static_cast<std::size_t>(to)] - prefix_[static_cast<std::size_t>(from)]) / static_cast<double>(to - from);
+        int from = std::max(-history_, t - quarter);
+        int to = std::min(received, from + 2 * quarter + 1);
+        from = std::max(-history_, to - 2 * quarter - 1);
+        const std::complex<double> z = (sumTo(to) - sumTo(from)) / static_cast<double>(to - from);
         const double size = std::abs(around);
         const double along = size > 0.0 ? (z.real() * around.real() + z.imag() * around.imag()) / size : 0.0;
         const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
@@ -301,17 +317,22 @@ void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
         finished.push_back({first.mark, runStart_, anchor_ + first.at});
-        learn(0, first.at, first.mark);
+        if (first.mark) {
+            learnMark(0, first.at);
+        } else {
+            learnGap(first.at);
+        }
         reanchor(first.at, first.mark, false);
     }
     // A long silence moves the anchor along, so that the search keeps a
     // bounded span: a gap this long scores the same wherever it started.
     const int n = static_cast<int>(scores_.size()) - 1;
     const int quiet = path_.empty() ? n : path_.front().at;
-    if (!all && gapAtAnchor_ && n >= 2 * (silenceSteps() + lagSteps_) && quiet > n - lagSteps_) {
-        learn(0, n - lagSteps_, false);
+    // The gap since the anchor is decided up to the lag: its noise counts
+    // at once, not only when a mark ends it.
+    if (!all && gapAtAnchor_) learnGap(std::min(quiet, n - lagSteps_));
+    if (!all && gapAtAnchor_ && n >= 2 * (silenceSteps() + lagSteps_) && quiet > n - lagSteps_)
         reanchor(n - lagSteps_, true, true);
-    }
 }
 
 void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
@@ -320,8 +341,11 @@ void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
     gapAtAnchor_ = gapStarts;
     idle_ = idle;
     if (prefix_.empty()) prefix_.push_back({});
-    const std::complex<double> base = prefix_[static_cast<std::size_t>(at)];
-    prefix_.erase(prefix_.begin(), prefix_.begin() + at);
+    // A few steps before the anchor stay, for the phase of the steps after it.
+    const int kept = std::min(keptSteps, at + history_);
+    prefix_.erase(prefix_.begin(), prefix_.begin() + (at + history_ - kept));
+    history_ = kept;
+    const std::complex<double> base = prefix_.front();
     for (auto& p : prefix_) p -= base;
     scores_.assign(1, 0.0);
     alongs_.assign(1, 0.0);
@@ -332,6 +356,7 @@ void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
     longBest_ = none;
     longFrom_ = 0;
     longNext_ = 0;
+    gapLearnt_ = 0;
     scoreNext(false);
 }
 

@@ -67,8 +67,10 @@ private:
     void bestPath(std::vector<Boundary>& path) const;
     void decide(bool all, std::vector<KeyRun>& finished);
     void useLevels();
-    // Takes the levels of a decided segment [from, to) (offsets).
-    void learn(int from, int to, bool mark);
+    // Takes the levels of a decided mark [from, to) (offsets), and of the
+    // gap from the anchor up to to.
+    void learnMark(int from, int to);
+    void learnGap(int to);
     void reanchor(int at, bool gapStarts, bool idle);
 
     double dotSteps_ = 15.0;
@@ -80,6 +82,7 @@ private:
     double markSteps_ = 0.0;
     double gapPower_ = 0.0;
     double gapSteps_ = 0.0;
+    int gapLearnt_ = 0;  // offset up to which the gap since the anchor counts
     double amplitude_ = 0.0;
     double noisePower_ = 1.0;
     int lagSteps_ = 45;
@@ -93,7 +96,11 @@ private:
     double runStart_ = 0.0;    // where the run in force began (before an idle anchor)
     bool gapAtAnchor_ = true;  // a gap starts at the anchor (else a mark)
     bool idle_ = true;         // that gap is already as long as a word gap
-    std::vector<std::complex<double>> prefix_;  // sums of the steps since the anchor
+    // Sums of the steps from history_ steps before the anchor; sumTo(t): of
+    // those before offset t.
+    std::complex<double> sumTo(int t) const { return prefix_[static_cast<std::size_t>(t + history_)]; }
+    std::vector<std::complex<double>> prefix_;
+    int history_ = 0;
     std::vector<double> scores_;                // sums of each step's score as a mark
     std::vector<double> alongs_;                // sums of each step along the tone's phase
     std::vector<double> markEnds_;              // best score with a mark ending at each offset

@@ -78,7 +78,7 @@ TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
     EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
 }
 
-TEST(BestReceiver, ALoneElementBetweenPausesIsTakenForNoise) {
+TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
     // A blip the length of a dot 1.5 s after a transmission, then silence;
     // inside the text, single-element letters stay.
     testing::KeyingSpec spec;
@@ -88,6 +88,16 @@ TEST(BestReceiver, ALoneElementBetweenPausesIsTakenForNoise) {
     const auto blip = testing::keyedTone("E", spec);
     samples.insert(samples.end(), blip.begin(), blip.end());
     EXPECT_EQ(receive(samples, 64).decoded, "TEST EE T E DE DL1ABC ");
+
+    // Two blips half a word gap apart, in the silence before a transmission.
+    testing::KeyingSpec blips = spec;
+    blips.wordGapDots = 4.5;
+    blips.tailMs = 1000.0;
+    auto before = testing::keyedTone("E T", blips);
+    spec.leadInMs = 0.0;
+    const auto text = testing::keyedTone("CQ DE TEST", spec);
+    before.insert(before.end(), text.begin(), text.end());
+    EXPECT_EQ(receive(before, 64).decoded, "CQ DE TEST ");
 }
 
 TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
