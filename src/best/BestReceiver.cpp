@@ -417,9 +417,10 @@ void BestReceiver::step(std::complex<double> z, bool live) {
         endJudgedWord();
     std::string decided;
     // The likelihood decision has decided everything up to its lag ago: a
-    // gap that long is a word gap, whatever follows.
-    if (!soft_.keyDown() && marksInWord_ > 0 &&
-        (t - soft_.lagSteps() - soft_.runStart()) * stepMs > softPauseDots * dotMs_)
+    // gap that long is a word gap, whatever follows. Stray elements without
+    // a long silence before them need one after them.
+    const double pause = strayElements() && !quietBefore_ ? pauseDots : softPauseDots;
+    if (!soft_.keyDown() && marksInWord_ > 0 && (t - soft_.lagSteps() - soft_.runStart()) * stepMs > pause * dotMs_)
         endWord(t * stepMs, decided);
     // Stray elements wait to be judged as a whole.
     if (!strayElements()) decoder_.commit(t * stepMs, decided);
@@ -480,13 +481,14 @@ void BestReceiver::takeSoftRun(const KeyRun& run) {
     }
 }
 
-bool BestReceiver::strayElements() const { return quietBefore_ && marksInWord_ <= 2 && !joined_; }
+bool BestReceiver::strayElements() const { return marksInWord_ >= 1 && marksInWord_ <= 2 && !joined_; }
 
 void BestReceiver::endWord(double timeMs, std::string& decided) {
     if (strayElements()) {
-        // One or two elements, each on its own, after a long silence and
-        // before a word gap: blips of noise far likelier than an "E" or "T"
-        // sent alone (in a text, one-element words follow word gaps).
+        // One or two elements, each on its own, with a long silence on one
+        // side and a word gap on the other: blips of noise far likelier than
+        // an "E" or "T" sent alone (in a text, one-element words stand
+        // between word gaps).
         decoder_.reset();
     } else {
         decoder_.pause(timeMs);

@@ -81,8 +81,8 @@ private:
     // The likelihood decision's runs: what the decoder reads.
     void takeSoftRun(const KeyRun& run);
     void endWord(double timeMs, std::string& decided);
-    // The word so far is one or two elements, each a letter of its own,
-    // after silence: likely noise.
+    // The word so far is one or two elements, each a letter of its own:
+    // noise if a long silence lies on one side.
     bool strayElements() const;
     void setSoftLevels();
     void judge(double lengthMs, bool mark);

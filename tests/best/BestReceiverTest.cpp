@@ -98,6 +98,17 @@ TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
     const auto text = testing::keyedTone("CQ DE TEST", spec);
     before.insert(before.end(), text.begin(), text.end());
     EXPECT_EQ(receive(before, 64).decoded, "CQ DE TEST ");
+
+    // A blip 0.4 s (under 7 dots) after the last word, then silence.
+    testing::KeyingSpec ending = spec;
+    ending.leadInMs = 2000.0;
+    ending.tailMs = 0.0;
+    auto after = testing::keyedTone("CQ DE TEST", ending);
+    ending.leadInMs = 400.0;
+    ending.tailMs = 3000.0;
+    const auto blip2 = testing::keyedTone("T", ending);
+    after.insert(after.end(), blip2.begin(), blip2.end());
+    EXPECT_EQ(receive(after, 64).decoded, "CQ DE TEST ");
 }
 
 TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
