@@ -46,8 +46,8 @@ constexpr double never = std::numeric_limits<double>::max();
 constexpr double letterGapDots = 2.0;
 // Half or twice the speed found is taken only when it fits this much better.
 constexpr double switchRatio = 0.8;
-// A gap this many dots long, decided, ends the word.
-constexpr double softPauseDots = 6.0;
+// A gap this many dots long, decided, ends the word (letter gaps are 3).
+constexpr double softPauseDots = 5.0;
 // The likelihood decision holds a segment's end back this many dots.
 constexpr double softLagDots = 3.0;
 
@@ -420,7 +420,7 @@ void BestReceiver::step(std::complex<double> z, bool live) {
     // gap that long is a word gap, whatever follows. Stray elements without
     // a long silence before them need one after them.
     const double pause = strayElements() && !quietBefore_ ? pauseDots : softPauseDots;
-    if (!soft_.keyDown() && marksInWord_ > 0 && (t - soft_.lagSteps() - soft_.runStart()) * stepMs > pause * dotMs_)
+    if (!soft_.keyDown() && marksInWord_ > 0 && (soft_.decidedTo() - soft_.runStart()) * stepMs > pause * dotMs_)
         endWord(t * stepMs, decided);
     // Stray elements wait to be judged as a whole.
     if (!strayElements()) decoder_.commit(t * stepMs, decided);

@@ -25,9 +25,10 @@ constexpr double startCost = 4.0;
 // Each mark costs this much (natural log of probability) on top of its
 // length's prior: noise passes for a dot in many places, a weak dot is
 // missed in one.
-constexpr double markCost = 1.0;
-// The tone's phase is taken from this many dots either side of a step.
-constexpr double phaseDots = 1.0;
+constexpr double markCost = 0.5;
+// The tone's phase is taken from this many dots either side of a step: the
+// marks around a dot steady it.
+constexpr double phaseDots = 2.0;
 // Steps kept before the anchor (more than a dot at the slowest speed).
 constexpr int keptSteps = 64;
 // Each step is scored as the mean of the steps this many dots either side.
@@ -168,7 +169,7 @@ void SoftEdges::scoreNext(bool toTheEnd) {
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
         if (t >= received) return;
-        // The tone's phase at this step: that of the sum over a dot either
+        // The tone's phase at this step: that of the sum over two dots either
         // side, which follows a tone slightly off the mixer's frequency and
         // draws on the marks next to a dot. Where the steps held end on one
         // side, the span reaches further on the other: a step's own part in

@@ -1,13 +1,13 @@
 // The key decision by likelihood instead of thresholds: a Viterbi search over
 // alternating mark and gap segments of the raw 4 ms mixer steps. A mark is
 // scored by how much likelier its steps are under a tone of the mark's level
-// than under noise alone, each step taken along the tone's phase over a dot
-// either side (so that a tone a hertz or two off the mixer does not turn
-// away within a dash); every length by a prior of 1 or 3 dots for marks and 1, 3
-// or 7 and more dots for gaps. A segment is decided once the best path has held its end for a fixed
-// lag; later evidence can no longer change it. Produces finished runs, as the
-// threshold decision does. Runs on whichever thread feeds the automatic
-// receiver.
+// than under noise alone, each step taken along the tone's phase over two
+// dots either side (so that a tone a hertz or two off the mixer does not
+// turn away within a dash); every length by a prior of 1 or 3 dots for marks
+// and 1, 3 or 7 and more dots for gaps. A segment is decided once the best
+// path has held its end for a fixed lag; later evidence can no longer change
+// it. Produces finished runs, as the threshold decision does. Runs on
+// whichever thread feeds the automatic receiver.
 #pragma once
 
 #include <complex>
@@ -39,6 +39,10 @@ public:
     // Decides every segment end the best path holds now (the audio ended).
     void flush(std::vector<KeyRun>& finished);
 
+    // The step up to which everything is decided: the steps are scored a
+    // little after they come, and decided the lag after that.
+    double decidedTo() const { return anchor_ + static_cast<double>(scores_.size()) - 1.0 - lagSteps_; }
+
     // The state after the last decided segment end, and since when.
     bool keyDown() const { return !gapAtAnchor_; }
     double runStart() const { return runStart_; }
@@ -51,7 +55,7 @@ private:
     };
 
     void computeAt(int n);
-    // Scores the received steps whose phase is known (a dot after them, or
+    // Scores the received steps whose phase is known (two dots after them, or
     // all of them at the end) and extends the search over them.
     void scoreNext(bool toTheEnd);
     double markScore(int a, int b) const;
