@@ -32,7 +32,7 @@ constexpr double phaseDots = 2.0;
 // Steps kept before the anchor (more than a dot at the slowest speed).
 constexpr int keptSteps = 64;
 // Each step is scored as the mean of the steps this many dots either side.
-constexpr double smoothingDots = 0.2;
+constexpr double smoothingDots = 0.15;
 // The levels are learnt from the decided marks and gaps once they hold this
 // many dots of each; each mark weighs this much less at the next, the gaps'
 // steps fade over this many steps (6 s).
