@@ -303,7 +303,7 @@ bool BestReceiver::tryStart() {
     // Shut on the buffer's durations, the gate may still open on the next
     // few seconds': the buffer's text waits for it as after a brief shut.
     if (!gate_.undecided() && !gate_.open()) shutAtMs_ = static_cast<double>(stepIndex_) * stepMs;
-    emit({});
+    writeDecided({});
     reportTone();
     reportSpeed();
     return true;
@@ -424,7 +424,7 @@ void BestReceiver::step(std::complex<double> z, bool live) {
         endWord(t * stepMs, decided);
     // Stray elements wait to be judged as a whole.
     if (!strayElements()) decoder_.commit(t * stepMs, decided);
-    emit(decided);
+    writeDecided(decided);
 }
 
 void BestReceiver::takeRun(const KeyRun& run) {
@@ -550,7 +550,7 @@ void BestReceiver::release() {
     endJudgedWord();
     std::string decided;
     endWord(static_cast<double>(stepIndex_) * stepMs, decided);
-    emit(decided);
+    writeDecided(decided);
     held_.clear();
     shutAtMs_ = -1.0;
     decoder_.reset();
@@ -572,11 +572,11 @@ void BestReceiver::finish() {
     if (soft_.keyDown()) takeSoftRun({true, soft_.runStart(), t});
     std::string decided;
     endWord(t * stepMs, decided);
-    emit(decided);
+    writeDecided(decided);
     if (gate_.undecided()) held_.clear();
 }
 
-void BestReceiver::emit(const std::string& decided) {
+void BestReceiver::writeDecided(const std::string& decided) {
     // Shut for a moment in a long transmission, the gate holds the text back
     // rather than losing it: near the noise, the durations it judges stray
     // for a few seconds now and then.

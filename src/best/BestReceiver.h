@@ -88,7 +88,7 @@ private:
     void judge(double lengthMs, bool mark);
     void trackSpeed(double lengthMs, bool mark);
     void setFilterLength();
-    void emit(const std::string& decided);
+    void writeDecided(const std::string& decided);
     void reportTone();
     void reportSpeed();
 

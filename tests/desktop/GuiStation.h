@@ -32,7 +32,7 @@ public:
 
     // Brings the view up to date and lets Qt deliver pending events.
     void settle();
-    // Settles until condition holds; false when it does not within a few seconds.
+    // Settles until condition holds; false when it does not within a minute.
     bool settleUntil(const std::function<bool()>& condition);
 
     template <typename W>
