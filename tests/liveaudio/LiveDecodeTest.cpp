@@ -1,10 +1,5 @@
 // ditdahl-decode on live input, run as a user runs it, with input devices of
 // a test-only ALSA configuration that read FIFOs played in real time.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,39 +8,18 @@
 #include "AlsaSandbox.h"
 #include "DecodeOptions.h"
 #include "FifoFeeder.h"
+#include "support/RunTool.h"
 #include "support/Synth.h"
-
-extern char** environ;
 
 namespace ditdahl {
 namespace {
 
 using testing::AlsaSandbox;
 using testing::FifoFeeder;
+using testing::ToolRun;
 
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-// Runs the tool with an argument vector (no shell), its two outputs captured
-// in files of the sandbox.
 ToolRun runDecode(const AlsaSandbox& alsa, const std::vector<std::string>& arguments) {
-    const std::string out = alsa.file("stdout"), err = alsa.file("stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv{const_cast<char*>(DECODE_TOOL)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, DECODE_TOOL, &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::readFileBytes(out), testing::readFileBytes(err)};
+    return testing::runTool(DECODE_TOOL, arguments, "/dev/null", alsa.file("stdout"), alsa.file("stderr"));
 }
 
 TEST(LiveDecode, CommandLineForLiveInput) {

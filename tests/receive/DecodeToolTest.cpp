@@ -1,9 +1,4 @@
 // ditdahl-decode run as a user runs it, on recordings made in the test.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <samplerate.h>
 #include <sndfile.h>
@@ -15,41 +10,21 @@
 #include <vector>
 
 #include "support/Synth.h"
+#include "support/RunTool.h"
 #include "support/TempDir.h"
-
-extern char** environ;
 
 namespace ditdahl {
 namespace {
 
 using testing::TempDir;
+using testing::ToolRun;
 
 constexpr const char* text = "CQ CQ DE DL1ABC PSE K";
 
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-// Runs the tool with an argument vector (no shell), standard input from a
-// file, and its two outputs captured.
+// Runs the tool with standard input from a file holding input.
 ToolRun runTool(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& input = "") {
-    const std::string in = dir.file("stdin"), out = dir.file("stdout"), err = dir.file("stderr");
-    testing::writeFileBytes(in, input);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv{const_cast<char*>(DECODE_TOOL)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, DECODE_TOOL, &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::readFileBytes(out), testing::readFileBytes(err)};
+    testing::writeFileBytes(dir.file("stdin"), input);
+    return testing::runTool(DECODE_TOOL, arguments, dir.file("stdin"), dir.file("stdout"), dir.file("stderr"));
 }
 
 // Writes mono samples (16-bit units) as a recording of the given rate,
