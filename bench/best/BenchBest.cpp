@@ -19,6 +19,7 @@
 #include "BenchSignals.h"
 #include "best/BestReceiver.h"
 #include "morse/MorseTable.h"
+#include "support/EditDistance.h"
 #include "support/Synth.h"
 
 using namespace ditdahl;
@@ -89,21 +90,6 @@ std::string normalise(const std::string& s) {
     return out;
 }
 
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = up;
-        }
-    }
-    return row[b.size()];
-}
-
 struct Config {
     double wpm;
     double toneHz;
@@ -115,7 +101,7 @@ struct Tally {
     std::size_t errors = 0;
     std::size_t characters = 0;
     void add(const std::string& reference, const std::string& decoded) {
-        errors += editDistance(normalise(reference), normalise(decoded));
+        errors += testing::editDistance(normalise(reference), normalise(decoded));
         characters += normalise(reference).size();
     }
     double percent() const { return characters ? 100.0 * static_cast<double>(errors) / static_cast<double>(characters) : 0.0; }
@@ -166,8 +152,11 @@ void snrTable(bool quick, bool cleanOnly = false) {
                 }
             }
         }
-        std::printf("| %s | %.2f %% | %.2f %% | %zu |\n", snr > 99.0 ? "clean" : std::to_string(static_cast<int>(snr)).c_str(),
-                    tallies[0].percent(), tallies[1].percent(), tallies[0].characters);
+        // The quick table leaves the hint out.
+        char hinted[32] = "not measured";
+        if (!quick) std::snprintf(hinted, sizeof hinted, "%.2f %%", tallies[1].percent());
+        std::printf("| %s | %.2f %% | %s | %zu |\n", snr > 99.0 ? "clean" : std::to_string(static_cast<int>(snr)).c_str(),
+                    tallies[0].percent(), hinted, tallies[0].characters);
         std::fflush(stdout);
     }
 }

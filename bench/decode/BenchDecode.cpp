@@ -26,6 +26,7 @@
 #include "platform/memory/AudioClock.h"
 #include "platform/memory/ControlModel.h"
 #include "shell/WindowTemplate.h"
+#include "support/EditDistance.h"
 #include "support/Synth.h"
 
 extern char** environ;
@@ -61,21 +62,6 @@ std::string decodeInProcess(const std::vector<double>& samples, int filterHz, in
     feeder.feed(stereo.data(), samples.size());
     feeder.finish();
     return decoded;
-}
-
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 std::string trimmed(std::string text) {
@@ -175,7 +161,7 @@ void errorRates() {
                         std::vector<double> samples = testing::keyedTone(qso, spec);
                         testing::NoiseGenerator noise(seed * 7919 + static_cast<std::uint64_t>(wpm));
                         testing::addNoise(samples, spec.amplitude, snr, spec.sampleRate, noise);
-                        errors += editDistance(trimmed(decodeInProcess(samples, filterHz, wpm, 50.0)), reference);
+                        errors += testing::editDistance(trimmed(decodeInProcess(samples, filterHz, wpm, 50.0)), reference);
                     }
                     std::printf(" %.1f %% |", 100.0 * errors / (3.0 * reference.size()));
                 }
