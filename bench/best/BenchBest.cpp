@@ -24,7 +24,7 @@
 
 using namespace ditdahl;
 using namespace ditdahl::best;
-using ditdahl::testing::KeyingSpec;
+using ditdahl::testing::KeyingPlan;
 using ditdahl::testing::NoiseGenerator;
 
 namespace {
@@ -113,13 +113,13 @@ struct Tally {
 std::vector<double> delaysMs;
 std::vector<double> catchUpDelaysMs;
 
-KeyingSpec specFor(const Config& c) {
-    KeyingSpec spec;
-    spec.wpm = c.wpm;
-    spec.toneHz = c.toneHz;
-    spec.leadInMs = 2000.0;
-    spec.tailMs = 3000.0;
-    return spec;
+KeyingPlan planFor(const Config& c) {
+    KeyingPlan plan;
+    plan.wpm = c.wpm;
+    plan.toneHz = c.toneHz;
+    plan.leadInMs = 2000.0;
+    plan.tailMs = 3000.0;
+    return plan;
 }
 
 void snrTable(bool quick, bool cleanOnly = false) {
@@ -134,17 +134,17 @@ void snrTable(bool quick, bool cleanOnly = false) {
             for (int seed = 1; seed <= seeds; ++seed) {
                 for (std::size_t i = 0; i < std::size(configs); ++i) {
                     const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
-                    const KeyingSpec spec = specFor(configs[i]);
-                    auto samples = testing::keyedTone(text, spec);
+                    const KeyingPlan plan = planFor(configs[i]);
+                    auto samples = testing::keyedTone(text, plan);
                     NoiseGenerator noise(static_cast<std::uint64_t>((seed + seedOffset()) * 1000 + i * 7 + 1));
-                    if (snr < 99.0) testing::addNoise(samples, spec.amplitude, snr, 6000, noise);
+                    if (snr < 99.0) testing::addNoise(samples, plan.amplitude, snr, 6000, noise);
                     const Decoded d = decode(samples, hint ? configs[i].toneHz : 0.0);
                     tallies[hint].add(text, d.text);
                     if (std::getenv("SHOW") && normalise(text) != normalise(d.text))
                         std::printf("  [%g dB %g wpm %g Hz hint %d] %s\n", snr, configs[i].wpm, configs[i].toneHz, hint,
                                     d.text.c_str());
                     if (snr > 99.0 && normalise(text) == normalise(d.text)) {
-                        const auto ends = bench::characterEndsMs(text, spec);
+                        const auto ends = bench::characterEndsMs(text, plan);
                         for (std::size_t k = 0; k < ends.size() && k < d.charTimesMs.size(); ++k)
                             (ends[k] > d.charTimesMs.front() ? delaysMs : catchUpDelaysMs)
                                 .push_back(d.charTimesMs[k] - ends[k]);
@@ -193,13 +193,13 @@ void quietTable(double minutes) {
     {
         // What a clean recording leaves between overs: a keyed tone at
         // -72 dBFS with 1-bit dither.
-        KeyingSpec spec;
-        spec.amplitude = 8.0;
-        spec.wpm = 20;
-        spec.toneHz = 700;
+        KeyingPlan plan;
+        plan.amplitude = 8.0;
+        plan.wpm = 20;
+        plan.toneHz = 700;
         std::string text;
         while (text.size() < 1000) text += "PARIS ";
-        auto samples = testing::keyedTone(text, spec);
+        auto samples = testing::keyedTone(text, plan);
         samples.resize(std::min(samples.size(), n));
         NoiseGenerator noise(79);
         for (double& s : samples) s += 0.5 * noise.gaussian();
@@ -215,13 +215,13 @@ void hardTable() {
         Tally hand, fading, neighbour, clicks;
         for (std::size_t i = 0; i < std::size(configs); ++i) {
             const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
-            const KeyingSpec spec = specFor(configs[i]);
+            const KeyingPlan plan = planFor(configs[i]);
             NoiseGenerator noise(static_cast<std::uint64_t>(500 + i));
             {
                 double total = 0.0;
-                const auto timeline = bench::handSentTimeline(text, spec, 0.2, noise, &total);
-                auto s = bench::renderTone(timeline, total, spec);
-                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                const auto timeline = bench::handSentTimeline(text, plan, 0.2, noise, &total);
+                auto s = bench::renderTone(timeline, total, plan);
+                testing::addNoise(s, plan.amplitude, snr, 6000, noise);
                 const std::string heard = decode(s, 0.0).text;
                 hand.add(text, heard);
                 if (std::getenv("SHOW") && normalise(text) != normalise(heard))
@@ -229,19 +229,19 @@ void hardTable() {
                                 heard.c_str());
             }
             {
-                auto s = testing::keyedTone(text, spec);
+                auto s = testing::keyedTone(text, plan);
                 bench::applyFading(s, 10.0, 0.1, 6000);
-                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                testing::addNoise(s, plan.amplitude, snr, 6000, noise);
                 fading.add(text, decode(s, 0.0).text);
             }
             {
-                auto s = testing::keyedTone(text, spec);
-                KeyingSpec other = spec;
-                other.toneHz = spec.toneHz + 100.0;
-                other.wpm = spec.wpm * 1.3;
+                auto s = testing::keyedTone(text, plan);
+                KeyingPlan other = plan;
+                other.toneHz = plan.toneHz + 100.0;
+                other.wpm = plan.wpm * 1.3;
                 auto o = testing::keyedTone(bench::benchTexts[(i + 2) % bench::benchTexts.size()], other);
                 for (std::size_t k = 0; k < s.size() && k < o.size(); ++k) s[k] += o[k];
-                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                testing::addNoise(s, plan.amplitude, snr, 6000, noise);
                 const std::string heard = decode(s, configs[i].toneHz).text;
                 neighbour.add(text, heard);
                 if (std::getenv("SHOW") && normalise(text) != normalise(heard))
@@ -249,8 +249,8 @@ void hardTable() {
                                 heard.c_str());
             }
             {
-                auto s = testing::keyedTone(text, spec);
-                testing::addNoise(s, spec.amplitude, snr, 6000, noise);
+                auto s = testing::keyedTone(text, plan);
+                testing::addNoise(s, plan.amplitude, snr, 6000, noise);
                 bench::addImpulses(s, 30000.0, 5.0, 6000, noise);
                 clicks.add(text, decode(s, 0.0).text);
             }

@@ -17,10 +17,10 @@ const std::vector<std::string> benchTexts = {
     "QRL? QRZ? PSE QSY TO 7025 KHZ, BK / AR",
 };
 
-std::vector<double> characterEndsMs(const std::string& text, const testing::KeyingSpec& spec) {
+std::vector<double> characterEndsMs(const std::string& text, const testing::KeyingPlan& plan) {
     MorseTable table;
     buildMorseTable(table);
-    const auto intervals = testing::keyTimeline(text, spec, nullptr);
+    const auto intervals = testing::keyTimeline(text, plan, nullptr);
     std::vector<double> ends;
     std::size_t next = 0;
     for (char c : text) {
@@ -32,10 +32,10 @@ std::vector<double> characterEndsMs(const std::string& text, const testing::Keyi
     return ends;
 }
 
-std::vector<testing::KeyInterval> handSentTimeline(const std::string& text, const testing::KeyingSpec& spec,
+std::vector<testing::KeyInterval> handSentTimeline(const std::string& text, const testing::KeyingPlan& plan,
                                                    double spread, testing::NoiseGenerator& random,
                                                    double* totalSeconds) {
-    auto ideal = testing::keyTimeline(text, spec, totalSeconds);
+    auto ideal = testing::keyTimeline(text, plan, totalSeconds);
     auto vary = [&](double length) { return length * (1.0 + spread * (2.0 * random.uniform() - 1.0)); };
     std::vector<testing::KeyInterval> out;
     double t = ideal.empty() ? 0.0 : ideal.front().start;
@@ -45,27 +45,27 @@ std::vector<testing::KeyInterval> handSentTimeline(const std::string& text, cons
         t += length;
         if (i + 1 < ideal.size()) t += vary(ideal[i + 1].start - ideal[i].end);
     }
-    if (totalSeconds && !out.empty()) *totalSeconds = out.back().end + spec.tailMs / 1000.0;
+    if (totalSeconds && !out.empty()) *totalSeconds = out.back().end + plan.tailMs / 1000.0;
     return out;
 }
 
 std::vector<double> renderTone(const std::vector<testing::KeyInterval>& intervals, double totalSeconds,
-                               const testing::KeyingSpec& spec) {
-    const auto n = static_cast<std::size_t>(std::ceil(totalSeconds * spec.sampleRate));
+                               const testing::KeyingPlan& plan) {
+    const auto n = static_cast<std::size_t>(std::ceil(totalSeconds * plan.sampleRate));
     std::vector<double> samples(n, 0.0);
-    const double edge = spec.edgeMs / 1000.0;
-    const double w = 2.0 * pi * spec.toneHz / spec.sampleRate;
+    const double edge = plan.edgeMs / 1000.0;
+    const double w = 2.0 * pi * plan.toneHz / plan.sampleRate;
     for (const auto& k : intervals) {
-        const auto first = static_cast<std::size_t>(std::floor(k.start * spec.sampleRate));
-        const auto last = std::min(n, static_cast<std::size_t>(std::ceil((k.end + edge) * spec.sampleRate)));
+        const auto first = static_cast<std::size_t>(std::floor(k.start * plan.sampleRate));
+        const auto last = std::min(n, static_cast<std::size_t>(std::ceil((k.end + edge) * plan.sampleRate)));
         for (std::size_t i = first; i < last; ++i) {
-            const double t = static_cast<double>(i) / spec.sampleRate;
+            const double t = static_cast<double>(i) / plan.sampleRate;
             double gain = 1.0;
             if (t < k.start) gain = 0.0;
             else if (t < k.start + edge) gain = 0.5 - 0.5 * std::cos(pi * (t - k.start) / edge);
             else if (t >= k.end + edge) gain = 0.0;
             else if (t >= k.end) gain = 0.5 + 0.5 * std::cos(pi * (t - k.end) / edge);
-            samples[i] += gain * spec.amplitude * std::sin(w * static_cast<double>(i));
+            samples[i] += gain * plan.amplitude * std::sin(w * static_cast<double>(i));
         }
     }
     return samples;

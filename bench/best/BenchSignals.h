@@ -13,17 +13,17 @@ namespace ditdahl::bench {
 extern const std::vector<std::string> benchTexts;
 
 // When each character of the text (blanks skipped) ends, in ms.
-std::vector<double> characterEndsMs(const std::string& text, const testing::KeyingSpec& spec);
+std::vector<double> characterEndsMs(const std::string& text, const testing::KeyingPlan& plan);
 
 // Key-down intervals with each element and gap stretched or shrunk at
 // random by up to the given fraction, as a hand sender's.
-std::vector<testing::KeyInterval> handSentTimeline(const std::string& text, const testing::KeyingSpec& spec,
+std::vector<testing::KeyInterval> handSentTimeline(const std::string& text, const testing::KeyingPlan& plan,
                                                    double spread, testing::NoiseGenerator& random,
                                                    double* totalSeconds);
 
 // A tone keyed by the given intervals, with the synthesiser's soft edges.
 std::vector<double> renderTone(const std::vector<testing::KeyInterval>& intervals, double totalSeconds,
-                               const testing::KeyingSpec& spec);
+                               const testing::KeyingPlan& plan);
 
 // Multiplies by a slow fade: gain between floorGain and 1, period in s.
 void applyFading(std::vector<double>& samples, double periodSeconds, double floorGain, int sampleRate);

@@ -32,7 +32,7 @@
 extern char** environ;
 
 using namespace ditdahl;
-using testing::KeyingSpec;
+using testing::KeyingPlan;
 
 namespace {
 
@@ -81,16 +81,16 @@ void writeHour(const std::string& path, int rate) {
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    KeyingSpec spec;
-    spec.wpm = 20;
-    spec.toneHz = 550;
-    spec.sampleRate = rate;
+    KeyingPlan plan;
+    plan.wpm = 20;
+    plan.toneHz = 550;
+    plan.sampleRate = rate;
     testing::NoiseGenerator noise(1);
-    const std::vector<double> segment = testing::keyedTone(qso, spec);
+    const std::vector<double> segment = testing::keyedTone(qso, plan);
     long long written = 0;
     while (written < 3600LL * rate) {
         std::vector<double> piece = segment;
-        testing::addNoise(piece, spec.amplitude, 10.0, rate, noise);
+        testing::addNoise(piece, plan.amplitude, 10.0, rate, noise);
         writeWav(file, piece);
         written += static_cast<long long>(piece.size());
     }
@@ -155,12 +155,12 @@ void errorRates() {
                 for (int wpm : speeds) {
                     std::size_t errors = 0;
                     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-                        KeyingSpec spec;
-                        spec.wpm = wpm;
-                        spec.toneHz = toneHz;
-                        std::vector<double> samples = testing::keyedTone(qso, spec);
+                        KeyingPlan plan;
+                        plan.wpm = wpm;
+                        plan.toneHz = toneHz;
+                        std::vector<double> samples = testing::keyedTone(qso, plan);
                         testing::NoiseGenerator noise(seed * 7919 + static_cast<std::uint64_t>(wpm));
-                        testing::addNoise(samples, spec.amplitude, snr, spec.sampleRate, noise);
+                        testing::addNoise(samples, plan.amplitude, snr, plan.sampleRate, noise);
                         errors += testing::editDistance(trimmed(decodeInProcess(samples, filterHz, wpm, 50.0)), reference);
                     }
                     std::printf(" %.1f %% |", 100.0 * errors / (3.0 * reference.size()));

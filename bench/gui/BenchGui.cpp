@@ -86,7 +86,7 @@ int countOf(const std::string& text, const std::string& part) {
 bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, int seconds,
              const std::string& picturePath) {
     AlsaSandbox alsa;
-    KeyingSpec keying;
+    KeyingPlan keying;
     keying.wpm = 20;
     keying.toneHz = narrowFilter ? 515.625 : 562.5;  // the bin watched at 550 Hz
     FifoFeeder radio(alsa.file("radio.fifo"),

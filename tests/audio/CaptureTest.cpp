@@ -29,7 +29,7 @@ TEST(Capture, DecodesKeyedAudioThroughTheRecorderWithEitherFilter) {
         applyTxSpeedToReceive(state);
         selectTone(state, 600);
 
-        testing::KeyingSpec keying;
+        testing::KeyingPlan keying;
         keying.wpm = 20;
         keying.toneHz = 600;
         const auto audio = testing::toStereo16(testing::keyedTone("PARIS CQ", keying));

@@ -63,7 +63,7 @@ struct SwitchedStation {
 };
 
 std::vector<std::int16_t> keyed(const std::string& text, double wpm, double toneHz, double tailMs = 2500.0) {
-    testing::KeyingSpec keying;
+    testing::KeyingPlan keying;
     keying.wpm = wpm;
     keying.toneHz = toneHz;
     keying.tailMs = tailMs;
@@ -116,7 +116,7 @@ TEST(ReceiverSwitch, SwitchingBackLeavesNoHalfCharacterFromEitherReceiver) {
     SwitchedStation s;
     // The element decoder has heard ".-" of "P" (.--.) and is 150 ms into the
     // pause after it when the switch goes on for a moment of silence.
-    testing::KeyingSpec keying;
+    testing::KeyingPlan keying;
     keying.toneHz = 550;
     double seconds = 0.0;
     const auto p = testing::keyTimeline("P", keying, &seconds);

@@ -10,7 +10,7 @@
 namespace ditdahl::best {
 namespace {
 
-using testing::KeyingSpec;
+using testing::KeyingPlan;
 
 struct Recorder : BestListener {
     std::string decoded;
@@ -50,13 +50,13 @@ TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
         {"QRL? PSE QSY TO 7025 KHZ, BK / AR", 40, 561, 100},
     };
     for (const Case& c : cases) {
-        KeyingSpec spec;
-        spec.wpm = c.wpm;
-        spec.toneHz = c.toneHz;
-        spec.leadInMs = 2000.0;
-        auto samples = testing::keyedTone(c.text, spec);
+        KeyingPlan plan;
+        plan.wpm = c.wpm;
+        plan.toneHz = c.toneHz;
+        plan.leadInMs = 2000.0;
+        auto samples = testing::keyedTone(c.text, plan);
         testing::NoiseGenerator noise(51);
-        if (c.snrDb < 99.0) testing::addNoise(samples, spec.amplitude, c.snrDb, 6000, noise);
+        if (c.snrDb < 99.0) testing::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
         const Recorder out = receive(samples, 64);
         EXPECT_EQ(out.decoded, std::string(c.text) + " ") << c.wpm << " wpm";
         ASSERT_FALSE(out.speeds.empty());
@@ -67,12 +67,12 @@ TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
 }
 
 TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
-    KeyingSpec spec;
-    spec.wpm = 18;
-    spec.toneHz = 655;
-    auto samples = testing::keyedTone("PARIS PARIS CQ", spec);
+    KeyingPlan plan;
+    plan.wpm = 18;
+    plan.toneHz = 655;
+    auto samples = testing::keyedTone("PARIS PARIS CQ", plan);
     testing::NoiseGenerator noise(52);
-    testing::addNoise(samples, spec.amplitude, -3.0, 6000, noise);
+    testing::addNoise(samples, plan.amplitude, -3.0, 6000, noise);
     const Recorder whole = receive(samples, samples.size());
     for (std::size_t block : {1u, 64u, 128u, 1000u}) EXPECT_EQ(receive(samples, block).decoded, whole.decoded) << block;
     EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
@@ -81,26 +81,26 @@ TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
 TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
     // A blip the length of a dot 1.5 s after a transmission, then silence;
     // inside the text, single-element letters stay.
-    testing::KeyingSpec spec;
-    spec.wpm = 20;
-    spec.toneHz = 700;
-    auto samples = testing::keyedTone("TEST EE T E DE DL1ABC", spec);
-    const auto blip = testing::keyedTone("E", spec);
+    testing::KeyingPlan plan;
+    plan.wpm = 20;
+    plan.toneHz = 700;
+    auto samples = testing::keyedTone("TEST EE T E DE DL1ABC", plan);
+    const auto blip = testing::keyedTone("E", plan);
     samples.insert(samples.end(), blip.begin(), blip.end());
     EXPECT_EQ(receive(samples, 64).decoded, "TEST EE T E DE DL1ABC ");
 
     // Two blips half a word gap apart, in the silence before a transmission.
-    testing::KeyingSpec blips = spec;
+    testing::KeyingPlan blips = plan;
     blips.wordGapDots = 4.5;
     blips.tailMs = 1000.0;
     auto before = testing::keyedTone("E T", blips);
-    spec.leadInMs = 0.0;
-    const auto text = testing::keyedTone("CQ DE TEST", spec);
+    plan.leadInMs = 0.0;
+    const auto text = testing::keyedTone("CQ DE TEST", plan);
     before.insert(before.end(), text.begin(), text.end());
     EXPECT_EQ(receive(before, 64).decoded, "CQ DE TEST ");
 
     // A blip 0.4 s (under 7 dots) after the last word, then silence.
-    testing::KeyingSpec ending = spec;
+    testing::KeyingPlan ending = plan;
     ending.leadInMs = 2000.0;
     ending.tailMs = 0.0;
     auto after = testing::keyedTone("CQ DE TEST", ending);
@@ -130,10 +130,10 @@ TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
 }
 
 TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
-    KeyingSpec first;
+    KeyingPlan first;
     first.toneHz = 500;
     first.tailMs = 8000.0;
-    KeyingSpec second;
+    KeyingPlan second;
     second.toneHz = 900;
     second.wpm = 25;
     auto samples = testing::keyedTone("TEST DE DL1ABC", first);
@@ -161,14 +161,14 @@ TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     // At -9 dB and 28 wpm the durations that the gate judges stray for a few
     // seconds in the middle of this transmission: the gate shuts there and
     // opens again a few words later. The words in between are written.
-    KeyingSpec spec;
-    spec.wpm = 28;
-    spec.toneHz = 902;
-    spec.leadInMs = 2000.0;
-    spec.tailMs = 3000.0;
-    auto samples = testing::keyedTone("TNX FER CALL UR RST 579 579 NAME IS PETER QTH NEAR HAMBURG HW?", spec);
+    KeyingPlan plan;
+    plan.wpm = 28;
+    plan.toneHz = 902;
+    plan.leadInMs = 2000.0;
+    plan.tailMs = 3000.0;
+    auto samples = testing::keyedTone("TNX FER CALL UR RST 579 579 NAME IS PETER QTH NEAR HAMBURG HW?", plan);
     testing::NoiseGenerator noise(1043);
-    testing::addNoise(samples, spec.amplitude, -9.0, 6000, noise);
+    testing::addNoise(samples, plan.amplitude, -9.0, 6000, noise);
     const Recorder out = receive(samples, 64);
     EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
 }
@@ -176,14 +176,14 @@ TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
 TEST(BestReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
     // At -9 dB these 25 wpm durations, as the threshold decision measures
     // them, fit a dot twice as long about as well as the true one.
-    KeyingSpec spec;
-    spec.wpm = 25;
-    spec.toneHz = 1043;
-    spec.leadInMs = 2000.0;
-    spec.tailMs = 3000.0;
-    auto samples = testing::keyedTone("WX HERE SUNNY TEMP 22 C RIG IS 100 W ANT DIPOLE = 73 ES GL", spec);
+    KeyingPlan plan;
+    plan.wpm = 25;
+    plan.toneHz = 1043;
+    plan.leadInMs = 2000.0;
+    plan.tailMs = 3000.0;
+    auto samples = testing::keyedTone("WX HERE SUNNY TEMP 22 C RIG IS 100 W ANT DIPOLE = 73 ES GL", plan);
     testing::NoiseGenerator noise(7022);
-    testing::addNoise(samples, spec.amplitude, -9.0, 6000, noise);
+    testing::addNoise(samples, plan.amplitude, -9.0, 6000, noise);
     const Recorder out = receive(samples, 64);
     ASSERT_FALSE(out.speeds.empty());
     EXPECT_NEAR(out.speeds.front(), 25.0, 2.5);

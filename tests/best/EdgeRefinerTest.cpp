@@ -13,13 +13,13 @@ namespace {
 
 // One mark from 1.0 s to 1.06 s (steps 250 to 265) at 750 Hz, in noise.
 EdgeRefiner refinerFor(double snrDb, std::uint64_t seed) {
-    testing::KeyingSpec spec;
-    spec.toneHz = 750.0;
-    spec.edgeMs = 0.0;
-    spec.leadInMs = 1000.0;
-    auto x = testing::keyedTone("E", spec);
+    testing::KeyingPlan plan;
+    plan.toneHz = 750.0;
+    plan.edgeMs = 0.0;
+    plan.leadInMs = 1000.0;
+    auto x = testing::keyedTone("E", plan);
     testing::NoiseGenerator noise(seed);
-    if (snrDb < 99.0) testing::addNoise(x, spec.amplitude, snrDb, 6000, noise);
+    if (snrDb < 99.0) testing::addNoise(x, plan.amplitude, snrDb, 6000, noise);
     Downmixer mixer;
     mixer.setTone(750.0);
     std::vector<std::complex<double>> steps;

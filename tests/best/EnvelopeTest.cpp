@@ -37,10 +37,10 @@ TEST(Envelope, MixerSumsATonePresentAtItsFrequencyAndRejectsOthers) {
 TEST(Envelope, MatchedFilterFollowsAKnownKeyingWithTheDotsDelay) {
     // "EE" at 20 wpm: marks 0.5-0.56 s and 0.74-0.8 s (leadIn 500 ms, a
     // letter gap of 3 dots), 15 steps to a dot.
-    testing::KeyingSpec spec;
-    spec.toneHz = 750.0;
-    spec.edgeMs = 0.0;
-    const auto x = testing::keyedTone("EE", spec);
+    testing::KeyingPlan plan;
+    plan.toneHz = 750.0;
+    plan.edgeMs = 0.0;
+    const auto x = testing::keyedTone("EE", plan);
     Downmixer mixer;
     mixer.setTone(750.0);
     std::vector<std::complex<double>> steps;

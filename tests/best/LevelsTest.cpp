@@ -30,10 +30,10 @@ TEST(Levels, SplitFindsTheTwoClustersWhateverTheirShares) {
 // The levels of a keyed tone's envelope at 20 wpm, plus noise of the given
 // deviation (16-bit units); amplitude 0 gives no tone.
 Levels levelsOf(double amplitude, double noiseSigma) {
-    testing::KeyingSpec spec;
-    spec.amplitude = amplitude;
-    spec.toneHz = 700.0;
-    auto x = testing::keyedTone("PARIS PARIS PARIS", spec);
+    testing::KeyingPlan plan;
+    plan.amplitude = amplitude;
+    plan.toneHz = 700.0;
+    auto x = testing::keyedTone("PARIS PARIS PARIS", plan);
     testing::NoiseGenerator noise(21);
     for (double& s : x) s = std::round(s + noiseSigma * noise.gaussian());
     Downmixer mixer;

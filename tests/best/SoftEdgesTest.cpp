@@ -12,7 +12,7 @@
 namespace ditdahl::best {
 namespace {
 
-using testing::KeyingSpec;
+using testing::KeyingPlan;
 
 struct Heard {
     std::vector<KeyRun> runs;
@@ -24,15 +24,15 @@ struct Heard {
 // decided, also at the end.
 Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed, double amplitudeFactor = 1.0,
            double noiseFactor = 1.0) {
-    KeyingSpec spec;
-    spec.wpm = wpm;
-    spec.toneHz = 700.0;
-    spec.leadInMs = 1000.0;
-    auto x = testing::keyedTone(text, spec);
+    KeyingPlan plan;
+    plan.wpm = wpm;
+    plan.toneHz = 700.0;
+    plan.leadInMs = 1000.0;
+    auto x = testing::keyedTone(text, plan);
     testing::NoiseGenerator noise(seed);
-    if (snrDb < 99.0) testing::addNoise(x, spec.amplitude, snrDb, 6000, noise);
+    if (snrDb < 99.0) testing::addNoise(x, plan.amplitude, snrDb, 6000, noise);
     Downmixer mixer;
-    mixer.setTone(spec.toneHz);
+    mixer.setTone(plan.toneHz);
     std::vector<std::complex<double>> steps;
     mixer.push(x.data(), x.size(), steps);
 
@@ -40,9 +40,9 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     // A steady tone sums to half its peak times the samples of a step; white
     // noise to its variance times them (its power in 2500 Hz is the tone's
     // power over the ratio, spread over 3000 Hz).
-    const double amplitude = spec.amplitude * stepSamples / 2.0;
+    const double amplitude = plan.amplitude * stepSamples / 2.0;
     const double variance = snrDb < 99.0
-                                ? spec.amplitude * spec.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0
+                                ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0
                                 : 1.0;
     SoftEdges edges;
     edges.reset(0.0);
@@ -52,7 +52,7 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     Heard heard;
     for (const auto& z : steps) edges.push(z, heard.runs);
     edges.flush(heard.runs);
-    for (const auto& k : testing::keyTimeline(text, spec, nullptr))
+    for (const auto& k : testing::keyTimeline(text, plan, nullptr))
         heard.sent.push_back({k.start * 1000.0 / stepMs, k.end * 1000.0 / stepMs});
     return heard;
 }

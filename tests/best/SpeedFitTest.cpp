@@ -12,9 +12,9 @@ namespace {
 // Mark and gap durations of a text at the given speed, each stretched or
 // shrunk at random by up to the given fraction.
 void durationsOf(const char* text, double wpm, double spread, std::vector<double>& marks, std::vector<double>& gaps) {
-    testing::KeyingSpec spec;
-    spec.wpm = wpm;
-    const auto timeline = testing::keyTimeline(text, spec, nullptr);
+    testing::KeyingPlan plan;
+    plan.wpm = wpm;
+    const auto timeline = testing::keyTimeline(text, plan, nullptr);
     testing::NoiseGenerator random(31);
     auto vary = [&](double seconds) { return 1000.0 * seconds * (1.0 + spread * (2.0 * random.uniform() - 1.0)); };
     for (std::size_t i = 0; i < timeline.size(); ++i) {

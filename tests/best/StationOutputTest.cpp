@@ -90,10 +90,10 @@ TEST(StationOutput, AReceiverFedWithAudioFillsTheStation) {
     testing::TestStation station;
     StationOutput out(station.state);
     BestReceiver rx(station.state.morseTable, out);
-    testing::KeyingSpec spec;
-    spec.wpm = 22;
-    spec.toneHz = 640;
-    const auto stereo = testing::toStereo16(testing::keyedTone("VVV DE DL1ABC", spec));
+    testing::KeyingPlan plan;
+    plan.wpm = 22;
+    plan.toneHz = 640;
+    const auto stereo = testing::toStereo16(testing::keyedTone("VVV DE DL1ABC", plan));
     for (std::size_t f = 0; 2 * f < stereo.size(); f += 64)
         rx.pushStereo(stereo.data() + 2 * f, std::min<std::size_t>(64, stereo.size() / 2 - f));
     rx.finish();

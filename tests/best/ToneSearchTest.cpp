@@ -9,7 +9,7 @@
 namespace ditdahl::best {
 namespace {
 
-using testing::KeyingSpec;
+using testing::KeyingPlan;
 using testing::NoiseGenerator;
 
 const char* const text = "CQ CQ DE DL1ABC DL1ABC PSE K";
@@ -44,13 +44,13 @@ TEST(ToneSearch, FindsKeyedTonesWithin5HzFromTheirAudioAlone) {
     const Case cases[] = {{237.0, 20, 100}, {437.3, 12, 0}, {613.0, 25, -3}, {1043.7, 30, -6},
                           {1187.0, 18, -9}, {1550.0, 20, 3}};
     for (const Case& c : cases) {
-        KeyingSpec spec;
-        spec.toneHz = c.toneHz;
-        spec.wpm = c.wpm;
-        spec.tailMs = 0.0;
-        auto samples = testing::keyedTone(text, spec);
+        KeyingPlan plan;
+        plan.toneHz = c.toneHz;
+        plan.wpm = c.wpm;
+        plan.tailMs = 0.0;
+        auto samples = testing::keyedTone(text, plan);
         NoiseGenerator noise(11);
-        if (c.snrDb < 99.0) testing::addNoise(samples, spec.amplitude, c.snrDb, 6000, noise);
+        if (c.snrDb < 99.0) testing::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
         const Result r = search(samples);
         ASSERT_TRUE(r.everLocked) << c.toneHz << " Hz at " << c.snrDb << " dB";
         EXPECT_NEAR(r.toneHz, c.toneHz, 5.0) << c.toneHz << " Hz at " << c.snrDb << " dB";
@@ -63,18 +63,18 @@ TEST(ToneSearch, NeverLocksOnNoiseOrSilenceOrOutsideTheRange) {
     for (double& s : white) s = 2000.0 * noise.gaussian();
     EXPECT_FALSE(search(white).everLocked);
     EXPECT_FALSE(search(std::vector<double>(6000 * 20, 0.0)).everLocked);
-    KeyingSpec low;
+    KeyingPlan low;
     low.toneHz = 120.0;
     EXPECT_FALSE(search(testing::keyedTone(text, low)).everLocked);
-    KeyingSpec high;
+    KeyingPlan high;
     high.toneHz = 1900.0;
     EXPECT_FALSE(search(testing::keyedTone(text, high)).everLocked);
 }
 
 TEST(ToneSearch, HintChoosesBetweenTwoSignals) {
-    KeyingSpec a;
+    KeyingPlan a;
     a.toneHz = 500.0;
-    KeyingSpec b;
+    KeyingPlan b;
     b.toneHz = 900.0;
     b.amplitude = 20000.0;  // the louder one wins without a hint
     auto samples = testing::keyedTone(text, a);

@@ -55,7 +55,7 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
     if (display.name().empty()) GTEST_SKIP() << "no virtual X server (Xvfb) available";
 
     testing::AlsaSandbox alsa;
-    testing::KeyingSpec keying;
+    testing::KeyingPlan keying;
     keying.wpm = 30;
     keying.toneHz = 562.5;  // the bin watched at 550 Hz with the 100 Hz filter
     keying.leadInMs = 1500;

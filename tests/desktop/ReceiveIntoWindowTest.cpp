@@ -15,7 +15,7 @@ namespace ditdahl {
 namespace {
 
 TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
-    testing::KeyingSpec keying;
+    testing::KeyingPlan keying;
     keying.wpm = 20;
     keying.toneHz = 515.625;  // the bin watched at 550 Hz with the 50 Hz filter
     const std::string text = "CQ CQ CQ DE DITDAHL DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890 K";
@@ -46,7 +46,7 @@ TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
 }
 
 TEST(ReceiveIntoWindow, WithTheAutomaticDecoderOnItsTextAndSpeedFillTheWindow) {
-    testing::KeyingSpec keying;
+    testing::KeyingPlan keying;
     keying.wpm = 25;
     keying.toneHz = 570;  // near the selected 550 Hz, which narrows its search
     keying.tailMs = 2500;

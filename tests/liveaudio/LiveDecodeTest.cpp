@@ -95,7 +95,7 @@ TEST(LiveDecode, PrintsTheTextKeyedIntoTheInput) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         AlsaSandbox alsa;
-        testing::KeyingSpec keying;
+        testing::KeyingPlan keying;
         keying.wpm = 20;
         keying.toneHz = 562.5;  // the bin that the 600 Hz button watches with the 50 Hz filter
         FifoFeeder radio(alsa.file("radio.fifo"), testing::toStereo16(testing::keyedTone(c.text, keying)), false);

@@ -57,12 +57,12 @@ void writeRecording(const std::string& path, std::vector<double> samples, int ra
 }
 
 std::vector<double> keyed(const char* words, double wpm, double toneHz, double snrDb) {
-    testing::KeyingSpec spec;
-    spec.wpm = wpm;
-    spec.toneHz = toneHz;
-    std::vector<double> samples = testing::keyedTone(words, spec);
+    testing::KeyingPlan plan;
+    plan.wpm = wpm;
+    plan.toneHz = toneHz;
+    std::vector<double> samples = testing::keyedTone(words, plan);
     testing::NoiseGenerator noise(11);
-    if (snrDb < 100) testing::addNoise(samples, spec.amplitude, snrDb, spec.sampleRate, noise);
+    if (snrDb < 100) testing::addNoise(samples, plan.amplitude, snrDb, plan.sampleRate, noise);
     return samples;
 }
 

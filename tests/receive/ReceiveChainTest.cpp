@@ -18,7 +18,7 @@
 namespace ditdahl {
 namespace {
 
-using testing::KeyingSpec;
+using testing::KeyingPlan;
 
 constexpr const char* text = "CQ CQ DE DL1ABC PSE K 73 TU";
 
@@ -64,12 +64,12 @@ double watchedHz(int button, int filterHz) {
 }
 
 std::vector<double> keyed(const char* words, double wpm, double toneHz, double snrDb = 20.0, std::uint64_t seed = 7) {
-    KeyingSpec spec;
-    spec.wpm = wpm;
-    spec.toneHz = toneHz;
-    std::vector<double> samples = testing::keyedTone(words, spec);
+    KeyingPlan plan;
+    plan.wpm = wpm;
+    plan.toneHz = toneHz;
+    std::vector<double> samples = testing::keyedTone(words, plan);
     testing::NoiseGenerator noise(seed);
-    testing::addNoise(samples, spec.amplitude, snrDb, spec.sampleRate, noise);
+    testing::addNoise(samples, plan.amplitude, snrDb, plan.sampleRate, noise);
     return samples;
 }
 
@@ -204,9 +204,9 @@ TEST(ReceiveChain, CleanRecordingsDecodeExactly) {
     for (int filterHz : {50, 100}) {
         for (double toneHz : {550.0, watchedHz(11, filterHz)}) {
             Receiver receiver(filterHz, 11, 20);
-            KeyingSpec spec;
-            spec.toneHz = toneHz;
-            EXPECT_EQ(receiver.decode(testing::keyedTone(text, spec)), std::string(text) + " ")
+            KeyingPlan plan;
+            plan.toneHz = toneHz;
+            EXPECT_EQ(receiver.decode(testing::keyedTone(text, plan)), std::string(text) + " ")
                 << filterHz << " Hz filter, " << toneHz << " Hz";
         }
     }

@@ -35,12 +35,12 @@ double NoiseGenerator::gaussian() {
     return r * std::cos(2.0 * pi * u2);
 }
 
-std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingSpec& spec, double* totalSeconds) {
+std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingPlan& plan, double* totalSeconds) {
     MorseTable table;
     buildMorseTable(table);
-    const double dot = 1.2 / spec.wpm;
+    const double dot = 1.2 / plan.wpm;
     std::vector<KeyInterval> intervals;
-    double t = spec.leadInMs / 1000.0;
+    double t = plan.leadInMs / 1000.0;
     // t runs at the end of the one-dot gap that follows every element; a
     // letter or word gap adds the rest before the next element.
     enum class Gap { None, Letter, Word } gap = Gap::None;
@@ -52,8 +52,8 @@ std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingSpec& sp
         }
         const std::string_view pattern = table.pattern(c);
         if (pattern.empty()) continue;
-        if (gap == Gap::Word) t += (spec.wordGapDots - 1.0) * dot;
-        if (gap == Gap::Letter) t += (spec.letterGapDots - 1.0) * dot;
+        if (gap == Gap::Word) t += (plan.wordGapDots - 1.0) * dot;
+        if (gap == Gap::Letter) t += (plan.letterGapDots - 1.0) * dot;
         for (char element : pattern) {
             const double length = (element == '.' ? 1.0 : 3.0) * dot;
             intervals.push_back({t, t + length});
@@ -61,22 +61,22 @@ std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingSpec& sp
         }
         gap = Gap::Letter;
     }
-    if (totalSeconds) *totalSeconds = t + spec.tailMs / 1000.0;
+    if (totalSeconds) *totalSeconds = t + plan.tailMs / 1000.0;
     return intervals;
 }
 
-std::vector<double> keyedTone(std::string_view text, const KeyingSpec& spec) {
+std::vector<double> keyedTone(std::string_view text, const KeyingPlan& plan) {
     double total = 0.0;
-    const auto intervals = keyTimeline(text, spec, &total);
-    const auto n = static_cast<std::size_t>(std::ceil(total * spec.sampleRate));
+    const auto intervals = keyTimeline(text, plan, &total);
+    const auto n = static_cast<std::size_t>(std::ceil(total * plan.sampleRate));
     std::vector<double> samples(n, 0.0);
-    const double edge = spec.edgeMs / 1000.0;
-    const double w = 2.0 * pi * spec.toneHz / spec.sampleRate;
+    const double edge = plan.edgeMs / 1000.0;
+    const double w = 2.0 * pi * plan.toneHz / plan.sampleRate;
     for (const KeyInterval& k : intervals) {
-        const auto first = static_cast<std::size_t>(std::floor(k.start * spec.sampleRate));
-        const auto last = std::min(n, static_cast<std::size_t>(std::ceil((k.end + edge) * spec.sampleRate)));
+        const auto first = static_cast<std::size_t>(std::floor(k.start * plan.sampleRate));
+        const auto last = std::min(n, static_cast<std::size_t>(std::ceil((k.end + edge) * plan.sampleRate)));
         for (std::size_t i = first; i < last; ++i) {
-            const double t = static_cast<double>(i) / spec.sampleRate;
+            const double t = static_cast<double>(i) / plan.sampleRate;
             double gain;
             if (t < k.start) {
                 gain = 0.0;
@@ -89,7 +89,7 @@ std::vector<double> keyedTone(std::string_view text, const KeyingSpec& spec) {
             } else {
                 gain = 0.0;
             }
-            samples[i] += gain * spec.amplitude * std::sin(w * static_cast<double>(i));
+            samples[i] += gain * plan.amplitude * std::sin(w * static_cast<double>(i));
         }
     }
     return samples;

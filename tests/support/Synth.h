@@ -25,7 +25,8 @@ private:
     double spare_ = 0.0;
 };
 
-struct KeyingSpec {
+// How a test text is keyed: speed, tone, level, edges and pauses.
+struct KeyingPlan {
     double wpm = 20.0;
     double toneHz = 550.0;
     double amplitude = 10000.0;  // peak, in 16-bit sample units
@@ -44,10 +45,10 @@ struct KeyInterval {
     double start;
     double end;
 };
-std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingSpec& spec, double* totalSeconds);
+std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingPlan& plan, double* totalSeconds);
 
 // The keyed tone as mono samples (not clipped, not rounded).
-std::vector<double> keyedTone(std::string_view text, const KeyingSpec& spec);
+std::vector<double> keyedTone(std::string_view text, const KeyingPlan& plan);
 
 // Adds white Gaussian noise whose power in a 2500 Hz band is snrDb below the
 // power of a steady tone of the given peak amplitude.
