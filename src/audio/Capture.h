@@ -1,6 +1,7 @@
 // Starting and stopping the receiver's capture: the Recorder with the key
-// detector, or the switch between the receivers, as its block handler. Window thread only; stopCapture waits for the
-// capture worker to finish its block, never for the window thread.
+// detector, or the switch between the receivers, as its block handler.
+// Window thread only; stopCapture waits for the capture worker to finish its
+// block, never for the window thread.
 #pragma once
 
 #include "analysis/KeyDetector.h"

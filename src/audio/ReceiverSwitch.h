@@ -12,8 +12,6 @@
 #include "analysis/KeyDetector.h"
 #include "shell/StationState.h"
 
-// Only declared here: the window's code includes this header, and Qt's
-// "emit" keyword must not meet the receiver's own member of that name.
 namespace ditdahl::best {
 class BestReceiver;
 class StationOutput;

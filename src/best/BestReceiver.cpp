@@ -98,6 +98,16 @@ private:
     double recentMarkDb_ = 0.0;
 };
 
+// The dot-long sum's power at every one of the buffered steps.
+std::vector<double> matchedPowers(const std::vector<std::complex<double>>& steps, int filterSteps) {
+    MatchedFilter filter;
+    filter.setLength(filterSteps);
+    std::vector<double> powers;
+    powers.reserve(steps.size());
+    for (const auto& z : steps) powers.push_back(filter.push(z));
+    return powers;
+}
+
 // The likelihood decision's levels from those of the dot-long sum: its
 // noise power is the steps' times the length (the noise class's median is
 // ln 2 of its mean), its mark amplitude the steps' times the length.
@@ -119,12 +129,8 @@ void applySoftLevels(const Levels& levels, int filterSteps, SoftEdges& soft) {
 // likelihood cannot compare dot lengths: a shorter dot lets it fit more
 // detail of the noise.
 double softFitCost(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
-    MatchedFilter filter;
     const int length = stepsForDot(levelDotMs);
-    filter.setLength(length);
-    std::vector<double> powers;
-    powers.reserve(steps.size());
-    for (const auto& z : steps) powers.push_back(filter.push(z));
+    const std::vector<double> powers = matchedPowers(steps, length);
     Levels levels;
     levels.reset(stepSamples * length);
     levels.prime(powers.data(), powers.size());
@@ -164,12 +170,8 @@ struct Durations {
 };
 
 Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
-    MatchedFilter filter;
     const int length = stepsForDot(dotMs);
-    filter.setLength(length);
-    std::vector<double> powers;
-    powers.reserve(steps.size());
-    for (const auto& z : steps) powers.push_back(filter.push(z));
+    const std::vector<double> powers = matchedPowers(steps, length);
     Levels levels;
     levels.reset(stepSamples * length);
     Durations found;
@@ -282,13 +284,7 @@ bool BestReceiver::tryStart() {
     if (dot <= 0.0) return false;
     dotMs_ = dot;
     startPipeline();
-    std::vector<double> powers;
-    powers.reserve(caught.size());
-    {
-        MatchedFilter primer;
-        primer.setLength(filterSteps_);
-        for (const auto& z : caught) powers.push_back(primer.push(z));
-    }
+    const std::vector<double> powers = matchedPowers(caught, filterSteps_);
     // The buffered audio's text is judged by the gate as it stands after
     // all of it, on the most recent durations: the noise before a
     // transmission must not silence its first words.
