@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/Clock.h"
+#include "station/Clock.h"
 
 namespace ditdahl::decode {
 

@@ -15,13 +15,13 @@
 
 #include "analysis/KeyDetector.h"
 #include "audio/Capture.h"
-#include "best/BestReceiver.h"
-#include "best/StationOutput.h"
-#include "platform/SystemClock.h"
-#include "platform/memory/ControlModel.h"
-#include "platform/portaudio/PortAudioWaveIn.h"
-#include "shell/ControlIds.h"
-#include "shell/WindowTemplate.h"
+#include "automatic/BestReceiver.h"
+#include "automatic/StationOutput.h"
+#include "portable/SystemClock.h"
+#include "portable/ControlModel.h"
+#include "portaudio/PortAudioWaveIn.h"
+#include "station/ControlIds.h"
+#include "station/WindowTemplate.h"
 #include "traffic/TrafficRecord.h"
 
 namespace ditdahl::decode {
@@ -118,8 +118,8 @@ int decodeLiveInput(const DecodeOptions& options) {
 
     Recorder recorder(state, device);
     KeyDetector detector;
-    best::StationOutput automaticOutput(state);
-    best::BestReceiver automatic(state.morseTable, automaticOutput);
+    automatic::StationOutput automaticOutput(state);
+    automatic::BestReceiver automatic(state.morseTable, automaticOutput);
     if (options.toneHz) automatic.setToneHint(*options.toneHz);
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
     const auto beginCapture = [&] {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "DecodeOptions.h"
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl::decode {
 

@@ -12,15 +12,15 @@
 #include "LiveInput.h"
 #include "analysis/BlockFeeder.h"
 #include "analysis/SpectrumBars.h"
-#include "best/BestReceiver.h"
-#include "best/StationOutput.h"
+#include "automatic/BestReceiver.h"
+#include "automatic/StationOutput.h"
 #include "decoder/SpeedTiming.h"
-#include "platform/memory/AudioClock.h"
-#include "platform/memory/ControlModel.h"
-#include "platform/sndfile/AudioFileReader.h"
-#include "shell/ControlIds.h"
-#include "shell/StationState.h"
-#include "shell/WindowTemplate.h"
+#include "portable/AudioClock.h"
+#include "portable/ControlModel.h"
+#include "sndfile/AudioFileReader.h"
+#include "station/ControlIds.h"
+#include "station/StationState.h"
+#include "station/WindowTemplate.h"
 #include "traffic/TrafficRecord.h"
 
 using namespace ditdahl;
@@ -122,8 +122,8 @@ int main(int argc, char** argv) {
 
     KeyDetector detector;
     BlockFeeder feeder(state, detector, clock);
-    best::StationOutput automaticOutput(state);
-    best::BestReceiver automatic(state.morseTable, automaticOutput);
+    automatic::StationOutput automaticOutput(state);
+    automatic::BestReceiver automatic(state.morseTable, automaticOutput);
     if (options.toneHz) automatic.setToneHint(*options.toneHz);
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
     std::vector<std::int16_t> frames(2 * readFrames);

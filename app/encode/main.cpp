@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "EncodeOptions.h"
-#include "platform/memory/ManualClock.h"
-#include "platform/memory/ToneKeyLine.h"
-#include "platform/sndfile/WavWriter.h"
-#include "shell/StationState.h"
+#include "portable/ManualClock.h"
+#include "portable/ToneKeyLine.h"
+#include "sndfile/WavWriter.h"
+#include "station/StationState.h"
 #include "transmit/ByteFile.h"
 #include "transmit/Keyer.h"
 

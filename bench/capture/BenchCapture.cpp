@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "audio/Recorder.h"
-#include "platform/memory/ControlModel.h"
-#include "platform/memory/ScriptedWaveIn.h"
-#include "shell/WindowTemplate.h"
+#include "portable/ControlModel.h"
+#include "doubles/ScriptedWaveIn.h"
+#include "station/WindowTemplate.h"
 
 using namespace ditdahl;
 using SteadyClock = std::chrono::steady_clock;

@@ -23,16 +23,16 @@
 #include "analysis/BlockFeeder.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
-#include "platform/memory/AudioClock.h"
-#include "platform/memory/ControlModel.h"
-#include "shell/WindowTemplate.h"
+#include "portable/AudioClock.h"
+#include "portable/ControlModel.h"
+#include "station/WindowTemplate.h"
 #include "support/EditDistance.h"
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 
 extern char** environ;
 
 using namespace ditdahl;
-using testing::KeyingPlan;
+using synthesis::KeyingPlan;
 
 namespace {
 
@@ -58,7 +58,7 @@ std::string decodeInProcess(const std::vector<double>& samples, int filterHz, in
     state.receivedTextObserver = [&decoded](std::string_view text) { decoded += text; };
     KeyDetector detector;
     BlockFeeder feeder(state, detector, clock);
-    const std::vector<std::int16_t> stereo = testing::toStereo16(samples);
+    const std::vector<std::int16_t> stereo = synthesis::toStereo16(samples);
     feeder.feed(stereo.data(), samples.size());
     feeder.finish();
     return decoded;
@@ -70,7 +70,7 @@ std::string trimmed(std::string text) {
 }
 
 void writeWav(SNDFILE* file, const std::vector<double>& samples) {
-    const std::vector<std::int16_t> mono = testing::toMono16(samples);
+    const std::vector<std::int16_t> mono = synthesis::toMono16(samples);
     sf_writef_short(file, mono.data(), static_cast<sf_count_t>(mono.size()));
 }
 
@@ -85,12 +85,12 @@ void writeHour(const std::string& path, int rate) {
     plan.wpm = 20;
     plan.toneHz = 550;
     plan.sampleRate = rate;
-    testing::NoiseGenerator noise(1);
-    const std::vector<double> segment = testing::keyedTone(qso, plan);
+    synthesis::NoiseGenerator noise(1);
+    const std::vector<double> segment = synthesis::keyedTone(qso, plan);
     long long written = 0;
     while (written < 3600LL * rate) {
         std::vector<double> piece = segment;
-        testing::addNoise(piece, plan.amplitude, 10.0, rate, noise);
+        synthesis::addNoise(piece, plan.amplitude, 10.0, rate, noise);
         writeWav(file, piece);
         written += static_cast<long long>(piece.size());
     }
@@ -158,9 +158,9 @@ void errorRates() {
                         KeyingPlan plan;
                         plan.wpm = wpm;
                         plan.toneHz = toneHz;
-                        std::vector<double> samples = testing::keyedTone(qso, plan);
-                        testing::NoiseGenerator noise(seed * 7919 + static_cast<std::uint64_t>(wpm));
-                        testing::addNoise(samples, plan.amplitude, snr, plan.sampleRate, noise);
+                        std::vector<double> samples = synthesis::keyedTone(qso, plan);
+                        synthesis::NoiseGenerator noise(seed * 7919 + static_cast<std::uint64_t>(wpm));
+                        synthesis::addNoise(samples, plan.amplitude, snr, plan.sampleRate, noise);
                         errors += testing::editDistance(trimmed(decodeInProcess(samples, filterHz, wpm, 50.0)), reference);
                     }
                     std::printf(" %.1f %% |", 100.0 * errors / (3.0 * reference.size()));
@@ -175,9 +175,9 @@ void errorRates() {
 void noiseOnly() {
     std::printf("(c) characters printed (blanks not counted) in 10 minutes of white noise, no signal\n\n");
     std::printf("| threshold | 50 Hz filter | 100 Hz filter |\n|---|---|---|\n");
-    testing::NoiseGenerator noise(99);
+    synthesis::NoiseGenerator noise(99);
     std::vector<double> samples(6000 * 600, 0.0);
-    testing::addNoise(samples, 10000.0, 0.0, 6000, noise);
+    synthesis::addNoise(samples, 10000.0, 0.0, 6000, noise);
     for (double threshold : {0.0, 5.0, 10.0, 20.0, 30.0, 40.0, 50.0, 60.0, 70.0, 80.0, 90.0, 100.0}) {
         std::printf("| %.0f %% |", threshold);
         for (int filterHz : {50, 100}) {

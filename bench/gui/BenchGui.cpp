@@ -24,10 +24,11 @@
 #include "AlsaSandbox.h"
 #include "FifoFeeder.h"
 #include "ProgramRunner.h"
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 #include "support/TempDir.h"
 
 using namespace ditdahl::testing;
+using namespace ditdahl::synthesis;
 using namespace std::chrono_literals;
 
 namespace {

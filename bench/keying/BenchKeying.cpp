@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemClock.h"
-#include "platform/memory/ControlModel.h"
-#include "platform/memory/ScriptedDesktop.h"
-#include "shell/ControlIds.h"
-#include "shell/StationState.h"
-#include "shell/WindowTemplate.h"
+#include "portable/SystemClock.h"
+#include "portable/ControlModel.h"
+#include "doubles/ScriptedDesktop.h"
+#include "station/ControlIds.h"
+#include "station/StationState.h"
+#include "station/WindowTemplate.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/Keyer.h"
 #include "transmit/TransmissionJobs.h"

@@ -10,8 +10,8 @@
 #include <cstdint>
 
 #include "analysis/KeyDetector.h"
-#include "platform/memory/AudioClock.h"
-#include "shell/StationState.h"
+#include "portable/AudioClock.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <string>
 
-#include "analysis/Fft.h"
+#include "base/Fft.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/ElementDecoder.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {

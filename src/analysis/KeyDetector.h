@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

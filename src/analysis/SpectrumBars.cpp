@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 

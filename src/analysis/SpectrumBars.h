@@ -4,7 +4,7 @@
 // showLevel runs on the capture thread; the rest on the window thread.
 #pragma once
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

@@ -7,7 +7,7 @@
 #include "analysis/KeyDetector.h"
 #include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

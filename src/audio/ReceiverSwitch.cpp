@@ -6,13 +6,13 @@
 #include <array>
 
 #include "analysis/SpectrumBars.h"
-#include "best/BestReceiver.h"
-#include "best/StationOutput.h"
+#include "automatic/BestReceiver.h"
+#include "automatic/StationOutput.h"
 
 namespace ditdahl {
 
 ReceiverSwitch::ReceiverSwitch(StationState& state, KeyDetector& detector)
-    : state_(state), detector_(detector), output_(std::make_unique<best::StationOutput>(state)) {}
+    : state_(state), detector_(detector), output_(std::make_unique<automatic::StationOutput>(state)) {}
 
 ReceiverSwitch::~ReceiverSwitch() = default;
 
@@ -37,7 +37,7 @@ void ReceiverSwitch::handleBlock(const std::int16_t* interleavedStereoFrames, in
 
 void ReceiverSwitch::changeOver(bool automatic) {
     if (automatic) {
-        automatic_ = std::make_unique<best::BestReceiver>(state_.morseTable, *output_);
+        automatic_ = std::make_unique<automatic::BestReceiver>(state_.morseTable, *output_);
         return;
     }
     // What the automatic receiver had not yet decided is dropped with it;

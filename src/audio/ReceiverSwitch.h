@@ -10,12 +10,12 @@
 #include <memory>
 
 #include "analysis/KeyDetector.h"
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
-namespace ditdahl::best {
+namespace ditdahl::automatic {
 class BestReceiver;
 class StationOutput;
-}  // namespace ditdahl::best
+}  // namespace ditdahl::automatic
 
 namespace ditdahl {
 
@@ -36,10 +36,10 @@ private:
 
     StationState& state_;
     KeyDetector& detector_;
-    std::unique_ptr<best::StationOutput> output_;
+    std::unique_ptr<automatic::StationOutput> output_;
     // Present while the automatic receiver decodes; a new one for every
     // switch-on, so that it never decodes audio from before.
-    std::unique_ptr<best::BestReceiver> automatic_;
+    std::unique_ptr<automatic::BestReceiver> automatic_;
     // The key decision skipped blocks and starts afresh when it next runs.
     bool keyRunsPaused_ = false;
 };

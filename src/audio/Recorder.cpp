@@ -7,8 +7,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/ThreadPriority.h"
-#include "shell/ControlIds.h"
+#include "station/ThreadPriority.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 

@@ -18,8 +18,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/WaveIn.h"
-#include "shell/StationState.h"
+#include "station/WaveIn.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

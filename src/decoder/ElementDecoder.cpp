@@ -4,7 +4,7 @@
 #include <string>
 
 #include "decoder/SpeedTiming.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 
 namespace ditdahl {

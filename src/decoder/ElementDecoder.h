@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {

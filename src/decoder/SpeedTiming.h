@@ -3,7 +3,7 @@
 // recently received marks.
 #pragma once
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

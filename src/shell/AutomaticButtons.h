@@ -5,8 +5,8 @@
 // selection. Window thread.
 #pragma once
 
-#include "platform/Controls.h"
-#include "shell/WindowTemplate.h"
+#include "station/Controls.h"
+#include "station/WindowTemplate.h"
 
 namespace ditdahl {
 

@@ -10,8 +10,8 @@
 #include "analysis/KeyDetector.h"
 #include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
-#include "platform/WaveIn.h"
-#include "shell/StationState.h"
+#include "station/WaveIn.h"
+#include "station/StationState.h"
 #include "shell/WindowProcedure.h"
 #include "transmit/TransmissionJobs.h"
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/ReplaceFile.h"
+#include "station/ReplaceFile.h"
 
 namespace ditdahl {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "analysis/SpectrumBars.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "shell/Profile.h"
 
 namespace ditdahl {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

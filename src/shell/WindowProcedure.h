@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/Controls.h"
+#include "station/Controls.h"
 
 namespace ditdahl {
 

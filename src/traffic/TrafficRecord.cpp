@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "morse/MorseTable.h"
-#include "shell/ControlIds.h"
+#include "base/MorseTable.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <mutex>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/TransmitStep.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 #include "transmit/ByteFile.h"
 #include "transmit/SendingPace.h"
 

@@ -4,7 +4,7 @@
 // the thread that sends (a transmission job, or a tool rendering audio).
 #pragma once
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 #include "transmit/SendingPace.h"
 
 namespace ditdahl {

@@ -1,7 +1,6 @@
 #include "transmit/PttPort.h"
 
-#include "shell/ControlIds.h"
-#include "shell/Profile.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 
@@ -9,13 +8,6 @@ std::string pttPortName(int listIndex) {
     const std::string number = std::to_string(static_cast<long long>(listIndex) + 1);
     if (listIndex < 9) return "COM" + number;
     return "\\\\.\\COM" + number;
-}
-
-std::string linuxSerialDevice(const std::string& settingsPath, int portNumber) {
-    const std::string key = "COM" + std::to_string(portNumber);
-    std::string device = readProfileString(settingsPath, "Ports", key, "");
-    if (!device.empty()) return device;
-    return "/dev/ttyS" + std::to_string(portNumber - 1);
 }
 
 void openPttPort(StationState& state) {

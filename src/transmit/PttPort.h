@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 
@@ -14,11 +14,6 @@ inline constexpr int pttPortCount = 256;
 // The Windows device name of PTT port list entry listIndex (port number
 // listIndex + 1): "COM1" to "COM9", and "\\.\COM10" onwards for the rest.
 std::string pttPortName(int listIndex);
-
-// The Linux device of a port number: the value of the key COMn in the section
-// Ports of the settings file when there is one (e.g. COM1=/dev/ttyUSB0), else
-// /dev/ttyS{n-1}.
-std::string linuxSerialDevice(const std::string& settingsPath, int portNumber);
 
 // Closes the open port, then opens the one selected in the PTT port list
 // through state.openKeyLine. A port that cannot be opened (no selection,

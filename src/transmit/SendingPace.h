@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/Clock.h"
+#include "station/Clock.h"
 
 namespace ditdahl {
 

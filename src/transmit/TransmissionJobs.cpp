@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/ByteFile.h"
 #include "transmit/JobBodies.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 
 namespace ditdahl {
 

@@ -2,8 +2,8 @@
 
 #include <mutex>
 
-#include "morse/MorseTable.h"
-#include "shell/ControlIds.h"
+#include "base/MorseTable.h"
+#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/Keyer.h"
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "shell/StationState.h"
+#include "station/StationState.h"
 #include "transmit/SendingPace.h"
 
 namespace ditdahl {

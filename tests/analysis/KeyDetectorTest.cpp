@@ -7,7 +7,7 @@
 
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 
 namespace ditdahl {

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 
 namespace ditdahl {

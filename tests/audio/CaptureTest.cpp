@@ -6,10 +6,10 @@
 
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
-#include "platform/memory/ScriptedWaveIn.h"
-#include "shell/ControlIds.h"
+#include "doubles/ScriptedWaveIn.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 
 namespace ditdahl {
 namespace {
@@ -29,10 +29,10 @@ TEST(Capture, DecodesKeyedAudioThroughTheRecorderWithEitherFilter) {
         applyTxSpeedToReceive(state);
         selectTone(state, 600);
 
-        testing::KeyingPlan keying;
+        synthesis::KeyingPlan keying;
         keying.wpm = 20;
         keying.toneHz = 600;
-        const auto audio = testing::toStereo16(testing::keyedTone("PARIS CQ", keying));
+        const auto audio = synthesis::toStereo16(synthesis::keyedTone("PARIS CQ", keying));
         ScriptedWaveIn device;
         device.feed(audio);
         Recorder recorder(state, device);

@@ -13,10 +13,10 @@
 #include "analysis/SpectrumBars.h"
 #include "audio/Capture.h"
 #include "decoder/SpeedTiming.h"
-#include "platform/memory/ScriptedWaveIn.h"
-#include "shell/ControlIds.h"
+#include "doubles/ScriptedWaveIn.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 
 namespace ditdahl {
 namespace {
@@ -63,11 +63,11 @@ struct SwitchedStation {
 };
 
 std::vector<std::int16_t> keyed(const std::string& text, double wpm, double toneHz, double tailMs = 2500.0) {
-    testing::KeyingPlan keying;
+    synthesis::KeyingPlan keying;
     keying.wpm = wpm;
     keying.toneHz = toneHz;
     keying.tailMs = tailMs;
-    return testing::toStereo16(testing::keyedTone(text, keying));
+    return synthesis::toStereo16(synthesis::keyedTone(text, keying));
 }
 
 std::vector<std::int16_t> silence(double seconds) {
@@ -116,11 +116,11 @@ TEST(ReceiverSwitch, SwitchingBackLeavesNoHalfCharacterFromEitherReceiver) {
     SwitchedStation s;
     // The element decoder has heard ".-" of "P" (.--.) and is 150 ms into the
     // pause after it when the switch goes on for a moment of silence.
-    testing::KeyingPlan keying;
+    synthesis::KeyingPlan keying;
     keying.toneHz = 550;
     double seconds = 0.0;
-    const auto p = testing::keyTimeline("P", keying, &seconds);
-    auto halfP = testing::toStereo16(testing::keyedTone("P", keying));
+    const auto p = synthesis::keyTimeline("P", keying, &seconds);
+    auto halfP = synthesis::toStereo16(synthesis::keyedTone("P", keying));
     halfP.resize(2 * static_cast<std::size_t>((p[1].end + 0.15) * 6000));
     s.feed(halfP);
     ASSERT_EQ(s.state().symbolBuffer.view(), ".-");

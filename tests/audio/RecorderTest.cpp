@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/memory/ScriptedWaveIn.h"
-#include "shell/ControlIds.h"
+#include "doubles/ScriptedWaveIn.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 
 namespace ditdahl {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "decoder/SpeedTiming.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 
 namespace ditdahl {

@@ -3,10 +3,10 @@
 #include <QLabel>
 
 #include "GuiStation.h"
-#include "platform/qt/DialogUnits.h"
-#include "platform/qt/LevelBar.h"
+#include "qt/DialogUnits.h"
+#include "qt/LevelBar.h"
 #include "shell/AutomaticButtons.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {

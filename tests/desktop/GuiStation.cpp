@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl::testing {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "audio/Recorder.h"
-#include "platform/memory/RecordingKeyLine.h"
-#include "platform/memory/ScriptedWaveIn.h"
-#include "platform/qt/DialogBoxView.h"
-#include "platform/qt/MainWindowView.h"
+#include "doubles/RecordingKeyLine.h"
+#include "doubles/ScriptedWaveIn.h"
+#include "qt/DialogBoxView.h"
+#include "qt/MainWindowView.h"
 #include "shell/MainWindow.h"
 #include "support/Station.h"
 #include "support/TempDir.h"

@@ -15,8 +15,8 @@
 #include <QTimer>
 
 #include "GuiStation.h"
-#include "platform/qt/LevelBar.h"
-#include "shell/ControlIds.h"
+#include "qt/LevelBar.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {

@@ -20,7 +20,7 @@
 #include "AlsaSandbox.h"
 #include "ProgramRunner.h"
 #include "FifoFeeder.h"
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 #include "support/TempDir.h"
 
 namespace ditdahl {
@@ -55,12 +55,12 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
     if (display.name().empty()) GTEST_SKIP() << "no virtual X server (Xvfb) available";
 
     testing::AlsaSandbox alsa;
-    testing::KeyingPlan keying;
+    synthesis::KeyingPlan keying;
     keying.wpm = 30;
     keying.toneHz = 562.5;  // the bin watched at 550 Hz with the 100 Hz filter
     keying.leadInMs = 1500;
     const std::string text = "CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73 K";
-    testing::FifoFeeder radio(alsa.file("radio.fifo"), testing::toStereo16(testing::keyedTone(text, keying)), false);
+    testing::FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(text, keying)), false);
     ASSERT_TRUE(radio.ok());
     alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
 

@@ -8,14 +8,14 @@
 #include <QListWidget>
 
 #include "GuiStation.h"
-#include "shell/ControlIds.h"
-#include "support/Synth.h"
+#include "station/ControlIds.h"
+#include "synthesis/Synth.h"
 
 namespace ditdahl {
 namespace {
 
 TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
-    testing::KeyingPlan keying;
+    synthesis::KeyingPlan keying;
     keying.wpm = 20;
     keying.toneHz = 515.625;  // the bin watched at 550 Hz with the 50 Hz filter
     const std::string text = "CQ CQ CQ DE DITDAHL DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890 K";
@@ -26,7 +26,7 @@ TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
     for (char c : text) {
         if (c != ' ') letters += c;
     }
-    testing::GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n", testing::toStereo16(testing::keyedTone(text, keying)));
+    testing::GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n", synthesis::toStereo16(synthesis::keyedTone(text, keying)));
     ASSERT_TRUE(g.settleUntil([&] { return !g.station.window.entries(ids::trafficList).empty(); }))
         << "buffer: " << g.station.window.text(ids::rxTxBuffer) << ", symbol: " << g.station.window.text(ids::symbolBox)
         << ", log: " << g.log();
@@ -46,12 +46,12 @@ TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
 }
 
 TEST(ReceiveIntoWindow, WithTheAutomaticDecoderOnItsTextAndSpeedFillTheWindow) {
-    testing::KeyingPlan keying;
+    synthesis::KeyingPlan keying;
     keying.wpm = 25;
     keying.toneHz = 570;  // near the selected 550 Hz, which narrows its search
     keying.tailMs = 2500;
     testing::GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n[Automatic decoder]\r\nEnabled=1\r\n",
-                          testing::toStereo16(testing::keyedTone("CQ DE DL1ABC", keying)));
+                          synthesis::toStereo16(synthesis::keyedTone("CQ DE DL1ABC", keying)));
     ASSERT_TRUE(g.settleUntil([&] { return g.station.window.text(ids::rxTxBuffer) == "CQ DE DL1ABC "; }))
         << "buffer: " << g.station.window.text(ids::rxTxBuffer);
     EXPECT_EQ(g.widget<QLineEdit>(ids::rxTxBuffer)->text(), "CQ DE DL1ABC ");

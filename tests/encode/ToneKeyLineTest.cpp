@@ -1,4 +1,4 @@
-#include "platform/memory/ToneKeyLine.h"
+#include "portable/ToneKeyLine.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/memory/ManualClock.h"
+#include "portable/ManualClock.h"
 
 namespace ditdahl {
 namespace {

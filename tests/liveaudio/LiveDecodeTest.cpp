@@ -9,7 +9,7 @@
 #include "DecodeOptions.h"
 #include "FifoFeeder.h"
 #include "support/RunTool.h"
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 
 namespace ditdahl {
 namespace {
@@ -95,10 +95,10 @@ TEST(LiveDecode, PrintsTheTextKeyedIntoTheInput) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         AlsaSandbox alsa;
-        testing::KeyingPlan keying;
+        synthesis::KeyingPlan keying;
         keying.wpm = 20;
         keying.toneHz = 562.5;  // the bin that the 600 Hz button watches with the 50 Hz filter
-        FifoFeeder radio(alsa.file("radio.fifo"), testing::toStereo16(testing::keyedTone(c.text, keying)), false);
+        FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(c.text, keying)), false);
         ASSERT_TRUE(radio.ok());
         alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
 

@@ -14,8 +14,8 @@
 #include "AlsaSandbox.h"
 #include "FifoFeeder.h"
 #include "audio/Recorder.h"
-#include "platform/portaudio/PortAudioWaveIn.h"
-#include "shell/ControlIds.h"
+#include "portaudio/PortAudioWaveIn.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 
 namespace ditdahl {

@@ -1,4 +1,4 @@
-#include "platform/portaudio/RateConverter.h"
+#include "portaudio/RateConverter.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "morse/MorseTable.h"
+#include "base/MorseTable.h"
 #include "support/TempDir.h"
 
 extern char** environ;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Synth.h"
+#include "synthesis/Synth.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 
@@ -43,7 +43,7 @@ void writeRecording(const std::string& path, std::vector<double> samples, int ra
         ASSERT_EQ(src_simple(&data, SRC_SINC_FASTEST, 1), 0);
         samples.assign(out.begin(), out.begin() + data.output_frames_gen);
     }
-    const std::vector<std::int16_t> mono = testing::toMono16(samples);
+    const std::vector<std::int16_t> mono = synthesis::toMono16(samples);
     std::vector<float> frames(mono.size() * static_cast<std::size_t>(channels), 0.0f);
     for (std::size_t i = 0; i < mono.size(); ++i) frames[i * static_cast<std::size_t>(channels)] = mono[i] / 32768.0f;
     SF_INFO info{};
@@ -57,12 +57,12 @@ void writeRecording(const std::string& path, std::vector<double> samples, int ra
 }
 
 std::vector<double> keyed(const char* words, double wpm, double toneHz, double snrDb) {
-    testing::KeyingPlan plan;
+    synthesis::KeyingPlan plan;
     plan.wpm = wpm;
     plan.toneHz = toneHz;
-    std::vector<double> samples = testing::keyedTone(words, plan);
-    testing::NoiseGenerator noise(11);
-    if (snrDb < 100) testing::addNoise(samples, plan.amplitude, snrDb, plan.sampleRate, noise);
+    std::vector<double> samples = synthesis::keyedTone(words, plan);
+    synthesis::NoiseGenerator noise(11);
+    if (snrDb < 100) synthesis::addNoise(samples, plan.amplitude, snrDb, plan.sampleRate, noise);
     return samples;
 }
 

@@ -9,16 +9,16 @@
 #include "analysis/BlockFeeder.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
-#include "platform/memory/AudioClock.h"
-#include "platform/memory/ControlModel.h"
-#include "shell/ControlIds.h"
-#include "shell/WindowTemplate.h"
-#include "support/Synth.h"
+#include "portable/AudioClock.h"
+#include "portable/ControlModel.h"
+#include "station/ControlIds.h"
+#include "station/WindowTemplate.h"
+#include "synthesis/Synth.h"
 
 namespace ditdahl {
 namespace {
 
-using testing::KeyingPlan;
+using synthesis::KeyingPlan;
 
 constexpr const char* text = "CQ CQ DE DL1ABC PSE K 73 TU";
 
@@ -40,7 +40,7 @@ struct Receiver {
         };
     }
     void play(const std::vector<double>& samples) {
-        const std::vector<std::int16_t> stereo = testing::toStereo16(samples);
+        const std::vector<std::int16_t> stereo = synthesis::toStereo16(samples);
         feeder.feed(stereo.data(), samples.size());
     }
     std::string decode(const std::vector<double>& samples) {
@@ -67,9 +67,9 @@ std::vector<double> keyed(const char* words, double wpm, double toneHz, double s
     KeyingPlan plan;
     plan.wpm = wpm;
     plan.toneHz = toneHz;
-    std::vector<double> samples = testing::keyedTone(words, plan);
-    testing::NoiseGenerator noise(seed);
-    testing::addNoise(samples, plan.amplitude, snrDb, plan.sampleRate, noise);
+    std::vector<double> samples = synthesis::keyedTone(words, plan);
+    synthesis::NoiseGenerator noise(seed);
+    synthesis::addNoise(samples, plan.amplitude, snrDb, plan.sampleRate, noise);
     return samples;
 }
 
@@ -206,7 +206,7 @@ TEST(ReceiveChain, CleanRecordingsDecodeExactly) {
             Receiver receiver(filterHz, 11, 20);
             KeyingPlan plan;
             plan.toneHz = toneHz;
-            EXPECT_EQ(receiver.decode(testing::keyedTone(text, plan)), std::string(text) + " ")
+            EXPECT_EQ(receiver.decode(synthesis::keyedTone(text, plan)), std::string(text) + " ")
                 << filterHz << " Hz filter, " << toneHz << " Hz";
         }
     }
@@ -224,7 +224,7 @@ TEST(ReceiveChain, NoiseAloneAtAnyLevel) {
     const Case cases[] = {{3.0, 10.0, true}, {3000.0, 10.0, true}, {3.0, 50.0, false}, {3000.0, 50.0, false}};
     for (const Case& c : cases) {
         Receiver receiver(50, 11, 20, c.thresholdPercent);
-        testing::NoiseGenerator noise(5);
+        synthesis::NoiseGenerator noise(5);
         std::vector<double> hiss(6000 * 120);
         for (double& x : hiss) x = c.sigma * noise.gaussian();
         const std::string decoded = receiver.decode(hiss);

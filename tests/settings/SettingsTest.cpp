@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
 

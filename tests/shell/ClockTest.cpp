@@ -1,4 +1,4 @@
-#include "platform/memory/ManualClock.h"
+#include "portable/ManualClock.h"
 
 #include <gtest/gtest.h>
 

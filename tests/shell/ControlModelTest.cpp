@@ -1,12 +1,12 @@
-#include "platform/memory/ControlModel.h"
+#include "portable/ControlModel.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <thread>
 
-#include "shell/ControlIds.h"
-#include "shell/StationState.h"
+#include "station/ControlIds.h"
+#include "station/StationState.h"
 #include "support/Station.h"
 
 namespace ditdahl {

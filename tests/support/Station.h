@@ -3,10 +3,10 @@
 // built.
 #pragma once
 
-#include "platform/memory/ControlModel.h"
-#include "platform/memory/ManualClock.h"
-#include "platform/memory/ScriptedDesktop.h"
-#include "shell/StationState.h"
+#include "portable/ControlModel.h"
+#include "portable/ManualClock.h"
+#include "doubles/ScriptedDesktop.h"
+#include "station/StationState.h"
 
 namespace ditdahl::testing {
 

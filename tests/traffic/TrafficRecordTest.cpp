@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/ViewerLauncher.h"
+#include "linux/ViewerLauncher.h"
 
 #include <gtest/gtest.h>
 

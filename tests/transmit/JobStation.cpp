@@ -1,6 +1,6 @@
 #include "JobStation.h"
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 
 namespace ditdahl::testing {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
 #include "transmit/TransmissionJobs.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/memory/RecordingKeyLine.h"
+#include "doubles/RecordingKeyLine.h"
 #include "support/Station.h"
 
 namespace ditdahl {

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "platform/linux/SerialKeyLine.h"
-#include "shell/ControlIds.h"
+#include "linux/SerialKeyLine.h"
+#include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
 

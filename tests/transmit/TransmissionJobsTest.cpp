@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "JobStation.h"
-#include "shell/ControlIds.h"
+#include "station/ControlIds.h"
 #include "transmit/JobBodies.h"
 #include "transmit/TransmitStep.h"
 

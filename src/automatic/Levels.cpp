@@ -1,0 +1,127 @@
+#include "automatic/Levels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::automatic {
+namespace {
+// 16-bit rounding leaves noise of 1/12 per sample; a sum over n samples of
+// the mixed-down audio holds n / 12 of it.
+double quantisationDb(int summedSamples) { return 10.0 * std::log10(summedSamples / 12.0); }
+// A mark must be a tone of at least this peak amplitude (16-bit units): far
+// below any receiver's noise, far above what rounding and dither leave.
+constexpr double faintestToneAmplitude = 8.0;
+}  // namespace
+
+double Levels::toDb(double power) { return 10.0 * std::log10(power + 1e-12); }
+
+LevelSplit splitLevels(const std::vector<double>& powersDb) {
+    LevelSplit split;
+    if (powersDb.empty()) return split;
+    // A histogram of 0.05 dB bins with running counts and sums stands in for
+    // sorting: the split runs twice a second and many times over a buffer.
+    constexpr double binDb = 0.05;
+    const auto [lowest, highest] = std::minmax_element(powersDb.begin(), powersDb.end());
+    const double low = *lowest;
+    const auto bins = static_cast<std::size_t>((*highest - low) / binDb) + 1;
+    std::vector<std::size_t> count(bins + 1, 0);  // count[i]: values in bins below i
+    std::vector<double> sum(bins + 1, 0.0);
+    for (double v : powersDb) {
+        const auto b = std::min(bins - 1, static_cast<std::size_t>((v - low) / binDb));
+        ++count[b + 1];
+        sum[b + 1] += v;
+    }
+    for (std::size_t i = 0; i < bins; ++i) {
+        count[i + 1] += count[i];
+        sum[i + 1] += sum[i];
+    }
+    const std::size_t n = count[bins];
+    // The value at a rank: the mean of its bin.
+    auto atRank = [&](std::size_t rank) {
+        const auto j = static_cast<std::size_t>(std::upper_bound(count.begin(), count.end(), rank) - count.begin()) - 1;
+        return (sum[j + 1] - sum[j]) / static_cast<double>(count[j + 1] - count[j]);
+    };
+    // Two classes by alternately splitting at the middle of their means and
+    // renewing the means.
+    double lowMean = low;
+    double highMean = *highest;
+    std::size_t boundary = 0;  // first bin of the upper class
+    for (int round = 0; round < 30; ++round) {
+        const auto next = std::min(bins, static_cast<std::size_t>((0.5 * (lowMean + highMean) - low) / binDb));
+        if (next == 0 || count[next] == 0 || count[next] == n) break;
+        lowMean = sum[next] / static_cast<double>(count[next]);
+        highMean = (sum[bins] - sum[next]) / static_cast<double>(n - count[next]);
+        if (next == boundary) break;
+        boundary = next;
+    }
+    if (boundary == 0) {
+        split.noiseDb = split.markDb = atRank(n / 2);
+        return split;
+    }
+    // The noise level is the lower class's median. The mark class also holds
+    // the filter's rising and falling edges, which its mean would follow;
+    // a high quantile gives the level of a whole dot instead.
+    const std::size_t lowCount = count[boundary];
+    split.noiseDb = atRank(lowCount / 2);
+    split.markDb = atRank(lowCount + (n - lowCount) * 4 / 5);
+    return split;
+}
+
+void Levels::reset(int summedSamples) {
+    history_.clear();
+    next_ = 0;
+    sinceRenew_ = 0;
+    ready_ = false;
+    split_ = {};
+    requiredMarkDb_ = -1e300;
+    noiseFloorDb_ = quantisationDb(summedSamples);
+    const double amplitudeSum = faintestToneAmplitude * summedSamples / 2.0;
+    markFloorDb_ = 10.0 * std::log10(amplitudeSum * amplitudeSum);
+}
+
+void Levels::push(double power) {
+    const double db = std::max(toDb(power), noiseFloorDb_);
+    if (history_.size() < historySteps) {
+        history_.push_back(db);
+    } else {
+        history_[next_] = db;
+        next_ = (next_ + 1) % historySteps;
+    }
+    if (++sinceRenew_ >= renewSteps) renew();
+}
+
+void Levels::prime(const double* powers, std::size_t count) {
+    history_.clear();
+    next_ = 0;
+    const std::size_t first = count > historySteps ? count - historySteps : 0;
+    for (std::size_t i = first; i < count; ++i) history_.push_back(std::max(toDb(powers[i]), noiseFloorDb_));
+    renew();
+}
+
+void Levels::rescale(double ratio) {
+    const double toneDb = 20.0 * std::log10(ratio);
+    const double noiseDb = 10.0 * std::log10(ratio);
+    const double middle = 0.5 * (split_.noiseDb + split_.markDb);
+    for (double& v : history_) v += v >= middle ? toneDb : noiseDb;
+    noiseFloorDb_ += noiseDb;
+    markFloorDb_ += toneDb;
+    for (double& v : history_) v = std::max(v, noiseFloorDb_);
+    renew();
+}
+
+void Levels::renew() {
+    sinceRenew_ = 0;
+    if (history_.size() < 2) return;
+    split_ = splitLevels(history_);
+    ready_ = true;
+}
+
+double Levels::onDb() const {
+    // Half the mark's amplitude keeps the measured lengths true at high
+    // signal-to-noise ratios; near the noise, the middle of the two levels.
+    return std::max(split_.markDb - 6.0, 0.5 * (split_.noiseDb + split_.markDb)) + 0.5;
+}
+
+double Levels::offDb() const { return onDb() - 1.0; }
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,174 @@
+#include "automatic/SequenceDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::automatic {
+namespace {
+constexpr double markSigma = 0.3;  // natural-log spread of marks around 1 and 3 dots
+constexpr double gapSigma = 0.35;  // gaps vary more, especially between words
+// Taking a mark as part of no known pattern costs this much (natural log of
+// probability), once per pattern.
+constexpr double garbagePenalty = 10.0;
+constexpr double pruneBelowBest = 30.0;
+
+double logNormal(double lengthMs, double classMs, double sigma) {
+    const double dev = std::log(std::max(lengthMs, 1e-3) / classMs);
+    return -dev * dev / (2.0 * sigma * sigma);
+}
+
+// A word gap is "7 dots or more": longer ones are no less likely.
+double wordGapScore(double lengthMs, double dotMs) {
+    return lengthMs >= 7.0 * dotMs ? 0.0 : logNormal(lengthMs, 7.0 * dotMs, gapSigma);
+}
+}  // namespace
+
+SequenceDecoder::SequenceDecoder(const MorseTable& table) {
+    nodes_.push_back({});
+    for (int code = 1; code < 256; ++code) {
+        const std::string_view pattern = table.pattern(static_cast<unsigned char>(code));
+        if (pattern.empty()) continue;
+        int node = 0;
+        for (char element : pattern) {
+            const int e = element == '-' ? 1 : 0;
+            if (nodes_[node].child[e] < 0) {
+                nodes_[node].child[e] = static_cast<int>(nodes_.size());
+                nodes_.push_back({});
+            }
+            node = nodes_[node].child[e];
+        }
+        nodes_[node].code = static_cast<unsigned char>(code);
+    }
+    reset();
+}
+
+void SequenceDecoder::reset() { paths_.assign(1, Path{}); }
+
+void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
+    for (Path& p : next) {
+        if (p.node != candidate.node || p.gapOpen != candidate.gapOpen) continue;
+        if (candidate.score > p.score) p = std::move(candidate);
+        return;
+    }
+    next.push_back(std::move(candidate));
+}
+
+void SequenceDecoder::settle(std::vector<Path>& next) {
+    double best = next.front().score;
+    for (const Path& p : next) best = std::max(best, p.score);
+    std::erase_if(next, [&](const Path& p) { return p.score < best - pruneBelowBest; });
+    // Keeps the scores near zero, and the order fixed for equal scores.
+    for (Path& p : next) p.score -= best;
+    std::sort(next.begin(), next.end(), [](const Path& a, const Path& b) {
+        if (a.score != b.score) return a.score > b.score;
+        return a.node != b.node ? a.node < b.node : a.gapOpen < b.gapOpen;
+    });
+    paths_ = std::move(next);
+}
+
+void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord,
+                               std::vector<Path>& out) const {
+    Path base = p;
+    base.gapOpen = false;
+    base.gapMs = 0.0;
+    if (p.node == 0) {
+        out.push_back(base);
+        return;
+    }
+    auto add = [&](int node, double score, const std::string& text) {
+        Path q = base;
+        q.node = node;
+        q.score += score;
+        if (!text.empty()) q.pending.push_back({text, timeMs});
+        out.push_back(std::move(q));
+    };
+    const unsigned char code = p.node == garbageNode() ? 0 : nodes_[p.node].code;
+    const std::string text = code ? expandCharacter(code) : std::string();
+    const bool ends = code || p.node == garbageNode();
+    if (endOfWord) {
+        if (ends) add(0, 0.0, text + " ");
+        return;
+    }
+    const double g = p.gapMs;
+    add(p.node, logNormal(g, dotMs, gapSigma), {});
+    if (!ends) return;
+    add(0, logNormal(g, 3.0 * dotMs, gapSigma), text);
+    add(0, wordGapScore(g, dotMs), text + " ");
+}
+
+void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
+    const double asDot = logNormal(lengthMs, dotMs, markSigma);
+    const double asDash = logNormal(lengthMs, 3.0 * dotMs, markSigma);
+    const double either = std::max(asDot, asDash);
+    const double startMs = endMs - lengthMs;
+    std::vector<Path> next;
+    std::vector<Path> closed;
+    for (const Path& p : paths_) {
+        closed.clear();
+        if (p.gapOpen) {
+            closeGap(p, dotMs, startMs, false, closed);
+        } else {
+            closed.push_back(p);
+        }
+        for (const Path& c : closed) {
+            auto step = [&](int node, double score) {
+                Path q = c;
+                q.node = node;
+                q.score += score;
+                offer(next, std::move(q));
+            };
+            if (c.node != garbageNode()) {
+                if (nodes_[c.node].child[0] >= 0) step(nodes_[c.node].child[0], asDot);
+                if (nodes_[c.node].child[1] >= 0) step(nodes_[c.node].child[1], asDash);
+                step(garbageNode(), either - garbagePenalty);
+            } else {
+                step(garbageNode(), either);
+            }
+        }
+    }
+    settle(next);
+}
+
+void SequenceDecoder::gap(double lengthMs) {
+    for (Path& p : paths_) {
+        // Silence before any element of a word changes nothing.
+        if (p.node == 0 && !p.gapOpen) continue;
+        p.gapOpen = true;
+        p.gapMs += lengthMs;
+    }
+}
+
+void SequenceDecoder::pause(double endMs) {
+    std::vector<Path> next;
+    std::vector<Path> closed;
+    for (const Path& p : paths_) {
+        closed.clear();
+        closeGap(p, 0.0, endMs, true, closed);
+        for (Path& c : closed) offer(next, std::move(c));
+    }
+    if (next.empty()) next.push_back(Path{});
+    settle(next);
+}
+
+void SequenceDecoder::commit(double nowMs, std::string& out) {
+    while (!paths_.front().pending.empty() && paths_.front().pending.front().timeMs <= nowMs - lagMs_) {
+        const Pending decided = paths_.front().pending.front();
+        write(decided, out);
+        std::erase_if(paths_, [&](const Path& p) { return p.pending.empty() || !(p.pending.front() == decided); });
+        for (Path& p : paths_) p.pending.erase(p.pending.begin());
+    }
+}
+
+void SequenceDecoder::write(const Pending& decided, std::string& out) {
+    if (decided.timeMs > silentUntilMs_) out += decided.text;
+    lastDecidedMs_ = std::max(lastDecidedMs_, decided.timeMs);
+}
+
+void SequenceDecoder::commitAll(std::string& out) {
+    Path best = paths_.front();
+    for (const Pending& p : best.pending) write(p, out);
+    best.pending.clear();
+    paths_.assign(1, best);
+}
+
+}  // namespace ditdahl::automatic

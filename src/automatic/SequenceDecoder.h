@@ -1,0 +1,77 @@
+// The most probable text for a sequence of mark and gap durations: a Viterbi
+// search over the Morse code tree in which every mark is a dot or a dash
+// and every gap an element, letter or word gap, each duration scored by a
+// log-normal law around its class length; a gap is scored when the mark
+// after it arrives (or the word ends). Decisions are taken with a fixed
+// lag: a character is written once the best path has held it for that long,
+// and paths that disagree with it are dropped. Patterns outside the table
+// are skipped, never written. Runs on whichever thread feeds the automatic
+// receiver.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/MorseTable.h"
+
+namespace ditdahl::automatic {
+
+class SequenceDecoder {
+public:
+    explicit SequenceDecoder(const MorseTable& table);
+
+    // Drops every path and all undecided text.
+    void reset();
+    void setLagMs(double lagMs) { lagMs_ = lagMs; }
+    // Text that ends at or before this time is decided but not written
+    // (it was written before a restart).
+    void silenceUntil(double timeMs) { silentUntilMs_ = timeMs; }
+    // When the last written or silenced text ended.
+    double lastDecidedMs() const { return lastDecidedMs_; }
+
+    // A mark: its length, the dot length at the time, and when it ended.
+    void mark(double lengthMs, double dotMs, double endMs);
+    // A gap between marks.
+    void gap(double lengthMs);
+    // A pause longer than any gap within a word: ends the word.
+    void pause(double endMs);
+
+    // Appends the text decided by nowMs: what the best path has held for the
+    // lag.
+    void commit(double nowMs, std::string& out);
+    // Appends everything the best path holds.
+    void commitAll(std::string& out);
+
+private:
+    struct Node {
+        int child[2] = {-1, -1};  // '.', '-'
+        unsigned char code = 0;   // 0: no character ends here
+    };
+    struct Pending {
+        std::string text;
+        double timeMs = 0.0;
+        bool operator==(const Pending&) const = default;
+    };
+    struct Path {
+        int node = 0;
+        double score = 0.0;
+        bool gapOpen = false;  // a gap follows the last mark, not yet scored
+        double gapMs = 0.0;
+        std::vector<Pending> pending;
+    };
+
+    int garbageNode() const { return static_cast<int>(nodes_.size()); }
+    // The ways the open gap of a path can end: each a path without one.
+    void closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord, std::vector<Path>& out) const;
+    static void offer(std::vector<Path>& next, Path candidate);
+    void settle(std::vector<Path>& next);
+    void write(const Pending& decided, std::string& out);
+
+    std::vector<Node> nodes_;
+    std::vector<Path> paths_;
+    double lagMs_ = 500.0;
+    double silentUntilMs_ = -1.0;
+    double lastDecidedMs_ = -1.0;
+};
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,375 @@
+#include "automatic/SoftEdges.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::automatic {
+namespace {
+// Natural-log spread of every length around its class.
+constexpr double lengthSigma = 0.2;
+// How often each class comes: dots and dashes; element, letter and word
+// gaps (in plain text about three in five gaps are within a letter).
+constexpr double dotShare = 0.55;
+constexpr double dashShare = 0.45;
+constexpr double elementGapShare = 0.55;
+constexpr double letterGapShare = 0.3;
+constexpr double wordGapShare = 0.15;
+// Lengths tried, in dots: marks up to a long dash, gaps up to a word gap
+// (longer gaps all score as a word gap).
+constexpr double shortestDots = 0.3;
+constexpr double longestMarkDots = 5.0;
+constexpr double wordGapDots = 7.0;
+// A mark after a silence of two word gaps or more (a transmission's start)
+// costs this much more: noise has had many chances there.
+constexpr double startCost = 4.0;
+// Each mark costs this much (natural log of probability) on top of its
+// length's prior: noise passes for a dot in many places, a weak dot is
+// missed in one.
+constexpr double markCost = 0.5;
+// The tone's phase is taken from this many dots either side of a step: the
+// marks around a dot steady it.
+constexpr double phaseDots = 2.0;
+// Steps kept before the anchor (more than a dot at the slowest speed).
+constexpr int keptSteps = 64;
+// Each step is scored as the mean of the steps this many dots either side.
+constexpr double smoothingDots = 0.15;
+// The levels are learnt from the decided marks and gaps once they hold this
+// many dots of each; each mark weighs this much less at the next, the gaps'
+// steps fade over this many steps (6 s).
+constexpr double learnedDots = 6.0;
+constexpr double markMemory = 0.95;
+constexpr double gapMemorySteps = 1500.0;
+// About this many lengths per dot are tried: at slow speeds every few
+// steps, which keeps the cost per step the same at every speed.
+constexpr double lengthsPerDot = 10.0;
+
+double logNormalShape(double length, double classLength) {
+    const double dev = std::log(length / classLength);
+    return std::exp(-dev * dev / (2.0 * lengthSigma * lengthSigma));
+}
+}  // namespace
+
+void SoftEdges::reset(double step) {
+    if (markPriors_.empty()) setDotSteps(dotSteps_);
+    markAlong_ = markSteps_ = gapPower_ = gapSteps_ = 0.0;
+    useLevels();
+    anchor_ = step;
+    runStart_ = step;
+    prefix_.clear();
+    history_ = 0;
+    reanchor(0, true, true);
+}
+
+void SoftEdges::setDotSteps(double dotSteps) {
+    dotSteps = std::max(1.0, dotSteps);
+    if (dotSteps == dotSteps_ && !markPriors_.empty()) return;
+    dotSteps_ = dotSteps;
+    stride_ = std::max(1, static_cast<int>(dotSteps_ / lengthsPerDot));
+    // The priors of every length tried, worked out once per dot length.
+    const int longest = longestMark();
+    const int word = wordSteps();
+    markPriors_.resize(static_cast<std::size_t>(longest) + 1);
+    markTails_.resize(static_cast<std::size_t>(longest) + 1);
+    for (int length = 1; length <= longest; ++length) {
+        markPriors_[static_cast<std::size_t>(length)] = markPrior(length);
+        markTails_[static_cast<std::size_t>(length)] = markTail(length);
+    }
+    gapPriors_.resize(static_cast<std::size_t>(word) + 1);
+    gapTails_.resize(static_cast<std::size_t>(word) + 1);
+    for (int length = 0; length <= word; ++length) {
+        gapPriors_[static_cast<std::size_t>(length)] = length > 0 ? gapPrior(length) : 0.0;
+        gapTails_[static_cast<std::size_t>(length)] = gapTail(length);
+    }
+}
+
+int SoftEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
+
+void SoftEdges::setLevels(double markAmplitude, double noisePower) {
+    givenAmplitude_ = std::max(0.0, markAmplitude);
+    givenNoisePower_ = std::max(noisePower, 1e-12);
+    useLevels();
+}
+
+void SoftEdges::useLevels() {
+    amplitude_ = givenAmplitude_;
+    noisePower_ = givenNoisePower_;
+    if (amplitude_ <= 0.0) return;
+    // What the decided marks and gaps show, within bounds of the levels
+    // given: those come from a split of the envelope that, near the noise,
+    // puts the noise low and the marks too low.
+    if (markSteps_ >= learnedDots * dotSteps_)
+        amplitude_ = std::clamp(markAlong_ / markSteps_, 0.6 * givenAmplitude_, 1.5 * givenAmplitude_);
+    if (gapSteps_ >= learnedDots * dotSteps_)
+        noisePower_ = std::clamp(gapPower_ / gapSteps_, 0.7 * givenNoisePower_, 2.0 * givenNoisePower_);
+}
+
+void SoftEdges::learnMark(int from, int to) {
+    // The steps next to an edge hold part of both.
+    from += 1;
+    to -= 1;
+    if (to <= from) return;
+    markAlong_ = markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    markSteps_ = markSteps_ * markMemory + (to - from);
+    useLevels();
+}
+
+void SoftEdges::learnGap(int to) {
+    // From the step after the anchor (next to a mark's edge) to the step
+    // before to.
+    const int from = std::max(gapLearnt_, 1);
+    to -= 1;
+    if (to <= from) return;
+    double power = 0.0;
+    for (int t = from; t < to; ++t) power += std::norm(sumTo(t + 1) - sumTo(t));
+    const double kept = std::exp(-(to - from) / gapMemorySteps);
+    gapPower_ = gapPower_ * kept + power;
+    gapSteps_ = gapSteps_ * kept + (to - from);
+    gapLearnt_ = to;
+    useLevels();
+}
+
+int SoftEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
+
+int SoftEdges::silenceSteps() const { return 2 * wordSteps(); }
+
+double SoftEdges::markPrior(int length) const {
+    const double d = dotSteps_;
+    return std::log(dotShare * logNormalShape(length, d) + dashShare * logNormalShape(length, 3.0 * d) + 1e-300);
+}
+
+double SoftEdges::gapPrior(int length) const {
+    const double d = dotSteps_;
+    return std::log(elementGapShare * logNormalShape(length, d) + letterGapShare * logNormalShape(length, 3.0 * d) +
+                    wordGapShare * logNormalShape(length, wordGapDots * d) + 1e-300);
+}
+
+// The open last segment may still grow into any class at least as long.
+double SoftEdges::markTail(int length) const {
+    const double d = dotSteps_;
+    const double asDot = length <= d ? 1.0 : logNormalShape(length, d);
+    const double asDash = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
+    return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
+}
+
+double SoftEdges::gapTail(int length) const {
+    const double d = dotSteps_;
+    const double asElement = length <= d ? 1.0 : logNormalShape(length, d);
+    const double asLetter = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
+    return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
+}
+
+double SoftEdges::markScore(int a, int b) const {
+    return scores_[static_cast<std::size_t>(b)] - scores_[static_cast<std::size_t>(a)] - markCost;
+}
+
+void SoftEdges::scoreNext(bool toTheEnd) {
+    const int received = static_cast<int>(prefix_.size()) - 1 - history_;
+    const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
+    const int quarter = static_cast<int>(smoothingDots * dotSteps_);
+    for (;;) {
+        const int t = static_cast<int>(scores_.size()) - 1;
+        if (t >= received) return;
+        // The tone's phase at this step: that of the sum over two dots either
+        // side, which follows a tone slightly off the mixer's frequency and
+        // draws on the marks next to a dot. Where the steps held end on one
+        // side, the span reaches further on the other: a step's own part in
+        // a shorter sum would pull the phase its way.
+        int first = std::max(-history_, t - reach);
+        int last = first + 2 * reach + 1;
+        if (last > received) {
+            if (!toTheEnd) return;
+            last = received;
+            first = std::max(-history_, last - 2 * reach - 1);
+        }
+        const std::complex<double> around = sumTo(last) - sumTo(first);
+        // The step itself, averaged over a few around it: 4 ms alone would
+        // let a signal 100 Hz away through almost whole.
+        int from = std::max(-history_, t - quarter);
+        int to = std::min(received, from + 2 * quarter + 1);
+        from = std::max(-history_, to - 2 * quarter - 1);
+        const std::complex<double> z = (sumTo(to) - sumTo(from)) / static_cast<double>(to - from);
+        const double size = std::abs(around);
+        const double along = size > 0.0 ? (z.real() * around.real() + z.imag() * around.imag()) / size : 0.0;
+        const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
+        scores_.push_back(scores_.back() + s);
+        alongs_.push_back(alongs_.back() + along);
+        markEnds_.push_back(none);
+        gapEnds_.push_back(none);
+        markFrom_.push_back(0);
+        gapFrom_.push_back(0);
+        computeAt(t + 1);
+    }
+}
+
+void SoftEdges::computeAt(int n) {
+    const auto at = static_cast<std::size_t>(n);
+    const int shortest = std::max(1, static_cast<int>(shortestDots * dotSteps_));
+    double bestMark = none;
+    int markFrom = 0;
+    if (amplitude_ > 0.0) {
+        const int longest = longestMark();
+        for (int length = shortest; length <= longest && length <= n; length += stride_) {
+            const int a = n - length;
+            const double before = gapEnds_[static_cast<std::size_t>(a)];
+            if (before <= none) continue;
+            const double s = before + markScore(a, n) + markPriors_[static_cast<std::size_t>(length)];
+            if (s > bestMark) {
+                bestMark = s;
+                markFrom = a;
+            }
+        }
+    }
+    markEnds_[at] = bestMark;
+    markFrom_[at] = markFrom;
+
+    const int word = wordSteps();
+    const int silence = silenceSteps();
+    while (longNext_ <= n - silence) {
+        if (markEnds_[static_cast<std::size_t>(longNext_)] > longBest_) {
+            longBest_ = markEnds_[static_cast<std::size_t>(longNext_)];
+            longFrom_ = longNext_;
+        }
+        ++longNext_;
+    }
+    double bestGap = none;
+    int gapFrom = 0;
+    if (longBest_ > none) {
+        bestGap = longBest_ + std::log(wordGapShare) - startCost;
+        gapFrom = longFrom_;
+    }
+    // After a long silence the gap from the anchor may have any length.
+    if (idle_ && markEnds_[0] - startCost > bestGap) {
+        bestGap = markEnds_[0] - startCost;
+        gapFrom = 0;
+    }
+    for (int length = shortest; length < silence && length <= n; length += stride_) {
+        const int a = n - length;
+        const double before = markEnds_[static_cast<std::size_t>(a)];
+        if (before <= none) continue;
+        const double s =
+            before + (length < word ? gapPriors_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
+        if (s > bestGap) {
+            bestGap = s;
+            gapFrom = a;
+        }
+    }
+    gapEnds_[at] = bestGap;
+    gapFrom_[at] = gapFrom;
+}
+
+void SoftEdges::bestPath(std::vector<Boundary>& path) const {
+    path.clear();
+    const int n = static_cast<int>(scores_.size()) - 1;
+    if (n <= 0) return;
+    // The open segment: a gap since some mark's end, or a mark since some
+    // gap's end.
+    double best = none;
+    int origin = 0;
+    bool originIsMarkEnd = true;
+    if (longBest_ > none) {
+        best = longBest_ + std::log(wordGapShare);
+        origin = longFrom_;
+    }
+    if (idle_ && markEnds_[0] > best) {
+        best = markEnds_[0];
+        origin = 0;
+    }
+    const int word = wordSteps();
+    for (int length = 0; length < silenceSteps() && length <= n; length += stride_) {
+        const int a = n - length;
+        const double before = markEnds_[static_cast<std::size_t>(a)];
+        if (before <= none) continue;
+        const double s =
+            before + (length < word ? gapTails_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
+        if (s > best) {
+            best = s;
+            origin = a;
+        }
+    }
+    if (amplitude_ > 0.0) {
+        const int longest = longestMark();
+        for (int length = 1; length <= longest && length <= n; length += stride_) {
+            const int a = n - length;
+            const double before = gapEnds_[static_cast<std::size_t>(a)];
+            if (before <= none) continue;
+            const double s = before + markScore(a, n) + markTails_[static_cast<std::size_t>(length)];
+            if (s > best) {
+                best = s;
+                origin = a;
+                originIsMarkEnd = false;
+            }
+        }
+    }
+    if (best <= none) return;
+    int x = origin;
+    bool markEnd = originIsMarkEnd;
+    while (x > 0) {
+        path.push_back({x, markEnd});
+        x = markEnd ? markFrom_[static_cast<std::size_t>(x)] : gapFrom_[static_cast<std::size_t>(x)];
+        markEnd = !markEnd;
+    }
+    std::reverse(path.begin(), path.end());
+}
+
+void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
+    for (;;) {
+        const int n = static_cast<int>(scores_.size()) - 1;
+        bestPath(path_);
+        if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
+        const Boundary first = path_.front();
+        finished.push_back({first.mark, runStart_, anchor_ + first.at});
+        if (first.mark) {
+            learnMark(0, first.at);
+        } else {
+            learnGap(first.at);
+        }
+        reanchor(first.at, first.mark, false);
+    }
+    // A long silence moves the anchor along, so that the search keeps a
+    // bounded span: a gap this long scores the same wherever it started.
+    const int n = static_cast<int>(scores_.size()) - 1;
+    const int quiet = path_.empty() ? n : path_.front().at;
+    // The gap since the anchor is decided up to the lag: its noise counts
+    // at once, not only when a mark ends it.
+    if (!all && gapAtAnchor_) learnGap(std::min(quiet, n - lagSteps_));
+    if (!all && gapAtAnchor_ && n >= 2 * (silenceSteps() + lagSteps_) && quiet > n - lagSteps_)
+        reanchor(n - lagSteps_, true, true);
+}
+
+void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
+    anchor_ += at;
+    if (!idle) runStart_ = anchor_;
+    gapAtAnchor_ = gapStarts;
+    idle_ = idle;
+    if (prefix_.empty()) prefix_.push_back({});
+    // A few steps before the anchor stay, for the phase of the steps after it.
+    const int kept = std::min(keptSteps, at + history_);
+    prefix_.erase(prefix_.begin(), prefix_.begin() + (at + history_ - kept));
+    history_ = kept;
+    const std::complex<double> base = prefix_.front();
+    for (auto& p : prefix_) p -= base;
+    scores_.assign(1, 0.0);
+    alongs_.assign(1, 0.0);
+    markEnds_.assign(1, gapStarts ? 0.0 : none);
+    gapEnds_.assign(1, gapStarts ? none : 0.0);
+    markFrom_.assign(1, 0);
+    gapFrom_.assign(1, 0);
+    longBest_ = none;
+    longFrom_ = 0;
+    longNext_ = 0;
+    gapLearnt_ = 0;
+    scoreNext(false);
+}
+
+void SoftEdges::push(std::complex<double> step, std::vector<KeyRun>& finished) {
+    prefix_.push_back(prefix_.back() + step);
+    scoreNext(false);
+    decide(false, finished);
+}
+
+void SoftEdges::flush(std::vector<KeyRun>& finished) {
+    scoreNext(true);
+    decide(true, finished);
+}
+
+}  // namespace ditdahl::automatic

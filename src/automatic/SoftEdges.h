@@ -1,0 +1,120 @@
+// The key decision by likelihood instead of thresholds: a Viterbi search over
+// alternating mark and gap segments of the raw 4 ms mixer steps. A mark is
+// scored by how much likelier its steps are under a tone of the mark's level
+// than under noise alone, each step taken along the tone's phase over two
+// dots either side (so that a tone a hertz or two off the mixer does not
+// turn away within a dash); every length by a prior of 1 or 3 dots for marks
+// and 1, 3 or 7 and more dots for gaps. A segment is decided once the best
+// path has held its end for a fixed lag; later evidence can no longer change
+// it. Produces finished runs, as the threshold decision does. Runs on
+// whichever thread feeds the automatic receiver.
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <vector>
+
+#include "automatic/KeyEdges.h"
+
+namespace ditdahl::automatic {
+
+class SoftEdges {
+public:
+    SoftEdges() { reset(0.0); }
+
+    // Back to key up at the given step (after a long silence), nothing
+    // pending.
+    void reset(double step);
+    // The dot length in steps (at least 1).
+    void setDotSteps(double dotSteps);
+    // The tone's amplitude and the noise's power (mean |z|^2) in one raw
+    // step; an amplitude of 0 allows no mark.
+    void setLevels(double markAmplitude, double noisePower);
+    // A segment's end is decided once this many steps have followed it.
+    void setLagSteps(int steps) { lagSteps_ = steps < 1 ? 1 : steps; }
+    int lagSteps() const { return lagSteps_; }
+
+    // One raw step; appends each run that is decided.
+    void push(std::complex<double> step, std::vector<KeyRun>& finished);
+    // Decides every segment end the best path holds now (the audio ended).
+    void flush(std::vector<KeyRun>& finished);
+
+    // The step up to which everything is decided: the steps are scored a
+    // little after they come, and decided the lag after that.
+    double decidedTo() const { return anchor_ + static_cast<double>(scores_.size()) - 1.0 - lagSteps_; }
+
+    // The state after the last decided segment end, and since when.
+    bool keyDown() const { return !gapAtAnchor_; }
+    double runStart() const { return runStart_; }
+
+private:
+    static constexpr double none = -1e300;
+    struct Boundary {
+        int at;     // offset from the anchor
+        bool mark;  // the segment ending here is a mark
+    };
+
+    void computeAt(int n);
+    // Scores the received steps whose phase is known (two dots after them, or
+    // all of them at the end) and extends the search over them.
+    void scoreNext(bool toTheEnd);
+    double markScore(int a, int b) const;
+    double markPrior(int length) const;
+    double gapPrior(int length) const;
+    double markTail(int length) const;
+    double gapTail(int length) const;
+    int wordSteps() const;
+    int silenceSteps() const;
+    int longestMark() const;
+    // The segment ends of the best path through the open last segment, from
+    // the anchor on.
+    void bestPath(std::vector<Boundary>& path) const;
+    void decide(bool all, std::vector<KeyRun>& finished);
+    void useLevels();
+    // Takes the levels of a decided mark [from, to) (offsets), and of the
+    // gap from the anchor up to to.
+    void learnMark(int from, int to);
+    void learnGap(int to);
+    void reanchor(int at, bool gapStarts, bool idle);
+
+    double dotSteps_ = 15.0;
+    int stride_ = 1;
+    // The levels given, the decided segments' sums, and the levels in use.
+    double givenAmplitude_ = 0.0;
+    double givenNoisePower_ = 1.0;
+    double markAlong_ = 0.0;
+    double markSteps_ = 0.0;
+    double gapPower_ = 0.0;
+    double gapSteps_ = 0.0;
+    int gapLearnt_ = 0;  // offset up to which the gap since the anchor counts
+    double amplitude_ = 0.0;
+    double noisePower_ = 1.0;
+    int lagSteps_ = 45;
+    std::vector<double> markPriors_;  // by length in steps
+    std::vector<double> markTails_;
+    std::vector<double> gapPriors_;
+    std::vector<double> gapTails_;
+
+    // Everything is counted from the anchor: the last decided segment end.
+    double anchor_ = 0.0;
+    double runStart_ = 0.0;    // where the run in force began (before an idle anchor)
+    bool gapAtAnchor_ = true;  // a gap starts at the anchor (else a mark)
+    bool idle_ = true;         // that gap is already as long as a word gap
+    // Sums of the steps from history_ steps before the anchor; sumTo(t): of
+    // those before offset t.
+    std::complex<double> sumTo(int t) const { return prefix_[static_cast<std::size_t>(t + history_)]; }
+    std::vector<std::complex<double>> prefix_;
+    int history_ = 0;
+    std::vector<double> scores_;                // sums of each step's score as a mark
+    std::vector<double> alongs_;                // sums of each step along the tone's phase
+    std::vector<double> markEnds_;              // best score with a mark ending at each offset
+    std::vector<double> gapEnds_;               // ... with a gap ending there
+    std::vector<int> markFrom_;
+    std::vector<int> gapFrom_;
+    double longBest_ = none;  // best mark end at least two word gaps ago
+    int longFrom_ = 0;
+    int longNext_ = 0;
+    std::vector<Boundary> path_;
+};
+
+}  // namespace ditdahl::automatic

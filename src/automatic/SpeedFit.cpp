@@ -1,0 +1,92 @@
+#include "automatic/SpeedFit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::automatic {
+namespace {
+constexpr int markClasses[] = {1, 3};
+constexpr int gapClasses[] = {1, 3, 7};
+// Deviations beyond this count as this much: glitches and long pauses must
+// not pull the fit.
+constexpr double outlierDeviation = 0.6;
+constexpr double settleRatio = 1e-6;
+
+struct Pass {
+    double dotMs;
+    double cost;
+};
+
+Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, double dotMs) {
+    double logSum = 0.0;
+    int inliers = 0;
+    double cost = 0.0;
+    auto take = [&](double d, bool mark) {
+        int c = 1;
+        const double dev = classDeviation(d, mark, dotMs, &c);
+        if (std::abs(dev) < outlierDeviation) {
+            logSum += std::log(d / c);
+            ++inliers;
+            cost += dev * dev;
+        } else {
+            cost += outlierDeviation * outlierDeviation;
+        }
+    };
+    for (double m : marks) take(m, true);
+    for (double g : gaps) take(g, false);
+    const int total = static_cast<int>(marks.size() + gaps.size());
+    const double next = inliers ? std::exp(logSum / inliers) : dotMs;
+    return {std::clamp(next, fastestDotMs, slowestDotMs), total ? cost / total : 0.0};
+}
+}  // namespace
+
+double classDeviation(double durationMs, bool mark, double dotMs, int* classDots) {
+    const double units = std::log(std::max(durationMs, 1e-3) / dotMs);
+    double best = 0.0;
+    int bestClass = 0;
+    auto consider = [&](int c) {
+        const double dev = units - std::log(static_cast<double>(c));
+        if (bestClass == 0 || std::abs(dev) < std::abs(best)) {
+            best = dev;
+            bestClass = c;
+        }
+    };
+    if (mark) {
+        for (int c : markClasses) consider(c);
+    } else {
+        for (int c : gapClasses) consider(c);
+    }
+    if (classDots) *classDots = bestClass;
+    return best;
+}
+
+SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
+                      const std::vector<double>& startDotsMs) {
+    if (marksMs.size() < 4) return {};
+    std::vector<double> starts = startDotsMs;
+    if (starts.empty())
+        for (double d = fastestDotMs; d <= slowestDotMs; d *= 1.15) starts.push_back(d);
+    SpeedFit best;
+    for (double start : starts) {
+        double dot = std::clamp(start, fastestDotMs, slowestDotMs);
+        for (int round = 0; round < 30; ++round) {
+            const double next = onePass(marksMs, gapsMs, dot).dotMs;
+            const bool settled = std::abs(next - dot) <= settleRatio * dot;
+            dot = next;
+            if (settled) break;
+        }
+        const Pass final = onePass(marksMs, gapsMs, dot);
+        // A fit must see both dots and dashes among the marks, or a run of
+        // one kind could pass for the other at three times the speed.
+        int dots = 0, dashes = 0;
+        for (double m : marksMs) {
+            int c = 1;
+            if (std::abs(classDeviation(m, true, dot, &c)) < outlierDeviation) (c == 1 ? dots : dashes) += 1;
+        }
+        if (dots == 0 || dashes == 0) continue;
+        if (!best.valid() || final.cost < best.cost) best = {dot, final.cost};
+    }
+    return best;
+}
+
+}  // namespace ditdahl::automatic

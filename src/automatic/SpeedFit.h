@@ -1,0 +1,31 @@
+// The dot length that best explains a set of mark and gap durations: each
+// duration is put in its nearest Morse class (marks 1 or 3 dots, gaps 1, 3 or
+// 7 dots) and the dot length renewed from the classes, until it settles;
+// started from several lengths between 8 and 50 wpm, the best fit wins. Also
+// how badly durations fit a given dot length, which the quality gate uses.
+// Plain functions, any thread.
+#pragma once
+
+#include <vector>
+
+namespace ditdahl::automatic {
+
+inline constexpr double slowestDotMs = 150.0;  // 8 wpm
+inline constexpr double fastestDotMs = 24.0;   // 50 wpm
+
+struct SpeedFit {
+    double dotMs = 0.0;
+    double cost = 0.0;  // mean squared log deviation from the classes (outliers capped)
+    bool valid() const { return dotMs > 0.0; }
+};
+
+// Log deviation of a duration from the nearest class, and that class, for a
+// mark or a gap at the given dot length.
+double classDeviation(double durationMs, bool mark, double dotMs, int* classDots = nullptr);
+
+// Fits the dot length from these starting lengths (when empty: a spread from
+// 8 to 50 wpm). Needs at least 4 marks, else gives an invalid fit.
+SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
+                      const std::vector<double>& startDotsMs = {});
+
+}  // namespace ditdahl::automatic

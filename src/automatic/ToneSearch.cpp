@@ -1,0 +1,171 @@
+#include "automatic/ToneSearch.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::automatic {
+namespace {
+constexpr double pi = 3.14159265358979323846;
+constexpr double binHz = static_cast<double>(ToneSearch::sampleRate) / ToneSearch::fftSize;
+// The average spans 2 s of spectra.
+constexpr std::size_t averagedSpectra = 2 * ToneSearch::sampleRate / ToneSearch::hopSamples;
+constexpr double lowestHz = 200.0;
+constexpr double highestHz = 1600.0;
+constexpr double hintSpanHz = 100.0;
+constexpr double lockStandDb = 6.0;
+// A tone is narrow: it also stands over the bins 47 Hz away, which the hump
+// of noise through a narrow receiver filter does not.
+constexpr double lockSidesDb = 3.0;
+constexpr int sideBins = 4;
+constexpr int neighbourFirst = 5;   // about 60 Hz
+constexpr int neighbourLast = 20;   // about 230 Hz
+constexpr int lockHops = 12;        // half a second
+// A young average is too rough to tell a tone from noise.
+constexpr int warmUpHops = 24;
+constexpr double followHz = 20.0;
+constexpr double fadedDb = 3.0;
+constexpr int fadedHops = 70;       // 3 s
+constexpr double followWeight = 0.1;
+constexpr double tiny = 1e-30;
+}  // namespace
+
+ToneSearch::ToneSearch()
+    : fft_(fftSize),
+      window_(fftSize),
+      input_(fftSize, 0.0),
+      windowed_(fftSize),
+      average_(fftSize / 2 + 1, 0.0),
+      sum_(fftSize / 2 + 1, 0.0),
+      recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {
+    for (int i = 0; i < fftSize; ++i) window_[i] = 0.5 - 0.5 * std::cos(2.0 * pi * i / fftSize);
+}
+
+void ToneSearch::setHint(double toneHz) { hintHz_ = toneHz > 0.0 ? toneHz : 0.0; }
+
+bool ToneSearch::push(const double* samples, std::size_t count) {
+    bool changed = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        // input_ is a sliding window; shifting once per hop keeps this cheap.
+        input_[fftSize - hopSamples + pending_] = samples[i];
+        ++consumed_;
+        if (++pending_ == hopSamples) {
+            changed = analyse() || changed;
+            std::copy(input_.begin() + hopSamples, input_.end(), input_.begin());
+            pending_ = 0;
+        }
+    }
+    return changed;
+}
+
+bool ToneSearch::analyse() {
+    for (int i = 0; i < fftSize; ++i) windowed_[i] = input_[i] * window_[i];
+    fft_.transform(windowed_, spectrum_);
+    ++analysed_;
+    std::vector<double>& slot = recent_[nextRecent_];
+    for (int k = 0; k <= fftSize / 2; ++k) {
+        const double re = spectrum_[k].real();
+        const double im = spectrum_[k].imag();
+        const double power = re * re + im * im;
+        sum_[k] += power - slot[k];
+        slot[k] = power;
+    }
+    nextRecent_ = (nextRecent_ + 1) % averagedSpectra;
+    if (nextRecent_ == 0) {
+        // Once per turn of the ring the sum is taken afresh, so that
+        // rounding never builds up.
+        std::fill(sum_.begin(), sum_.end(), 0.0);
+        for (const auto& spectrum : recent_)
+            for (int k = 0; k <= fftSize / 2; ++k) sum_[k] += spectrum[k];
+    }
+    // A plain mean of the spectra held (fewer than the full ring at first).
+    const double held = static_cast<double>(std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra));
+    for (int k = 0; k <= fftSize / 2; ++k) average_[k] = std::max(0.0, sum_[k]) / held;
+    if (locked_) return followLock();
+    return analysed_ >= warmUpHops && searchForLock();
+}
+
+double ToneSearch::standOverNeighbourhoodDb(int bin) const {
+    std::vector<double>& values = scratch_;
+    values.clear();
+    for (int d = neighbourFirst; d <= neighbourLast; ++d) {
+        if (bin - d >= 1) values.push_back(average_[bin - d]);
+        if (bin + d < fftSize / 2) values.push_back(average_[bin + d]);
+    }
+    if (values.empty()) return 0.0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return 10.0 * std::log10((average_[bin] + tiny) / (*middle + tiny));
+}
+
+double ToneSearch::standOverSidesDb(int bin) const {
+    const double low = average_[std::max(1, bin - sideBins)];
+    const double high = average_[std::min(fftSize / 2, bin + sideBins)];
+    return 10.0 * std::log10((average_[bin] + tiny) / (std::max(low, high) + tiny));
+}
+
+double ToneSearch::refinedHz(int bin) const {
+    // A parabola through the log powers of the peak and its two neighbours.
+    const double a = std::log(average_[bin - 1] + tiny);
+    const double b = std::log(average_[bin] + tiny);
+    const double c = std::log(average_[bin + 1] + tiny);
+    const double curvature = a - 2.0 * b + c;
+    double offset = curvature < 0.0 ? 0.5 * (a - c) / curvature : 0.0;
+    offset = std::clamp(offset, -0.5, 0.5);
+    return (bin + offset) * binHz;
+}
+
+bool ToneSearch::qualifies(int bin) const {
+    return average_[bin] > average_[bin - 1] && average_[bin] >= average_[bin + 1] &&
+           standOverNeighbourhoodDb(bin) >= lockStandDb && standOverSidesDb(bin) >= lockSidesDb;
+}
+
+bool ToneSearch::searchForLock() {
+    double low = lowestHz;
+    double high = highestHz;
+    if (hintHz_ > 0.0) {
+        low = std::max(low, hintHz_ - hintSpanHz);
+        high = std::min(high, hintHz_ + hintSpanHz);
+    }
+    int best = -1;
+    double bestStand = 0.0;
+    for (int bin = static_cast<int>(std::ceil(low / binHz)); bin <= static_cast<int>(high / binHz); ++bin) {
+        if (!qualifies(bin)) continue;
+        const double stand = standOverNeighbourhoodDb(bin);
+        if (best < 0 || stand > bestStand) {
+            best = bin;
+            bestStand = stand;
+        }
+    }
+    if (best < 0) {
+        candidateBin_ = -1;
+        candidateHops_ = 0;
+        return false;
+    }
+    candidateHops_ = (candidateBin_ >= 0 && std::abs(best - candidateBin_) <= 1) ? candidateHops_ + 1 : 1;
+    candidateBin_ = best;
+    if (candidateHops_ < lockHops) return false;
+    locked_ = true;
+    toneHz_ = refinedHz(best);
+    standDb_ = bestStand;
+    fadedHops_ = 0;
+    candidateBin_ = -1;
+    candidateHops_ = 0;
+    return true;
+}
+
+bool ToneSearch::followLock() {
+    const int first = std::max(2, static_cast<int>(std::ceil((toneHz_ - followHz) / binHz)));
+    const int last = std::min(fftSize / 2 - 2, static_cast<int>((toneHz_ + followHz) / binHz));
+    int best = first;
+    for (int bin = first; bin <= last; ++bin)
+        if (average_[bin] > average_[best]) best = bin;
+    standDb_ = standOverNeighbourhoodDb(best);
+    if (best > first && best < last) toneHz_ += followWeight * (refinedHz(best) - toneHz_);
+    fadedHops_ = standDb_ <= fadedDb ? fadedHops_ + 1 : 0;
+    if (fadedHops_ < fadedHops) return false;
+    locked_ = false;
+    fadedHops_ = 0;
+    return true;
+}
+
+}  // namespace ditdahl::automatic

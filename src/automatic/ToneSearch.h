@@ -1,0 +1,74 @@
+// Finds the Morse tone in the receiver's audio and follows it: a Hann-windowed
+// spectrum every 256 samples (about 12 Hz per bin, a new one every 43 ms at
+// 6000 samples/s), power averaged over about 2 s; a peak between 200 and
+// 1600 Hz that stands clearly and narrowly above its neighbourhood for half a
+// second is locked, then followed within 20 Hz, and let go once it has faded
+// for 3 s. Runs on whichever thread feeds the automatic receiver.
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <vector>
+
+#include "automatic/Fft.h"
+
+namespace ditdahl::automatic {
+
+class ToneSearch {
+public:
+    static constexpr int sampleRate = 6000;
+    static constexpr int fftSize = 512;
+    static constexpr int hopSamples = 256;
+
+    ToneSearch();
+
+    // Narrows the search to about 100 Hz either side of the given tone; 0
+    // searches the whole range.
+    void setHint(double toneHz);
+
+    // Takes samples; returns true when, during these samples, the search has
+    // locked on a tone or let one go (at most one change per hop).
+    bool push(const double* samples, std::size_t count);
+
+    bool locked() const { return locked_; }
+    double toneHz() const { return toneHz_; }
+    // Samples consumed so far.
+    std::int64_t sampleCount() const { return consumed_; }
+
+    // How far bin b stands over the median of its neighbourhood, and over the
+    // bins 47 Hz either side, in dB; exposed for the averaged spectrum's tests.
+    double standOverNeighbourhoodDb(int bin) const;
+    double standOverSidesDb(int bin) const;
+    // The peak near bin b refined on the log spectrum, in Hz.
+    double refinedHz(int bin) const;
+
+private:
+    bool analyse();
+    bool searchForLock();
+    bool followLock();
+    bool qualifies(int bin) const;
+
+    RealFft fft_;
+    std::vector<double> window_;
+    std::vector<double> input_;  // the last fftSize samples, oldest first
+    std::vector<double> windowed_;
+    std::vector<std::complex<double>> spectrum_;
+    std::vector<double> average_;  // power per bin, averaged over the last 2 s
+    std::vector<double> sum_;      // of the spectra in the ring
+    std::vector<std::vector<double>> recent_;  // the spectra in that average, a ring
+    std::size_t nextRecent_ = 0;
+    mutable std::vector<double> scratch_;
+    int pending_ = 0;  // samples since the last analysis
+    int analysed_ = 0;  // spectra in the average so far
+    std::int64_t consumed_ = 0;
+    double hintHz_ = 0.0;
+
+    bool locked_ = false;
+    double toneHz_ = 0.0;
+    double standDb_ = 0.0;
+    int candidateBin_ = -1;
+    int candidateHops_ = 0;
+    int fadedHops_ = 0;
+};
+
+}  // namespace ditdahl::automatic

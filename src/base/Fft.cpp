@@ -1,0 +1,54 @@
+#include "base/Fft.h"
+
+#include <bit>
+#include <cmath>
+
+namespace ditdahl {
+
+void fft(int n, const double* input, double* real, double* imaginary) {
+    if (!input || !real || !imaginary || n < 2 || (n & (n - 1)) != 0) return;
+
+    const int bits = std::countr_zero(static_cast<unsigned>(n));
+    for (int i = 0; i < n; ++i) {
+        unsigned j = 0;
+        for (int b = 0; b < bits; ++b) j |= ((static_cast<unsigned>(i) >> b) & 1u) << (bits - 1 - b);
+        real[j] = input[i];
+        imaginary[j] = 0.0;
+    }
+
+    constexpr double twoPi = 6.283185307179586;
+    int blockEnd = 1;
+    for (int blockSize = 2; blockSize <= n; blockSize <<= 1) {
+        // The twiddles come from the Chebyshev recurrence
+        // cos((k+1)d) = 2 cos d cos(kd) - cos((k-1)d), started at -2d and -d,
+        // so each stage needs only these four trigonometric values.
+        const double delta = twoPi / blockSize;
+        const double s2 = std::sin(-2.0 * delta);
+        const double s1 = std::sin(-delta);
+        const double c2 = std::cos(-2.0 * delta);
+        const double c1 = std::cos(-delta);
+        const double w = 2.0 * c1;
+        for (int i = 0; i < n; i += blockSize) {
+            double a2 = c2, a1 = c1, b2 = s2, b1 = s1;
+            for (int m = 0; m < blockEnd; ++m) {
+                const double a0 = w * a1 - a2;
+                a2 = a1;
+                a1 = a0;
+                const double b0 = w * b1 - b2;
+                b2 = b1;
+                b1 = b0;
+                const int j = i + m;
+                const int k = j + blockEnd;
+                const double tr = a0 * real[k] - b0 * imaginary[k];
+                const double ti = a0 * imaginary[k] + b0 * real[k];
+                real[k] = real[j] - tr;
+                imaginary[k] = imaginary[j] - ti;
+                real[j] += tr;
+                imaginary[j] += ti;
+            }
+        }
+        blockEnd = blockSize;
+    }
+}
+
+}  // namespace ditdahl

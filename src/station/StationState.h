@@ -1,0 +1,112 @@
+// The one record of the station's live state, shared by the window thread,
+// the capture thread and the transmission threads for the life of the
+// process.
+//
+// Numbers and flags that more than one thread touches are atomics, read and
+// written one at a time with relaxed order: each is a single value read when
+// needed, and a change takes effect at its next read. Texts are fixed buffers
+// with the capacities the program has always had; each says who guards it.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "base/MorseTable.h"
+#include "station/AppendFile.h"
+#include "station/Clock.h"
+#include "station/Controls.h"
+#include "station/Desktop.h"
+#include "station/KeyLine.h"
+#include "base/FixedText.h"
+#include "base/SharedSlot.h"
+
+namespace ditdahl {
+
+// Recent mark durations for the speed estimate, oldest first. Capture thread only.
+struct MarkHistory {
+    static constexpr int capacity = 32;
+    std::array<std::int32_t, capacity> entries{};
+    int count = 0;
+};
+
+struct StationState {
+    // The platform, set once at start-up before any other thread runs.
+    Controls* mainWindow = nullptr;
+    Clock* clock = nullptr;
+    Desktop* desktop = nullptr;
+
+    // Window and files. Written on the window thread only.
+    FixedText<512> startDirectory;
+    FixedText<512> logPath;
+    // The log file; logLock guards it, and nothing else.
+    AppendFile logFile;
+    std::mutex logLock;
+
+    // Keying. pttPort is empty when no port is open. openKeyLine turns a port
+    // number (1 to 256) into an open line with both lines released, or gives
+    // nullptr when the port cannot be opened; set once at start-up.
+    SharedSlot<KeyLine> pttPort;
+    std::function<std::shared_ptr<KeyLine>(int portNumber)> openKeyLine;
+    std::atomic<bool> pttOnDtr{false};
+    std::atomic<int> txSpeedWpm{0};  // 0 until start-up takes the TX speed list's selection
+
+    // Receiving.
+    std::atomic<int> toneFrequency{550};  // Hz; not stored, every start begins at 550
+    std::atomic<int> filterWidth{0};      // 50 or 100 once settings are loaded
+    std::atomic<int> fftSize{0};          // 128 or 64, frames per capture block
+    std::atomic<int> toneBin{0};
+    std::atomic<double> thresholdPercent{0.0};
+    std::atomic<int> barRange{0};  // 32768 from start-up on
+    std::atomic<int> rxSpeedWpm{0};
+    std::atomic<int> dotMs{0};
+    std::atomic<int> dashMs{0};
+    std::atomic<bool> autoRxSpeed{false};
+    std::atomic<bool> autoTxSpeed{false};
+    std::atomic<bool> speedSensing{false};
+    // The automatic decoder instead of the element decoder. Set on the window
+    // thread; the capture thread reads it once per block and changes over
+    // between blocks.
+    std::atomic<bool> automaticDecoder{false};
+    // The watched tone at the last analysed block; during decodeRun the kind of
+    // the run being reported (true = mark).
+    std::atomic<bool> keyDown{false};
+
+    // The decoder's own state, touched only on the capture thread (and on the
+    // window thread at start-up, before capture begins).
+    MarkHistory markHistory;
+    std::uint32_t senseStartTick = 0;  // 0: no measurement begun
+    FixedText<16> symbolBuffer;
+    unsigned char lastCharacter = 0;
+    bool elementPending = false;
+    bool spaceWritten = true;
+
+    // The line being received or sent. trafficLock is held for each append and
+    // each flush, by whichever thread does it.
+    FixedText<256> trafficLine;
+    std::mutex trafficLock;
+    // Told each piece of received text as it is appended to trafficLine, with
+    // trafficLock held (it must not touch the line). Set once before capture
+    // starts, by a program that prints or forwards what is received.
+    std::function<void(std::string_view)> receivedTextObserver;
+
+    // Written by the window thread before it starts a job, read by that job.
+    FixedText<1024> transmitText;
+    FixedText<1024> lastMessage;
+
+    std::atomic<bool> receiveEnabled{true};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> beaconActive{false};
+
+    MorseTable morseTable;
+};
+
+// Idle: "Sense speed" and "Transmit" enabled, "Stop" disabled; busy: the
+// opposite. The three changes are made in that order.
+void setIdleControls(StationState& state, bool idle);
+
+}  // namespace ditdahl

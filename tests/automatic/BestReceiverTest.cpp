@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "automatic/BestReceiver.h"
+#include "synthesis/Synth.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+using synthesis::KeyingPlan;
+
+struct Recorder : BestListener {
+    std::string decoded;
+    std::vector<double> speeds;
+    std::vector<double> tones;
+    void text(std::string_view t) override { decoded += t; }
+    void speed(double wpm, double) override { speeds.push_back(wpm); }
+    void tone(double hz) override { tones.push_back(hz); }
+};
+
+// Feeds the samples as stereo blocks of the given size; returns what the
+// listener heard.
+Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, double toneHint = 0.0) {
+    MorseTable table;
+    buildMorseTable(table);
+    Recorder out;
+    BestReceiver rx(table, out);
+    rx.setToneHint(toneHint);
+    const auto stereo = synthesis::toStereo16(samples);
+    for (std::size_t f = 0; f < samples.size(); f += blockFrames)
+        rx.pushStereo(stereo.data() + 2 * f, std::min(blockFrames, samples.size() - f));
+    rx.finish();
+    return out;
+}
+
+TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
+    struct Case {
+        const char* text;
+        double wpm;
+        double toneHz;
+        double snrDb;
+    };
+    const Case cases[] = {
+        {"CQ CQ DE DL1ABC DL1ABC PSE K", 12, 437, 100},
+        {"SOS DE TEST = 73", 20, 788, 100},
+        {"THE QUICK BROWN FOX 1234567890", 30, 1187, 0},
+        {"QRL? PSE QSY TO 7025 KHZ, BK / AR", 40, 561, 100},
+    };
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.wpm = c.wpm;
+        plan.toneHz = c.toneHz;
+        plan.leadInMs = 2000.0;
+        auto samples = synthesis::keyedTone(c.text, plan);
+        synthesis::NoiseGenerator noise(51);
+        if (c.snrDb < 99.0) synthesis::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
+        const Recorder out = receive(samples, 64);
+        EXPECT_EQ(out.decoded, std::string(c.text) + " ") << c.wpm << " wpm";
+        ASSERT_FALSE(out.speeds.empty());
+        EXPECT_NEAR(out.speeds.back(), c.wpm, 0.05 * c.wpm);
+        ASSERT_FALSE(out.tones.empty());
+        EXPECT_NEAR(out.tones.front(), c.toneHz, 5.0);
+    }
+}
+
+TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
+    KeyingPlan plan;
+    plan.wpm = 18;
+    plan.toneHz = 655;
+    auto samples = synthesis::keyedTone("PARIS PARIS CQ", plan);
+    synthesis::NoiseGenerator noise(52);
+    synthesis::addNoise(samples, plan.amplitude, -3.0, 6000, noise);
+    const Recorder whole = receive(samples, samples.size());
+    for (std::size_t block : {1u, 64u, 128u, 1000u}) EXPECT_EQ(receive(samples, block).decoded, whole.decoded) << block;
+    EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
+}
+
+TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
+    // A blip the length of a dot 1.5 s after a transmission, then silence;
+    // inside the text, single-element letters stay.
+    synthesis::KeyingPlan plan;
+    plan.wpm = 20;
+    plan.toneHz = 700;
+    auto samples = synthesis::keyedTone("TEST EE T E DE DL1ABC", plan);
+    const auto blip = synthesis::keyedTone("E", plan);
+    samples.insert(samples.end(), blip.begin(), blip.end());
+    EXPECT_EQ(receive(samples, 64).decoded, "TEST EE T E DE DL1ABC ");
+
+    // Two blips half a word gap apart, in the silence before a transmission.
+    synthesis::KeyingPlan blips = plan;
+    blips.wordGapDots = 4.5;
+    blips.tailMs = 1000.0;
+    auto before = synthesis::keyedTone("E T", blips);
+    plan.leadInMs = 0.0;
+    const auto text = synthesis::keyedTone("CQ DE TEST", plan);
+    before.insert(before.end(), text.begin(), text.end());
+    EXPECT_EQ(receive(before, 64).decoded, "CQ DE TEST ");
+
+    // A blip 0.4 s (under 7 dots) after the last word, then silence.
+    synthesis::KeyingPlan ending = plan;
+    ending.leadInMs = 2000.0;
+    ending.tailMs = 0.0;
+    auto after = synthesis::keyedTone("CQ DE TEST", ending);
+    ending.leadInMs = 400.0;
+    ending.tailMs = 3000.0;
+    const auto blip2 = synthesis::keyedTone("T", ending);
+    after.insert(after.end(), blip2.begin(), blip2.end());
+    EXPECT_EQ(receive(after, 64).decoded, "CQ DE TEST ");
+}
+
+TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
+    struct Case {
+        const char* what;
+        double sigma;
+        double toneHint;
+    };
+    const Case cases[] = {{"white noise", 3000.0, 0.0}, {"white noise, tone hint", 3000.0, 700.0},
+                          {"digital silence", 0.0, 0.0}, {"dither", 0.5, 0.0}};
+    for (const Case& c : cases) {
+        std::vector<double> samples(6000 * 60);
+        synthesis::NoiseGenerator noise(53);
+        for (double& s : samples) s = c.sigma * noise.gaussian();
+        const Recorder out = receive(samples, 64, c.toneHint);
+        EXPECT_EQ(out.decoded, "") << c.what;
+        EXPECT_TRUE(out.tones.empty()) << c.what;
+    }
+}
+
+TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
+    KeyingPlan first;
+    first.toneHz = 500;
+    first.tailMs = 8000.0;
+    KeyingPlan second;
+    second.toneHz = 900;
+    second.wpm = 25;
+    auto samples = synthesis::keyedTone("TEST DE DL1ABC", first);
+    const auto more = synthesis::keyedTone("QRZ DE DL2XYZ", second);
+    samples.insert(samples.end(), more.begin(), more.end());
+    const Recorder out = receive(samples, 64);
+    EXPECT_EQ(out.decoded, "TEST DE DL1ABC QRZ DE DL2XYZ ");
+    // The first tone (followed), let go once, then the second.
+    const auto lost = std::find(out.tones.begin(), out.tones.end(), 0.0);
+    ASSERT_NE(lost, out.tones.end());
+    ASSERT_NE(lost, out.tones.begin());
+    ASSERT_NE(lost + 1, out.tones.end());
+    EXPECT_NEAR(out.tones.front(), 500.0, 5.0);
+    EXPECT_NEAR(*(lost + 1), 900.0, 5.0);
+    EXPECT_EQ(std::count(out.tones.begin(), out.tones.end(), 0.0), 1);
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic
+
+namespace ditdahl::automatic {
+namespace {
+
+TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
+    // At -9 dB and 28 wpm the durations that the gate judges stray for a few
+    // seconds in the middle of this transmission: the gate shuts there and
+    // opens again a few words later. The words in between are written.
+    KeyingPlan plan;
+    plan.wpm = 28;
+    plan.toneHz = 902;
+    plan.leadInMs = 2000.0;
+    plan.tailMs = 3000.0;
+    auto samples = synthesis::keyedTone("TNX FER CALL UR RST 579 579 NAME IS PETER QTH NEAR HAMBURG HW?", plan);
+    synthesis::NoiseGenerator noise(1043);
+    synthesis::addNoise(samples, plan.amplitude, -9.0, 6000, noise);
+    const Recorder out = receive(samples, 64);
+    EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
+}
+
+TEST(BestReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
+    // At -9 dB these 25 wpm durations, as the threshold decision measures
+    // them, fit a dot twice as long about as well as the true one.
+    KeyingPlan plan;
+    plan.wpm = 25;
+    plan.toneHz = 1043;
+    plan.leadInMs = 2000.0;
+    plan.tailMs = 3000.0;
+    auto samples = synthesis::keyedTone("WX HERE SUNNY TEMP 22 C RIG IS 100 W ANT DIPOLE = 73 ES GL", plan);
+    synthesis::NoiseGenerator noise(7022);
+    synthesis::addNoise(samples, plan.amplitude, -9.0, 6000, noise);
+    const Recorder out = receive(samples, 64);
+    ASSERT_FALSE(out.speeds.empty());
+    EXPECT_NEAR(out.speeds.front(), 25.0, 2.5);
+    EXPECT_NE(out.decoded.find("HERE"), std::string::npos) << out.decoded;
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+#include "automatic/Envelope.h"
+#include "automatic/Levels.h"
+#include "synthesis/Synth.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+TEST(Levels, SplitFindsTheTwoClustersWhateverTheirShares) {
+    struct Case {
+        int lowCount;
+        int highCount;
+    };
+    const Case cases[] = {{500, 500}, {900, 100}, {200, 800}};
+    for (const Case& c : cases) {
+        std::vector<double> values;
+        for (int i = 0; i < c.lowCount; ++i) values.push_back(20.0 + (i % 5));   // 20 to 24
+        for (int i = 0; i < c.highCount; ++i) values.push_back(60.0 + (i % 3));  // 60 to 62
+        const LevelSplit split = splitLevels(values);
+        EXPECT_NEAR(split.noiseDb, 22.0, 2.0) << c.lowCount;
+        EXPECT_NEAR(split.markDb, 61.5, 1.0) << c.lowCount;
+    }
+}
+
+// The levels of a keyed tone's envelope at 20 wpm, plus noise of the given
+// deviation (16-bit units); amplitude 0 gives no tone.
+Levels levelsOf(double amplitude, double noiseSigma) {
+    synthesis::KeyingPlan plan;
+    plan.amplitude = amplitude;
+    plan.toneHz = 700.0;
+    auto x = synthesis::keyedTone("PARIS PARIS PARIS", plan);
+    synthesis::NoiseGenerator noise(21);
+    for (double& s : x) s = std::round(s + noiseSigma * noise.gaussian());
+    Downmixer mixer;
+    mixer.setTone(700.0);
+    std::vector<std::complex<double>> steps;
+    mixer.push(x.data(), x.size(), steps);
+    MatchedFilter filter;
+    filter.setLength(15);
+    Levels levels;
+    levels.reset(stepSamples * 15);
+    for (const auto& z : steps) levels.push(filter.push(z));
+    return levels;
+}
+
+TEST(Levels, MarksStandClearOnlyWhenARealToneIsThere) {
+    struct Case {
+        double amplitude;
+        double noiseSigma;
+        bool usable;
+    };
+    const Case cases[] = {
+        {10000.0, 0.0, true},    // clean recording
+        {10000.0, 3000.0, true},  // noisy
+        {0.0, 0.0, false},       // digital silence
+        {0.0, 0.5, false},       // dither alone
+        {2.0, 0.5, false},       // faint residue of a tone
+    };
+    for (const Case& c : cases) {
+        const Levels levels = levelsOf(c.amplitude, c.noiseSigma);
+        ASSERT_TRUE(levels.ready());
+        EXPECT_EQ(levels.usable(), c.usable) << c.amplitude << " / " << c.noiseSigma;
+        if (c.usable) {
+            EXPECT_GT(levels.onDb(), levels.offDb());
+            EXPECT_GT(levels.offDb(), levels.noiseDb());
+            EXPECT_LT(levels.onDb(), levels.markDb());
+        }
+    }
+}
+
+TEST(Levels, ClearToneKeysAtHalfItsAmplitude) {
+    const Levels levels = levelsOf(10000.0, 0.0);
+    // A whole dot sums to 10000 * 24 / 2 * 15; half of that is 6 dB down.
+    const double dotDb = Levels::toDb(std::pow(10000.0 * 24 / 2 * 15, 2));
+    EXPECT_NEAR(levels.markDb(), dotDb, 0.7);
+    EXPECT_NEAR(0.5 * (levels.onDb() + levels.offDb()), dotDb - 6.0, 0.6);
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "automatic/SequenceDecoder.h"
+#include "synthesis/Synth.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+struct Element {
+    bool mark;
+    double dots;
+};
+
+// Feeds the durations (at a 60 ms dot) with their end times, a pause at the
+// end, and returns everything written.
+std::string decodeDurations(const std::vector<Element>& elements, double lagMs = 500.0) {
+    MorseTable table;
+    buildMorseTable(table);
+    SequenceDecoder decoder(table);
+    decoder.setLagMs(lagMs);
+    std::string out;
+    double t = 0.0;
+    for (const Element& e : elements) {
+        t += e.dots * 60.0;
+        if (e.mark) {
+            decoder.mark(e.dots * 60.0, 60.0, t);
+        } else {
+            decoder.gap(e.dots * 60.0);
+        }
+        decoder.commit(t, out);
+    }
+    decoder.pause(t + 600.0);
+    decoder.commitAll(out);
+    return out;
+}
+
+TEST(SequenceDecoder, DecodesHandMadeDurationsWithSloppyTiming) {
+    // "CQ DE" as a hand sender keys it: C Q with uneven elements, a stretched
+    // word gap, D and E.
+    const std::vector<Element> elements = {
+        {true, 3.4}, {false, 0.8}, {true, 1.3}, {false, 1.1}, {true, 2.6}, {false, 1.2}, {true, 0.8},  // C
+        {false, 3.6},
+        {true, 2.7}, {false, 0.9}, {true, 3.3}, {false, 1.0}, {true, 1.2}, {false, 0.8}, {true, 3.1},  // Q
+        {false, 8.5},
+        {true, 3.0}, {false, 1.0}, {true, 1.4}, {false, 0.9}, {true, 0.7},  // D
+        {false, 2.6},
+        {true, 1.2},  // E
+    };
+    EXPECT_EQ(decodeDurations(elements), "CQ DE ");
+}
+
+TEST(SequenceDecoder, WritesProcedureSignalsAsLettersAndSkipsUnknownPatterns) {
+    std::vector<Element> sos;
+    for (char c : std::string("...---...")) {
+        sos.push_back({true, c == '.' ? 1.0 : 3.0});
+        sos.push_back({false, 1.0});
+    }
+    sos.pop_back();
+    EXPECT_EQ(decodeDurations(sos), "SOS ");
+    // A run of dots is no character. Eight are split once into two
+    // characters of dots (such as "HH" or "5S") more cheaply than they are
+    // dropped; "#" is never written.
+    auto dots = [](int count) {
+        std::vector<Element> elements;
+        for (int i = 0; i < count; ++i) {
+            elements.push_back({true, 1.0});
+            elements.push_back({false, 1.0});
+        }
+        elements.pop_back();
+        return elements;
+    };
+    const std::string eight = decodeDurations(dots(8));
+    ASSERT_EQ(eight.size(), 3u) << eight;
+    MorseTable table;
+    buildMorseTable(table);
+    const std::string_view first = table.pattern(static_cast<unsigned char>(eight[0]));
+    const std::string_view second = table.pattern(static_cast<unsigned char>(eight[1]));
+    EXPECT_EQ(std::string(first) + std::string(second), "........") << eight;
+    for (int count : {6, 7, 16, 30}) EXPECT_EQ(decodeDurations(dots(count)).find('#'), std::string::npos) << count;
+}
+
+TEST(SequenceDecoder, AmbiguousElementIsSettledByTheTree) {
+    // The last mark of ".-.-." ("+") is long, nearer a dash than a dot; but
+    // ".-.--" is no character, so the search keeps it a dot.
+    const std::vector<Element> plus = {{true, 1}, {false, 1}, {true, 3}, {false, 1}, {true, 1},
+                                       {false, 1}, {true, 3}, {false, 1}, {true, 2}};
+    EXPECT_EQ(decodeDurations(plus), "+ ");
+}
+
+TEST(SequenceDecoder, HoldsCharactersForTheLagThenWritesThem) {
+    MorseTable table;
+    buildMorseTable(table);
+    SequenceDecoder decoder(table);
+    decoder.setLagMs(500.0);
+    std::string out;
+    decoder.mark(60.0, 60.0, 60.0);   // E
+    decoder.gap(180.0);
+    decoder.mark(60.0, 60.0, 300.0);  // the next mark ends the letter gap at 240 ms
+    decoder.commit(700.0, out);
+    EXPECT_EQ(out, "");
+    decoder.commit(740.0, out);
+    EXPECT_EQ(out, "E");
+}
+
+TEST(SequenceDecoder, SilencedTextIsDecidedButNotWrittenAgain) {
+    MorseTable table;
+    buildMorseTable(table);
+    SequenceDecoder decoder(table);
+    // T is decided when the gap after it ends, at 360 ms.
+    decoder.silenceUntil(400.0);
+    std::string out;
+    decoder.mark(180.0, 60.0, 180.0);  // T
+    decoder.gap(180.0);
+    decoder.mark(60.0, 60.0, 420.0);   // E
+    decoder.pause(1200.0);
+    decoder.commitAll(out);
+    EXPECT_EQ(out, "E ");
+    EXPECT_DOUBLE_EQ(decoder.lastDecidedMs(), 1200.0);
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic

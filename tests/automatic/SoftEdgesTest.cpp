@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <string>
+#include <vector>
+
+#include "automatic/Envelope.h"
+#include "automatic/SoftEdges.h"
+#include "synthesis/Synth.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+using synthesis::KeyingPlan;
+
+struct Heard {
+    std::vector<KeyRun> runs;
+    std::vector<synthesis::KeyInterval> sent;  // in steps
+};
+
+// Keys the text, adds noise, mixes it down and runs the decision with the
+// true dot length and the true levels (times the given factors); everything
+// decided, also at the end.
+Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed, double amplitudeFactor = 1.0,
+           double noiseFactor = 1.0) {
+    KeyingPlan plan;
+    plan.wpm = wpm;
+    plan.toneHz = 700.0;
+    plan.leadInMs = 1000.0;
+    auto x = synthesis::keyedTone(text, plan);
+    synthesis::NoiseGenerator noise(seed);
+    if (snrDb < 99.0) synthesis::addNoise(x, plan.amplitude, snrDb, 6000, noise);
+    Downmixer mixer;
+    mixer.setTone(plan.toneHz);
+    std::vector<std::complex<double>> steps;
+    mixer.push(x.data(), x.size(), steps);
+
+    const double dotSteps = 1200.0 / wpm / stepMs;
+    // A steady tone sums to half its peak times the samples of a step; white
+    // noise to its variance times them (its power in 2500 Hz is the tone's
+    // power over the ratio, spread over 3000 Hz).
+    const double amplitude = plan.amplitude * stepSamples / 2.0;
+    const double variance = snrDb < 99.0
+                                ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0
+                                : 1.0;
+    SoftEdges edges;
+    edges.reset(0.0);
+    edges.setDotSteps(dotSteps);
+    edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
+    edges.setLevels(amplitude * amplitudeFactor, variance * stepSamples * noiseFactor);
+    Heard heard;
+    for (const auto& z : steps) edges.push(z, heard.runs);
+    edges.flush(heard.runs);
+    for (const auto& k : synthesis::keyTimeline(text, plan, nullptr))
+        heard.sent.push_back({k.start * 1000.0 / stepMs, k.end * 1000.0 / stepMs});
+    return heard;
+}
+
+std::vector<KeyRun> marksOf(const std::vector<KeyRun>& runs) {
+    std::vector<KeyRun> marks;
+    for (const KeyRun& r : runs)
+        if (r.mark) marks.push_back(r);
+    return marks;
+}
+
+TEST(SoftEdges, FindsEveryMarkOfACleanSignalToTheStep) {
+    const double speeds[] = {12.0, 20.0, 35.0};
+    for (double wpm : speeds) {
+        const Heard heard = hear("PARIS 73", wpm, 100.0, 1);
+        const auto marks = marksOf(heard.runs);
+        ASSERT_EQ(marks.size(), heard.sent.size()) << wpm;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            EXPECT_NEAR(marks[i].start, heard.sent[i].start, 1.5) << wpm << " mark " << i;
+            EXPECT_NEAR(marks[i].end, heard.sent[i].end, 1.5) << wpm << " mark " << i;
+        }
+        // Runs alternate and join without holes.
+        for (std::size_t i = 1; i < heard.runs.size(); ++i) {
+            EXPECT_NE(heard.runs[i].mark, heard.runs[i - 1].mark);
+            EXPECT_DOUBLE_EQ(heard.runs[i].start, heard.runs[i - 1].end);
+        }
+    }
+}
+
+TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
+    // At -6 dB in 2500 Hz a dot at 25 wpm holds about 15 times the noise
+    // density's energy: every element and every gap keeps its class, also
+    // when the levels it is given are off (it learns them from what it
+    // decides).
+    struct Case {
+        std::uint64_t seed;
+        double amplitudeFactor;
+        double noiseFactor;
+    };
+    const Case cases[] = {{1, 1.0, 1.0}, {2, 1.0, 1.0}, {3, 1.0, 1.0}, {4, 0.85, 0.7}, {5, 1.0, 1.0}, {6, 1.0, 1.0}, {7, 1.3, 1.5}};
+    for (const Case& c : cases) {
+        const std::uint64_t seed = c.seed;
+        const Heard heard = hear("CQ DE DL1ABC K DE DL1ABC K", 25.0, -6.0, seed, c.amplitudeFactor, c.noiseFactor);
+        const double dotSteps = 1200.0 / 25.0 / stepMs;
+        // Within the transmission: in the noise around it a stray dot now and
+        // then is the price of hearing weak ones (the receiver drops lone
+        // elements).
+        std::vector<KeyRun> marks;
+        for (const KeyRun& m : marksOf(heard.runs))
+            if (m.end > heard.sent.front().start - dotSteps && m.start < heard.sent.back().end + dotSteps)
+                marks.push_back(m);
+        ASSERT_EQ(marks.size(), heard.sent.size()) << seed;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            const bool dash = marks[i].length() > 2.0 * dotSteps;
+            const bool sentDash = heard.sent[i].end - heard.sent[i].start > 2.0 * dotSteps;
+            EXPECT_EQ(dash, sentDash) << "seed " << seed << " mark " << i;
+            if (i == 0) continue;
+            const double gap = marks[i].start - marks[i - 1].end;
+            const double sentGap = heard.sent[i].start - heard.sent[i - 1].end;
+            EXPECT_EQ(gap > 2.0 * dotSteps, sentGap > 2.0 * dotSteps) << "seed " << seed << " gap " << i;
+        }
+    }
+}
+
+TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
+    synthesis::NoiseGenerator noise(9);
+    std::vector<std::complex<double>> steps(5000);
+    for (auto& z : steps) z = {noise.gaussian(), noise.gaussian()};
+    struct Case {
+        const char* what;
+        double amplitude;
+    };
+    // Noise of power 2 per step; a tone of amplitude 3 would give a 10-step
+    // dot 45 times the noise's energy, far beyond what noise reaches.
+    const Case cases[] = {{"no tone level", 0.0}, {"strong tone level set, noise only", 3.0}};
+    for (const Case& c : cases) {
+        SoftEdges edges;
+        edges.reset(0.0);
+        edges.setDotSteps(10.0);
+        edges.setLagSteps(30);
+        edges.setLevels(c.amplitude, 2.0);
+        std::vector<KeyRun> runs;
+        for (const auto& z : steps) edges.push(z, runs);
+        edges.flush(runs);
+        EXPECT_TRUE(marksOf(runs).empty()) << c.what;
+        EXPECT_FALSE(edges.keyDown()) << c.what;
+    }
+}
+
+TEST(SoftEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
+    // A dash of 30 steps from step 100, then silence; dot length 10, lag 30.
+    SoftEdges edges;
+    edges.reset(0.0);
+    edges.setDotSteps(10.0);
+    edges.setLagSteps(30);
+    edges.setLevels(1.0, 0.01);
+    std::vector<KeyRun> runs;
+    int decidedAt = -1;
+    for (int i = 0; i < 2000; ++i) {
+        const std::complex<double> z = i >= 100 && i < 130 ? std::complex<double>{0.0, 1.0} : 0.0;
+        edges.push(z, runs);
+        if (decidedAt < 0 && !marksOf(runs).empty()) decidedAt = i;
+    }
+    const auto marks = marksOf(runs);
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_DOUBLE_EQ(marks[0].start, 100.0);
+    EXPECT_DOUBLE_EQ(marks[0].end, 130.0);
+    // Steps are scored once the two dots after them are in, then decided
+    // the lag later.
+    EXPECT_GE(decidedAt, 130 + 30 - 1);
+    EXPECT_LE(decidedAt, 130 + 20 + 30 + 1);
+    // Long after, the silence is still counted from the mark's end.
+    EXPECT_FALSE(edges.keyDown());
+    EXPECT_DOUBLE_EQ(edges.runStart(), 130.0);
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic

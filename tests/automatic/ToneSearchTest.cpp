@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "automatic/ToneSearch.h"
+#include "synthesis/Synth.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+using synthesis::KeyingPlan;
+using synthesis::NoiseGenerator;
+
+const char* const text = "CQ CQ DE DL1ABC DL1ABC PSE K";
+
+struct Result {
+    bool everLocked = false;
+    double toneHz = 0.0;
+    double lockedAtSeconds = 0.0;
+};
+
+Result search(const std::vector<double>& samples, double hintHz = 0.0) {
+    ToneSearch s;
+    s.setHint(hintHz);
+    Result r;
+    for (std::size_t i = 0; i < samples.size(); i += 100) {
+        s.push(samples.data() + i, std::min<std::size_t>(100, samples.size() - i));
+        if (s.locked() && !r.everLocked) {
+            r.everLocked = true;
+            r.lockedAtSeconds = static_cast<double>(i) / 6000.0;
+        }
+    }
+    if (s.locked()) r.toneHz = s.toneHz();
+    return r;
+}
+
+TEST(ToneSearch, FindsKeyedTonesWithin5HzFromTheirAudioAlone) {
+    struct Case {
+        double toneHz;
+        double wpm;
+        double snrDb;
+    };
+    const Case cases[] = {{237.0, 20, 100}, {437.3, 12, 0}, {613.0, 25, -3}, {1043.7, 30, -6},
+                          {1187.0, 18, -9}, {1550.0, 20, 3}};
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.toneHz = c.toneHz;
+        plan.wpm = c.wpm;
+        plan.tailMs = 0.0;
+        auto samples = synthesis::keyedTone(text, plan);
+        NoiseGenerator noise(11);
+        if (c.snrDb < 99.0) synthesis::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
+        const Result r = search(samples);
+        ASSERT_TRUE(r.everLocked) << c.toneHz << " Hz at " << c.snrDb << " dB";
+        EXPECT_NEAR(r.toneHz, c.toneHz, 5.0) << c.toneHz << " Hz at " << c.snrDb << " dB";
+    }
+}
+
+TEST(ToneSearch, NeverLocksOnNoiseOrSilenceOrOutsideTheRange) {
+    NoiseGenerator noise(12);
+    std::vector<double> white(6000 * 60);
+    for (double& s : white) s = 2000.0 * noise.gaussian();
+    EXPECT_FALSE(search(white).everLocked);
+    EXPECT_FALSE(search(std::vector<double>(6000 * 20, 0.0)).everLocked);
+    KeyingPlan low;
+    low.toneHz = 120.0;
+    EXPECT_FALSE(search(synthesis::keyedTone(text, low)).everLocked);
+    KeyingPlan high;
+    high.toneHz = 1900.0;
+    EXPECT_FALSE(search(synthesis::keyedTone(text, high)).everLocked);
+}
+
+TEST(ToneSearch, HintChoosesBetweenTwoSignals) {
+    KeyingPlan a;
+    a.toneHz = 500.0;
+    KeyingPlan b;
+    b.toneHz = 900.0;
+    b.amplitude = 20000.0;  // the louder one wins without a hint
+    auto samples = synthesis::keyedTone(text, a);
+    const auto other = synthesis::keyedTone(text, b);
+    for (std::size_t i = 0; i < samples.size() && i < other.size(); ++i) samples[i] += other[i];
+    EXPECT_NEAR(search(samples).toneHz, 900.0, 5.0);
+    EXPECT_NEAR(search(samples, 520.0).toneHz, 500.0, 5.0);
+}
+
+TEST(ToneSearch, FollowsSlowDriftAndLetsGoWhenTheToneEnds) {
+    // A steady carrier sliding up by 15 Hz over 20 s, then 6 s of noise.
+    const double pi = 3.14159265358979323846;
+    std::vector<double> samples(6000 * 28);
+    NoiseGenerator noise(13);
+    double phase = 0.0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double t = static_cast<double>(i) / 6000.0;
+        const double hz = 700.0 + 15.0 * std::min(t, 20.0) / 20.0;
+        phase += 2.0 * pi * hz / 6000.0;
+        samples[i] = (t < 20.0 ? 5000.0 * std::sin(phase) : 0.0) + 300.0 * noise.gaussian();
+    }
+    ToneSearch s;
+    bool released = false;
+    for (std::size_t i = 0; i < samples.size(); i += 256) {
+        const bool changed = s.push(samples.data() + i, std::min<std::size_t>(256, samples.size() - i));
+        if (i / 6000 == 19 && s.locked()) {
+            EXPECT_NEAR(s.toneHz(), 714.0, 3.0);
+        }
+        if (changed && !s.locked()) {
+            released = true;
+            // Let go 3 s after the fade has set in, not before.
+            EXPECT_GT(static_cast<double>(i) / 6000.0, 22.5);
+        }
+    }
+    EXPECT_TRUE(released);
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic
