@@ -4,6 +4,8 @@
 // with the automatic receiver for --best) and prints the text.
 #include "LiveInput.h"
 
+#include "ToolStation.h"
+
 #include <signal.h>
 
 #include <algorithm>
@@ -18,11 +20,7 @@
 #include "automatic/BestReceiver.h"
 #include "automatic/StationOutput.h"
 #include "portable/SystemClock.h"
-#include "portable/ControlModel.h"
 #include "portaudio/PortAudioWaveIn.h"
-#include "station/ControlIds.h"
-#include "station/WindowTemplate.h"
-#include "traffic/TrafficRecord.h"
 
 namespace ditdahl::decode {
 
@@ -55,12 +53,6 @@ int findInput(const std::vector<std::string>& names, const std::string& wanted) 
     const auto prefix = std::find_if(names.begin(), names.end(),
                                      [&](const std::string& name) { return startsWithIgnoringCase(name, wanted); });
     return prefix != names.end() ? static_cast<int>(prefix - names.begin()) : -1;
-}
-
-void printTrafficEntries(ControlModel& window) {
-    for (const std::string& entry : window.entries(ids::trafficList)) std::printf("%s\n", entry.c_str());
-    window.clearEntries(ids::trafficList);
-    std::fflush(stdout);
 }
 
 }  // namespace
@@ -101,20 +93,14 @@ int decodeLiveInput(const DecodeOptions& options) {
         return 1;
     }
 
-    ControlModel window(mainWindowTemplate());
     SystemClock clock;
     StationState state;
-    state.mainWindow = &window;
     state.clock = &clock;
+    CaptureWatch watch;
+    state.displays.spectrum = &watch;
     setUpReceiver(state, options);
-    for (const auto& name : names) window.addEntry(ids::inputList, name);
-    window.select(ids::inputList, input);
-    if (!options.log) {
-        state.receivedTextObserver = [](std::string_view text) {
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            std::fflush(stdout);
-        };
-    }
+    PrintedTraffic traffic;
+    printDecoding(state, options, traffic);
 
     Recorder recorder(state, device);
     KeyDetector detector;
@@ -124,17 +110,17 @@ int decodeLiveInput(const DecodeOptions& options) {
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
     const auto beginCapture = [&] {
         if (!options.automatic) {
-            startCapture(state, recorder, detector);
+            startCapture(state, recorder, detector, input);
             return;
         }
-        recorder.open();
+        recorder.open(input);
         const auto blockFrames = static_cast<std::size_t>(state.fftSize.load());
         recorder.setHandler([&automatic, blockFrames](const std::int16_t* frames) {
             automatic.pushStereo(frames, blockFrames);
         });
         recorder.start();
     };
-    const WaveResult opened = recorder.open();
+    const WaveResult opened = recorder.open(input);
     if (opened != WaveResult::ok) {
         std::fprintf(stderr, "ditdahl-decode: cannot open input device '%s': %s\n", names[input].c_str(),
                      describe(opened));
@@ -151,31 +137,19 @@ int decodeLiveInput(const DecodeOptions& options) {
         if (sigtimedwait(&endSignals, nullptr, &poll) > 0) break;
         if (options.liveSeconds > 0 && std::chrono::steady_clock::now() >= until) break;
         // As the window does when the block-rate watchdog asks for it.
-        for (const WindowMessage& message : window.takePostedMessages()) {
-            if (message.code != audioResetMessage) continue;
+        if (watch.takeFellBehind()) {
             clock.sleepMs(audioResetPauseMs);
             stopCapture(recorder);
             beginCapture();
             std::fprintf(stderr, "ditdahl-decode: audio restarted, the computer did not keep up\n");
         }
-        if (options.log) printTrafficEntries(window);
     }
     stopCapture(recorder);
     // The worker has left: what the automatic receiver still holds is decided
     // here.
     if (options.automatic) automatic.finish();
 
-    if (options.log) {
-        {
-            std::lock_guard lock(state.trafficLock);
-            flushTrafficLine(state);
-            state.trafficLine.clear();
-        }
-        printTrafficEntries(window);
-    } else {
-        std::fputs("\n", stdout);
-    }
-    std::fflush(stdout);
+    finishPrinting(state, options);
     return 0;
 }
 

@@ -3,12 +3,8 @@
 #pragma once
 
 #include "DecodeOptions.h"
-#include "station/StationState.h"
 
 namespace ditdahl::decode {
-
-// The receive choices of the command line, as the window would set them.
-void setUpReceiver(StationState& state, const DecodeOptions& options);
 
 // Prints the input devices, numbered as --device takes them. Returns the exit
 // code.

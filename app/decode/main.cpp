@@ -4,30 +4,23 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "DecodeOptions.h"
 #include "LiveInput.h"
+#include "ToolStation.h"
 #include "analysis/BlockFeeder.h"
-#include "analysis/SpectrumBars.h"
 #include "automatic/BestReceiver.h"
 #include "automatic/StationOutput.h"
-#include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
-#include "portable/ControlModel.h"
 #include "sndfile/AudioFileReader.h"
-#include "station/ControlIds.h"
 #include "station/StationState.h"
-#include "station/WindowTemplate.h"
-#include "traffic/TrafficRecord.h"
 
 using namespace ditdahl;
 
 namespace {
 
-constexpr int fullScale = 32768;
 constexpr std::size_t readFrames = 4096;
 
 long long nowUtcMs() {
@@ -49,31 +42,7 @@ long long recordingStartUtcMs(const decode::DecodeOptions& options, const AudioF
     return modifiedMs - (lengthSeconds > 0 ? static_cast<long long>(lengthSeconds * 1000.0) : 0);
 }
 
-// Prints the traffic lines recorded so far and takes them out of the list,
-// so that it never reaches its capacity.
-void printTrafficEntries(ControlModel& window) {
-    for (const std::string& entry : window.entries(ids::trafficList)) std::printf("%s\n", entry.c_str());
-    window.clearEntries(ids::trafficList);
-    std::fflush(stdout);
-}
-
 }  // namespace
-
-namespace ditdahl::decode {
-
-void setUpReceiver(StationState& state, const DecodeOptions& options) {
-    buildMorseTable(state.morseTable);
-    state.barRange = fullScale;
-    state.filterWidth = options.filterHz;
-    state.fftSize = options.filterHz == 50 ? 128 : 64;
-    state.thresholdPercent = options.thresholdPercent;
-    state.txSpeedWpm = options.speedWpm;
-    applyTxSpeedToReceive(state);
-    state.autoRxSpeed = options.autoSpeed;
-    selectTone(state, 50 * options.toneButton);
-}
-
-}  // namespace ditdahl::decode
 
 int main(int argc, char** argv) {
     const decode::ParsedCommandLine command =
@@ -107,18 +76,12 @@ int main(int argc, char** argv) {
                      decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
     }
 
-    ControlModel window(mainWindowTemplate());
     AudioClock clock(0, recordingStartUtcMs(options, reader));
     StationState state;
-    state.mainWindow = &window;
     state.clock = &clock;
     decode::setUpReceiver(state, options);
-    if (!options.log) {
-        state.receivedTextObserver = [](std::string_view text) {
-            std::fwrite(text.data(), 1, text.size(), stdout);
-            std::fflush(stdout);
-        };
-    }
+    decode::PrintedTraffic traffic;
+    decode::printDecoding(state, options, traffic);
 
     KeyDetector detector;
     BlockFeeder feeder(state, detector, clock);
@@ -134,7 +97,6 @@ int main(int argc, char** argv) {
         } else {
             feeder.feed(frames.data(), got);
         }
-        if (options.log) printTrafficEntries(window);
     }
     const bool readFailed = !reader.error().empty();
     if (options.automatic) {
@@ -143,17 +105,7 @@ int main(int argc, char** argv) {
         feeder.finish();
     }
 
-    if (options.log) {
-        {
-            std::lock_guard lock(state.trafficLock);
-            flushTrafficLine(state);
-            state.trafficLine.clear();
-        }
-        printTrafficEntries(window);
-    } else {
-        std::fputs("\n", stdout);
-    }
-    std::fflush(stdout);
+    decode::finishPrinting(state, options);
     if (readFailed) {
         std::fprintf(stderr, "ditdahl-decode: reading stopped early: %s\n", reader.error().c_str());
         return 1;

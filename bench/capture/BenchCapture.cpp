@@ -18,6 +18,7 @@
 
 #include "audio/Recorder.h"
 #include "portable/ControlModel.h"
+#include "shell/WindowDisplays.h"
 #include "doubles/ScriptedWaveIn.h"
 #include "station/WindowTemplate.h"
 
@@ -98,8 +99,10 @@ struct Run {
 
 Run capture(int blockFrames, double seconds, std::chrono::microseconds handlerWork) {
     ControlModel window(mainWindowTemplate());
+    WindowDisplays displays(window);
     StationState state;
     state.mainWindow = &window;
+    state.displays = displays.all();
     state.fftSize = blockFrames;
     ScriptedWaveIn device;
     device.setPace(ScriptedWaveIn::Pace::realTime, static_cast<std::uint32_t>(blockFrames));

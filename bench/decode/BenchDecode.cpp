@@ -25,6 +25,7 @@
 #include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
 #include "portable/ControlModel.h"
+#include "shell/WindowDisplays.h"
 #include "station/WindowTemplate.h"
 #include "support/EditDistance.h"
 #include "synthesis/Synth.h"
@@ -42,9 +43,11 @@ constexpr const char* qso =
 
 std::string decodeInProcess(const std::vector<double>& samples, int filterHz, int wpm, double thresholdPercent) {
     ControlModel window(mainWindowTemplate());
+    WindowDisplays displays(window);
     AudioClock clock;
     StationState state;
     state.mainWindow = &window;
+    state.displays = displays.all();
     state.clock = &clock;
     buildMorseTable(state.morseTable);
     state.barRange = 32768;

@@ -16,6 +16,7 @@
 
 #include "portable/SystemClock.h"
 #include "portable/ControlModel.h"
+#include "shell/WindowDisplays.h"
 #include "doubles/ScriptedDesktop.h"
 #include "station/ControlIds.h"
 #include "station/StationState.h"
@@ -82,10 +83,12 @@ double percentile(std::vector<double> values, double p) {
 
 void benchSpeed(int wpm, double seconds) {
     ControlModel window(mainWindowTemplate());
+    WindowDisplays displays(window);
     SystemClock clock;
     ScriptedDesktop desktop;
     StationState state;
     state.mainWindow = &window;
+    state.displays = displays.all();
     state.clock = &clock;
     state.desktop = &desktop;
     buildMorseTable(state.morseTable);

@@ -1,12 +1,9 @@
 #include "analysis/KeyDetector.h"
 
 #include <cmath>
-#include <string>
-
 #include "base/Fft.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/ElementDecoder.h"
-#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {
@@ -25,14 +22,14 @@ void watchBlockRate(StationState& state, KeyDetector& detector) {
     if (++detector.rateBlockCount < watchdogPeriodBlocks) return;
 
     const std::uint32_t msPerBlock = (now - detector.rateStartTick) / watchdogPeriodBlocks;
-    state.mainWindow->setText(ids::fftBox, std::to_string(msPerBlock));
+    state.displays.spectrum->showBlockPeriod(msPerBlock);
     detector.rateStartTick = clock.tickCount();
     detector.rateBlockCount = 0;
     // Only the 100 Hz filter's short blocks can fall behind: a 128-frame block
     // period is itself longer than the limit.
     if (state.filterWidth == 100 && msPerBlock >= slowBlockMs) ++detector.slowReports;
     if (detector.slowReports == slowReportsBeforeReset) {
-        state.mainWindow->postMessage({audioResetMessage, 0, 0});
+        state.displays.spectrum->captureFellBehind();
         detector.slowReports = 0;
     }
 }
@@ -64,18 +61,6 @@ void evaluateKey(StationState& state, KeyDetector& detector, double level) {
 }
 
 }  // namespace
-
-double blockMilliseconds(int fftSize) {
-    switch (fftSize) {
-        case 16:
-        case 32:
-        case 64:
-        case 128:
-            return fftSize * 1000.0 / 6000.0;
-        default:
-            return 0.0;
-    }
-}
 
 int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames) {
     if (const auto level = showBlockLevels(state, detector, interleavedStereoFrames)) {

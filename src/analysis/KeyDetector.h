@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/CaptureFormat.h"
 #include "station/StationState.h"
 
 namespace ditdahl {
@@ -23,13 +24,6 @@ struct KeyDetector {
     std::int32_t rateBlockCount = 0;
     std::int32_t slowReports = 0;     // slow periods since the last reset request
 };
-
-// The largest block the detector analyses, in frames.
-inline constexpr int maxBlockFrames = 128;
-
-// Length of one block of fftSize frames at 6000 frames/s, in ms: 2.67, 5.33,
-// 10.67 or 21.33 for 16, 32, 64 or 128 frames; 0 for any other size.
-double blockMilliseconds(int fftSize);
 
 // Analyses one block of fftSize interleaved stereo 16-bit frames (left sample
 // first; the right channel is not used). Returns 1.

@@ -1,12 +1,6 @@
 #include "analysis/SpectrumBars.h"
 
-#include <string>
-
-#include "station/ControlIds.h"
-
 namespace ditdahl {
-
-int barControlId(int bar) { return ids::levelBar(bar); }
 
 void showLevel(StationState& state, double level, int bin) {
     const int range = state.barRange;
@@ -16,14 +10,14 @@ void showLevel(StationState& state, double level, int bin) {
         level = range;
     }
     const int value = static_cast<int>(level);
-    Controls& window = *state.mainWindow;
+    SpectrumDisplay& bars = *state.displays.spectrum;
     switch (state.fftSize) {
         case 64:
-            window.setBarPosition(barControlId(2 * bin - 1), value);
-            window.setBarPosition(barControlId(2 * bin), value);
+            bars.showLevel(2 * bin - 1, value);
+            bars.showLevel(2 * bin, value);
             break;
         case 128:
-            window.setBarPosition(barControlId(bin), value);
+            bars.showLevel(bin, value);
             break;
         default:
             break;
@@ -36,19 +30,14 @@ void setupBars(StationState& state) {
     if (state.filterWidth != 50) neighbour = (hi % 2 != 0) ? hi + 1 : hi - 1;
     // The bar's range is a 16-bit word, as the window takes it.
     const int maximum = state.barRange & 0xFFFF;
-    Controls& window = *state.mainWindow;
-    for (int bar = 1; bar <= ids::barCount; ++bar) {
-        const int id = barControlId(bar);
-        window.setBarRange(id, 0, maximum);
-        const bool watched = bar == hi || bar == neighbour;
-        window.setBarBackground(id, watched ? highlightBackground : plainBackground);
-        window.setBarColour(id, watched ? highlightBarColour : plainBarColour);
+    for (int bar = 1; bar <= barCount; ++bar) {
+        state.displays.spectrum->setUpBar(bar, maximum, bar == hi || bar == neighbour);
     }
 }
 
 void selectTone(StationState& state, int frequencyHz) {
     state.toneFrequency = frequencyHz;
-    state.mainWindow->setText(ids::bfoBox, std::to_string(static_cast<unsigned>(frequencyHz)));
+    state.displays.spectrum->showTone(frequencyHz);
     setupBars(state);
     updateToneBin(state);
 }

@@ -1,6 +1,7 @@
 // The 32 level bars under the tone buttons and the choice of the watched
-// tone: which bars show which analysed bin, their colours and range, and the
-// rule from tone frequency to the watched bin for each filter width.
+// tone: which bars show which analysed bin, which are highlighted, their
+// range, and the rule from tone frequency to the watched bin for each filter
+// width.
 // showLevel runs on the capture thread; the rest on the window thread.
 #pragma once
 
@@ -8,20 +9,14 @@
 
 namespace ditdahl {
 
-inline constexpr Rgb highlightBackground{250, 240, 190};
-inline constexpr Rgb highlightBarColour{128, 0, 0};
-inline constexpr Rgb plainBackground{64, 64, 64};
-inline constexpr Rgb plainBarColour{128, 128, 128};
-
-// Control id of bar 1..32; 0 for any other number.
-int barControlId(int bar);
+inline constexpr int barCount = 32;
 
 // Shows a level (clamped to 0..barRange, truncated) on the bar or bars of an
 // analysed bin: bar `bin` at 128 points, bars 2 bin - 1 and 2 bin at 64.
 void showLevel(StationState& state, double level, int bin);
 
-// Range 0..barRange on all 32 bars; the bar or bars of the watched tone in the
-// highlight colours, the others plain.
+// Range 0..barRange on all 32 bars; the bar or bars of the watched tone
+// highlighted, the others plain.
 void setupBars(StationState& state);
 
 // The tone buttons' action: watch the given tone, show it in the BFO box,

@@ -11,14 +11,15 @@
 
 namespace ditdahl {
 
-// Opens the input selected in the Input list for blocks of fftSize frames and
-// starts capture with analyseBlock as the block handler. When the input cannot
-// be opened, the receive side stays idle until the next start.
-void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector);
+// Opens input device `device` (WaveIn::defaultDevice: the system's default)
+// for blocks of fftSize frames and starts capture with analyseBlock as the
+// block handler. When the input cannot be opened, the receive side stays idle
+// until the next start.
+void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector, int device);
 
 // The same with the receivers' switch as the block handler, each block handed
 // over with the size the input was opened for.
-void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& receivers);
+void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& receivers, int device);
 
 // Ends the running capture, if any: the device is stopped and closed and the
 // worker has left before this returns.

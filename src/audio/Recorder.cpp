@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "station/ThreadPriority.h"
-#include "station/ControlIds.h"
 
 namespace ditdahl {
 
@@ -47,9 +46,8 @@ Recorder::~Recorder() {
     handler_ = nullptr;
 }
 
-WaveResult Recorder::open() {
+WaveResult Recorder::open(int device) {
     if (capture_) return WaveResult::ok;
-    const int device = state_.mainWindow ? state_.mainWindow->selectedIndex(ids::inputList) : WaveIn::defaultDevice;
     const int blockFrames = state_.fftSize.load(std::memory_order_relaxed);
     if (blockFrames <= 0 || blockFrames > static_cast<int>(maxBlockFrames)) return WaveResult::badBuffer;
 

@@ -40,10 +40,10 @@ public:
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    // Allocates the buffers and opens the device selected in the Input list
-    // (the default input with no selection) for blocks of fftSize frames. Does
-    // nothing when already open.
-    WaveResult open();
+    // Allocates the buffers and opens input device `device` (the default input
+    // for WaveIn::defaultDevice or any number below 0) for blocks of fftSize
+    // frames. Does nothing when already open.
+    WaveResult open(int device = WaveIn::defaultDevice);
     // Queues the 16 buffers, starts the worker and the device. Does nothing
     // unless open and not yet started; a buffer the device refuses leaves it
     // open and not started.

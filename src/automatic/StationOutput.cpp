@@ -1,11 +1,9 @@
 #include "automatic/StationOutput.h"
 
 #include <cmath>
-#include <string>
 
 #include "analysis/SpectrumBars.h"
 #include "decoder/ElementDecoder.h"
-#include "station/ControlIds.h"
 
 namespace ditdahl::automatic {
 
@@ -20,10 +18,7 @@ void StationOutput::speed(double wpm, double dotMs) {
     state_.rxSpeedWpm = static_cast<int>(std::lround(wpm));
     state_.dotMs = dot;
     state_.dashMs = 3 * dot;
-    Controls& window = *state_.mainWindow;
-    window.setText(ids::dotBox, std::to_string(dot));
-    window.setText(ids::dashBox, std::to_string(3 * dot));
-    window.setText(ids::rxSpeedBox, std::to_string(state_.rxSpeedWpm.load()));
+    state_.displays.speed->showTiming(dot, 3 * dot, state_.rxSpeedWpm);
     if (state_.autoTxSpeed) followWithTxSpeed(state_);
 }
 
@@ -34,12 +29,7 @@ void StationOutput::tone(double toneHz) {
     }
     // Bar k is labelled 50 x k Hz.
     const int followed = static_cast<int>(std::lround(toneHz / 50.0));
-    Controls& window = *state_.mainWindow;
-    for (int bar = 1; bar <= ids::barCount; ++bar) {
-        const int id = barControlId(bar);
-        window.setBarBackground(id, bar == followed ? highlightBackground : plainBackground);
-        window.setBarColour(id, bar == followed ? highlightBarColour : plainBarColour);
-    }
+    for (int bar = 1; bar <= barCount; ++bar) state_.displays.spectrum->highlightBar(bar, bar == followed);
 }
 
 }  // namespace ditdahl::automatic

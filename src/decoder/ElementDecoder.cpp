@@ -1,10 +1,6 @@
 #include "decoder/ElementDecoder.h"
 
-#include <charconv>
-#include <string>
-
 #include "decoder/SpeedTiming.h"
-#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 
 namespace ditdahl {
@@ -75,7 +71,7 @@ void spaceStep(StationState& state, std::uint32_t durationMs) {
                 state.spaceWritten = true;
             }
         } else if (durationMs > 2 * dot) {
-            state.mainWindow->setText(ids::symbolBox, state.symbolBuffer.view());
+            state.displays.line->showPattern(state.symbolBuffer.view());
             state.lastCharacter = lookupCharacter(state.morseTable, state.symbolBuffer.view());
             appendToTrafficLine(state, expandCharacter(state.lastCharacter));
             state.spaceWritten = false;
@@ -92,26 +88,14 @@ void spaceStep(StationState& state, std::uint32_t durationMs) {
 }  // namespace
 
 void followWithTxSpeed(StationState& state) {
-    Controls& window = *state.mainWindow;
-    std::string speedText = window.text(ids::rxSpeedBox);
-    if (speedText.size() > 255) speedText.resize(255);
-    const int count = window.entryCount(ids::txSpeedList);
-    for (int i = 0; i < count; ++i) {
-        if (window.entryText(ids::txSpeedList, i) != speedText) continue;
-        int wpm = 0;
-        const auto [end, error] = std::from_chars(speedText.data(), speedText.data() + speedText.size(), wpm);
-        if (error != std::errc() || end != speedText.data() + speedText.size()) return;
-        window.select(ids::txSpeedList, i);
-        state.txSpeedWpm = wpm;
-        return;
-    }
+    if (const auto wpm = state.displays.speed->followReceiveSpeed()) state.txSpeedWpm = *wpm;
 }
 
 void appendToTrafficLine(StationState& state, std::string_view text) {
     {
         std::lock_guard lock(state.trafficLock);
         state.trafficLine.append(text);
-        state.mainWindow->setText(ids::rxTxBuffer, state.trafficLine.view());
+        state.displays.line->showLine(state.trafficLine.view());
         if (state.receivedTextObserver) state.receivedTextObserver(text);
     }
     state.symbolBuffer.clear();

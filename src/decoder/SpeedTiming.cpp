@@ -2,9 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string>
-
-#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {
@@ -17,10 +14,7 @@ void setReceiveSpeed(StationState& state, int wpm) {
 }
 
 void showTiming(StationState& state) {
-    Controls& window = *state.mainWindow;
-    window.setText(ids::dotBox, std::to_string(static_cast<unsigned>(state.dotMs.load())));
-    window.setText(ids::dashBox, std::to_string(static_cast<unsigned>(state.dashMs.load())));
-    window.setText(ids::rxSpeedBox, std::to_string(static_cast<unsigned>(state.rxSpeedWpm.load())));
+    state.displays.speed->showTiming(state.dotMs, state.dashMs, state.rxSpeedWpm);
 }
 
 }  // namespace

@@ -36,7 +36,11 @@ std::string currentDirectory() {
 }  // namespace
 
 MainWindow::MainWindow(StationState& state, MainWindowParts parts)
-    : state_(state), parts_(std::move(parts)), jobs_(state) {}
+    : state_(state), parts_(std::move(parts)), displays_(*state.mainWindow), jobs_(state) {
+    state_.displays = displays_.all();
+}
+
+MainWindow::~MainWindow() { state_.displays = Displays::none(); }
 
 void MainWindow::onInit() {
     Controls& window = *state_.mainWindow;
@@ -60,7 +64,7 @@ void MainWindow::onInit() {
     window.setText(ids::bfoBox, std::to_string(static_cast<unsigned>(state_.toneFrequency.load())));
 
     openLogFile(state_);
-    openPttPort(state_);
+    openSelectedPttPort();
     writeLogLine(state_, "Program startup", true);
     setupBars(state_);
     beginCapture();
@@ -78,7 +82,7 @@ void MainWindow::onTxSpeedSelected() {
 
 void MainWindow::selectFilter(int widthHz) {
     state_.filterWidth = widthHz;
-    state_.fftSize = widthHz == 100 ? 64 : 128;
+    state_.fftSize = fftSizeForFilter(widthHz);
     updateToneBin(state_);
     setupBars(state_);
     restartCapture();
@@ -87,7 +91,12 @@ void MainWindow::selectFilter(int widthHz) {
 // A capture that cannot be opened leaves the receive side idle without a
 // message; the next Input or Filter change tries again.
 void MainWindow::beginCapture() {
-    if (parts_.recorder) startCapture(state_, *parts_.recorder, receivers_);
+    const int device = state_.mainWindow->selectedIndex(ids::inputList);
+    if (parts_.recorder) startCapture(state_, *parts_.recorder, receivers_, device);
+}
+
+void MainWindow::openSelectedPttPort() {
+    openPttPort(state_, state_.mainWindow->selectedIndex(ids::pttPortList) + 1);
 }
 
 void MainWindow::endCapture() {
@@ -143,7 +152,7 @@ void MainWindow::onCommand(int id, int notificationCode) {
             if (notificationCode == notify::listSelectionChange) restartCapture();
             return;
         case ids::pttPortList:
-            if (notificationCode == notify::listSelectionChange) openPttPort(state_);
+            if (notificationCode == notify::listSelectionChange) openSelectedPttPort();
             return;
         case ids::transmitText:
             if (notificationCode == notify::editSetFocus || notificationCode == notify::editChange) {

@@ -12,6 +12,7 @@
 #include "audio/Recorder.h"
 #include "station/WaveIn.h"
 #include "station/StationState.h"
+#include "shell/WindowDisplays.h"
 #include "shell/WindowProcedure.h"
 #include "transmit/TransmissionJobs.h"
 
@@ -37,9 +38,13 @@ struct MainWindowParts {
 
 class MainWindow final : public WindowProcedure {
 public:
-    // state.mainWindow, clock and desktop must be set. A transmission still
-    // running when the window is destroyed is stopped and waited for.
+    // state.mainWindow, clock and desktop must be set; the station's displays
+    // become this window's. A transmission still running when the window is
+    // destroyed is stopped and waited for.
     MainWindow(StationState& state, MainWindowParts parts);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     void onInit() override;
     void onCommand(int id, int notificationCode) override;
@@ -57,12 +62,15 @@ private:
     void onAutoTxSpeed();
     void showAbout();
     void beginCapture();
+    void openSelectedPttPort();
     void endCapture();
     void restartCapture();
     void shutdown();
 
     StationState& state_;
     MainWindowParts parts_;
+    // Before the jobs, which show through it until they have ended.
+    WindowDisplays displays_;
     TransmissionJobs jobs_;
     KeyDetector detector_;
     ReceiverSwitch receivers_{state_, detector_};

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/SpectrumBars.h"
+#include "base/CaptureFormat.h"
 #include "station/ControlIds.h"
 #include "shell/Profile.h"
 
@@ -65,7 +66,7 @@ void loadSettings(StationState& state) {
     const bool narrow = readInt(path, "Filter", 1) != 0;
     window.setChecked(narrow ? ids::filter50 : ids::filter100, true);
     state.filterWidth = narrow ? 50 : 100;
-    state.fftSize = narrow ? 128 : 64;
+    state.fftSize = fftSizeForFilter(state.filterWidth);
     updateToneBin(state);
 
     const int signal = readInt(path, "PTT_Signal", 0);

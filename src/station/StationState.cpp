@@ -1,14 +1,7 @@
 #include "station/StationState.h"
 
-#include "station/ControlIds.h"
-
 namespace ditdahl {
 
-void setIdleControls(StationState& state, bool idle) {
-    Controls& window = *state.mainWindow;
-    window.setEnabled(ids::senseSpeedButton, idle);
-    window.setEnabled(ids::transmitButton, idle);
-    window.setEnabled(ids::stopButton, !idle);
-}
+void setIdleControls(StationState& state, bool idle) { state.displays.transmit->showIdle(idle); }
 
 }  // namespace ditdahl

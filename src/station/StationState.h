@@ -21,6 +21,7 @@
 #include "station/Clock.h"
 #include "station/Controls.h"
 #include "station/Desktop.h"
+#include "station/Displays.h"
 #include "station/KeyLine.h"
 #include "base/FixedText.h"
 #include "base/SharedSlot.h"
@@ -36,9 +37,13 @@ struct MarkHistory {
 
 struct StationState {
     // The platform, set once at start-up before any other thread runs.
+    // mainWindow is the window's controls, for the shell alone: the subsystems
+    // show what they show through displays, which a program without a window
+    // implements in its own way.
     Controls* mainWindow = nullptr;
     Clock* clock = nullptr;
     Desktop* desktop = nullptr;
+    Displays displays = Displays::none();
 
     // Window and files. Written on the window thread only.
     FixedText<512> startDirectory;

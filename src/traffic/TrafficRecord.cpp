@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "base/MorseTable.h"
-#include "station/ControlIds.h"
 
 namespace ditdahl {
 
@@ -45,10 +44,7 @@ void flushTrafficLine(StationState& state) {
     }
     entry += line.view();
 
-    Controls& window = *state.mainWindow;
-    if (window.entryCount(ids::trafficList) >= trafficListCapacity) window.deleteEntry(ids::trafficList, 0);
-    window.addEntry(ids::trafficList, entry);
-    window.select(ids::trafficList, window.entryCount(ids::trafficList) - 1);
+    state.displays.traffic->addTrafficEntry(entry);
 
     writeLogLine(state, entry, false);
 }

@@ -4,7 +4,6 @@
 #include <limits>
 #include <mutex>
 
-#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/TransmitStep.h"
 
@@ -25,7 +24,7 @@ void sendFileBytes(StationState& state, ByteFile& file, int delayMs, SendingPace
 
 void returnToIdle(StationState& state) {
     setIdleControls(state, true);
-    state.mainWindow->setText(ids::statusLine, "");
+    state.displays.transmit->showStatus("");
 }
 
 // Milliseconds since a start tick, counted in 64 bits across any number of
@@ -54,7 +53,7 @@ bool waitForInterval(StationState& state, Elapsed& elapsed, std::uint64_t interv
             static_cast<long long>(intervalMs / 1000) - static_cast<long long>(elapsed.now() / 1000);
         char status[80];
         std::snprintf(status, sizeof status, "Waiting for beacon transmission (%llds)...", remainingSeconds);
-        state.mainWindow->setText(ids::statusLine, status);
+        state.displays.transmit->showStatus(status);
         state.clock->sleepMs(beaconWaitStepMs);
         if (state.stopRequested) return false;
     }
@@ -88,7 +87,7 @@ void fileJob(StationState& state, ByteFile file) {
 }
 
 std::uint32_t beaconIntervalSeconds(const StationState& state) {
-    const std::string text = state.mainWindow->text(ids::beaconInterval);
+    const std::string text = state.displays.transmit->beaconInterval();
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return 0;
     const std::size_t last = text.find_last_not_of(' ');
@@ -103,12 +102,12 @@ std::uint32_t beaconIntervalSeconds(const StationState& state) {
 }
 
 void sendBeaconText(StationState& state, const std::string& text, int delayMs, SendingPace& pace) {
-    state.mainWindow->setText(ids::statusLine, "Transmitting beacon buffer...");
+    state.displays.transmit->showStatus("Transmitting beacon buffer...");
     transmitText(state, text, delayMs, pace);
 }
 
 void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace& pace) {
-    state.mainWindow->setText(ids::statusLine, "Transmitting beacon file...");
+    state.displays.transmit->showStatus("Transmitting beacon file...");
     {
         std::lock_guard lock(state.trafficLock);
         state.trafficLine.clear();
@@ -117,12 +116,12 @@ void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace
 }
 
 void beaconJob(StationState& state) {
-    Controls& window = *state.mainWindow;
+    TransmitPanel& panel = *state.displays.transmit;
     Clock& clock = *state.clock;
     state.beaconActive = true;
     for (;;) {
         const int delayMs = selectedDelayMs(state);
-        std::string text = window.text(ids::beaconText);
+        std::string text = panel.beaconText();
         if (text.size() > maxBeaconTextLength) text.resize(maxBeaconTextLength);
         // Kept in 64 bits: intervals of more than 49 days wait as long as asked.
         const std::uint64_t intervalMs = std::uint64_t{beaconIntervalSeconds(state)} * 1000;
@@ -141,13 +140,13 @@ void beaconJob(StationState& state) {
             sendBeaconText(state, text, delayMs, pace);
         }
         closeSending(state, pace);
-        window.setText(ids::statusLine, "");
+        panel.showStatus("");
         state.receiveEnabled = true;
         if (state.stopRequested) break;
         if (!waitForInterval(state, elapsed, intervalMs)) break;
     }
-    window.setText(ids::statusLine, "");
-    window.setChecked(ids::beaconTick, false);
+    panel.showStatus("");
+    panel.untickBeacon();
     setIdleControls(state, true);
     state.beaconActive = false;
 }

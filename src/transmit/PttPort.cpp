@@ -1,6 +1,5 @@
 #include "transmit/PttPort.h"
 
-#include "station/ControlIds.h"
 
 namespace ditdahl {
 
@@ -10,9 +9,8 @@ std::string pttPortName(int listIndex) {
     return "\\\\.\\COM" + number;
 }
 
-void openPttPort(StationState& state) {
+void openPttPort(StationState& state, int portNumber) {
     closePttPort(state);
-    const int portNumber = state.mainWindow->selectedIndex(ids::pttPortList) + 1;
     std::shared_ptr<KeyLine> line;
     if (portNumber >= 1 && portNumber <= pttPortCount && state.openKeyLine) line = state.openKeyLine(portNumber);
     if (!line) {

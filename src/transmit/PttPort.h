@@ -15,11 +15,12 @@ inline constexpr int pttPortCount = 256;
 // listIndex + 1): "COM1" to "COM9", and "\\.\COM10" onwards for the rest.
 std::string pttPortName(int listIndex);
 
-// Closes the open port, then opens the one selected in the PTT port list
-// through state.openKeyLine. A port that cannot be opened (no selection,
-// missing, busy, no permission) is reported once with a message box and
-// leaves no port open; sending then goes on with full timing and no keying.
-void openPttPort(StationState& state);
+// Closes the open port, then opens port portNumber (1 to 256; the PTT port
+// list's entry plus one, 0 with no selection) through state.openKeyLine. A port
+// that cannot be opened (none chosen, missing, busy, no permission) is reported
+// once with a message box and leaves no port open; sending then goes on with
+// full timing and no keying.
+void openPttPort(StationState& state, int portNumber);
 
 // Releases both lines and closes the port.
 void closePttPort(StationState& state);

@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/ByteFile.h"
 #include "transmit/JobBodies.h"
@@ -40,7 +39,7 @@ void TransmissionJobs::launch(std::function<void()> body) {
 
 void TransmissionJobs::startTextTransmission() {
     if (refuseWhileRunning()) return;
-    Controls& window = *state_.mainWindow;
+    TransmitPanel& panel = *state_.displays.transmit;
     setIdleControls(state_, false);
     {
         // A line received so far is recorded as received before sending starts.
@@ -51,11 +50,11 @@ void TransmissionJobs::startTextTransmission() {
         }
     }
     state_.stopRequested = false;
-    state_.transmitText.assign(window.text(ids::transmitText));
+    state_.transmitText.assign(panel.textToSend());
     if (!state_.transmitText.empty()) state_.lastMessage.assign(state_.transmitText.view());
-    window.setText(ids::transmitText, "");
-    window.setText(ids::statusLine, "Transmitting: " + state_.transmitText.str());
-    window.setFocus(ids::transmitText);
+    panel.putTextToSend("");
+    panel.showStatus("Transmitting: " + state_.transmitText.str());
+    panel.focusTextToSend();
     launch([this] { textJob(state_); });
 }
 
@@ -68,7 +67,7 @@ void TransmissionJobs::startFileTransmission() {
         state_.desktop->messageBox({"Error opening file", "Error", MessageButtons::Ok, MessageIcon::Warning});
         return;
     }
-    Controls& window = *state_.mainWindow;
+    TransmitPanel& panel = *state_.displays.transmit;
     setIdleControls(state_, false);
     {
         // Recorded as received; the job empties the line.
@@ -76,19 +75,19 @@ void TransmissionJobs::startFileTransmission() {
         if (!state_.trafficLine.empty()) flushTrafficLine(state_);
     }
     state_.stopRequested = false;
-    window.setText(ids::statusLine, "Transmitting file " + path);
-    window.setFocus(ids::transmitText);
+    panel.showStatus("Transmitting file " + path);
+    panel.focusTextToSend();
     launch([this, f = std::make_shared<ByteFile>(std::move(*file))]() mutable { fileJob(state_, std::move(*f)); });
 }
 
 void TransmissionJobs::toggleBeacon() {
-    Controls& window = *state_.mainWindow;
-    if (!window.isChecked(ids::beaconTick)) {
+    TransmitPanel& panel = *state_.displays.transmit;
+    if (!panel.beaconTicked()) {
         state_.stopRequested = true;
         return;
     }
     if (running_) {
-        window.setChecked(ids::beaconTick, false);
+        panel.untickBeacon();
         refuseWhileRunning();
         return;
     }
@@ -100,16 +99,16 @@ void TransmissionJobs::toggleBeacon() {
 void TransmissionJobs::stopTransmission() { state_.stopRequested = true; }
 
 void TransmissionJobs::recallLastMessage() {
-    Controls& window = *state_.mainWindow;
-    if (!state_.lastMessage.empty()) window.setText(ids::transmitText, state_.lastMessage.view());
-    window.setDefaultButton(ids::transmitButton);
+    TransmitPanel& panel = *state_.displays.transmit;
+    if (!state_.lastMessage.empty()) panel.putTextToSend(state_.lastMessage.view());
+    panel.makeTransmitDefault();
 }
 
-void TransmissionJobs::clearTransmitBox() { state_.mainWindow->setText(ids::transmitText, ""); }
+void TransmissionJobs::clearTransmitBox() { state_.displays.transmit->putTextToSend(""); }
 
 void TransmissionJobs::chooseBeaconFile() {
     const std::string path = chooseTextFile(state_);
-    if (!path.empty()) state_.mainWindow->setText(ids::beaconText, path);
+    if (!path.empty()) state_.displays.transmit->putBeaconText(path);
 }
 
 }  // namespace ditdahl

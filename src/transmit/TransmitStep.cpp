@@ -3,15 +3,13 @@
 #include <mutex>
 
 #include "base/MorseTable.h"
-#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/Keyer.h"
 
 namespace ditdahl {
 
 int selectedDelayMs(const StationState& state) {
-    const Controls& window = *state.mainWindow;
-    const std::string entry = window.entryText(ids::delayList, window.selectedIndex(ids::delayList));
+    const std::string entry = state.displays.transmit->delayChoice();
     int delayMs = 0;
     for (const char c : entry) {
         if (c < '0' || c > '9' || delayMs > 100000000) break;
@@ -24,7 +22,7 @@ void transmitCharacter(StationState& state, unsigned char c, int delayMs, Sendin
     {
         std::lock_guard lock(state.trafficLock);
         if (c != 0) state.trafficLine.append(static_cast<char>(upperAscii(c)));
-        state.mainWindow->setText(ids::rxTxBuffer, state.trafficLine.view());
+        state.displays.line->showLine(state.trafficLine.view());
         // The box keeps showing the recorded line until the next character.
         if (state.trafficLine.size() > trafficLineFlushLength) {
             flushTrafficLine(state);
@@ -47,7 +45,7 @@ void closeSending(StationState& state, SendingPace& pace) {
     std::lock_guard lock(state.trafficLock);
     flushTrafficLine(state);
     state.trafficLine.clear();
-    state.mainWindow->setText(ids::rxTxBuffer, "");
+    state.displays.line->showLine("");
 }
 
 }  // namespace ditdahl

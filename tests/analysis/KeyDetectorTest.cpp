@@ -82,7 +82,7 @@ TEST(KeyDetector, PureToneOnTheWatchedBinReachesNOver20TimesFullScale) {
         for (int bar = 1; bar <= 32; ++bar) {
             const bool watched = c.filterHz == 50 ? bar == 11 : (bar == 11 || bar == 12);
             // Elsewhere only the rounding of the samples to 16 bits shows.
-            const int position = d.station.window.barPosition(barControlId(bar));
+            const int position = d.station.window.barPosition(ids::levelBar(bar));
             if (watched) {
                 EXPECT_EQ(position, 32768) << "bar " << bar;
             } else {

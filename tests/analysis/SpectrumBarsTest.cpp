@@ -20,7 +20,7 @@ void useFilter(StationState& state, int widthHz) {
 TEST(SpectrumBars, BarIdsFollowTheThreeRowsOfControls) {
     const std::pair<int, int> cases[] = {{1, 1010},  {8, 1017},  {9, 1031}, {16, 1038}, {17, 1068},
                                          {32, 1083}, {0, 0},     {33, 0},   {-1, 0}};
-    for (const auto& [bar, id] : cases) EXPECT_EQ(barControlId(bar), id) << "bar " << bar;
+    for (const auto& [bar, id] : cases) EXPECT_EQ(ids::levelBar(bar), id) << "bar " << bar;
 }
 
 TEST(SpectrumBars, ShowLevelClampsTruncatesAndMapsBinsToBars) {
@@ -41,11 +41,11 @@ TEST(SpectrumBars, ShowLevelClampsTruncatesAndMapsBinsToBars) {
         StationState& state = station.state;
         state.barRange = 32768;
         state.fftSize = c.fftSize;
-        for (int bar = 1; bar <= 32; ++bar) station.window.setBarRange(barControlId(bar), 0, 32768);
+        for (int bar = 1; bar <= 32; ++bar) station.window.setBarRange(ids::levelBar(bar), 0, 32768);
         showLevel(state, c.level, c.bin);
         for (int bar = 1; bar <= 32; ++bar) {
             const bool shows = std::find(c.bars.begin(), c.bars.end(), bar) != c.bars.end();
-            EXPECT_EQ(station.window.barPosition(barControlId(bar)), shows ? c.shown : 0)
+            EXPECT_EQ(station.window.barPosition(ids::levelBar(bar)), shows ? c.shown : 0)
                 << "fftSize " << c.fftSize << " level " << c.level << " bar " << bar;
         }
     }
@@ -73,7 +73,7 @@ TEST(SpectrumBars, SelectingAToneWatchesItsBinAndHighlightsItsBars) {
         EXPECT_EQ(state.toneBin, c.toneBin) << c.filterHz << " Hz filter, " << c.toneHz << " Hz";
         EXPECT_EQ(station.window.text(ids::bfoBox), std::to_string(c.toneHz));
         for (int bar = 1; bar <= 32; ++bar) {
-            const int id = barControlId(bar);
+            const int id = ids::levelBar(bar);
             const bool lit = c.highlighted.count(bar) != 0;
             EXPECT_EQ(station.window.barBackground(id), lit ? highlightBackground : plainBackground)
                 << c.toneHz << " Hz bar " << bar;

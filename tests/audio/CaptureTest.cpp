@@ -38,7 +38,7 @@ TEST(Capture, DecodesKeyedAudioThroughTheRecorderWithEitherFilter) {
         Recorder recorder(state, device);
         KeyDetector detector;
 
-        startCapture(state, recorder, detector);
+        startCapture(state, recorder, detector, WaveIn::defaultDevice);
         ASSERT_TRUE(recorder.isRunning());
         // Block by block, the clock moved on by the audio's length, each block
         // analysed before the next arrives.
@@ -74,11 +74,11 @@ TEST(Capture, StopWithoutCaptureAndRestartsOnTheNewBlockSize) {
     stopCapture(recorder);  // nothing running: nothing happens
     EXPECT_EQ(device.activity().closes, 0);
 
-    startCapture(state, recorder, detector);
+    startCapture(state, recorder, detector, WaveIn::defaultDevice);
     state.filterWidth = 50;
     state.fftSize = 128;
     stopCapture(recorder);
-    startCapture(state, recorder, detector);
+    startCapture(state, recorder, detector, WaveIn::defaultDevice);
     EXPECT_EQ(device.queuedBufferBytes(), std::vector<std::uint32_t>(16, 512));
     // The restarted capture analyses: a block reaches the bars.
     std::vector<std::int16_t> tone(2 * 128);

@@ -179,7 +179,7 @@ TEST(ReceiverSwitch, ThroughCaptureItChangesOverWhileBlocksAreBeingAnalysed) {
     const auto element = keyed("PARIS", 20, 550, 1000.0);
     for (const auto* part : {&quiet, &automatic, &element}) device.feed(*part);
     Recorder recorder(s.state(), device);
-    startCapture(s.state(), recorder, s.receivers);
+    startCapture(s.state(), recorder, s.receivers, WaveIn::defaultDevice);
     ASSERT_TRUE(recorder.isRunning());
 
     // Bursts of 16 blocks of silence, the switch flipped from this thread

@@ -165,7 +165,7 @@ TEST(Recorder, OpensTheSelectedInputOrTheDefault) {
         SCOPED_TRACE(selection);
         CaptureRig rig;
         rig.station.window.select(ids::inputList, selection);
-        ASSERT_EQ(rig.recorder.open(), WaveResult::ok);
+        ASSERT_EQ(rig.recorder.open(rig.station.window.selectedIndex(ids::inputList)), WaveResult::ok);
         EXPECT_EQ(rig.device.activity().lastDevice, expected);
     }
 }

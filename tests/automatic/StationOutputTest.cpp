@@ -80,10 +80,10 @@ TEST(StationOutput, FollowedToneIsHighlightedAndTheSelectedOneComesBack) {
     StationOutput out(station.state);
     out.tone(788.0);  // bar 16 (800 Hz)
     for (int bar = 1; bar <= ids::barCount; ++bar)
-        EXPECT_EQ(station.window.barColour(barControlId(bar)) == highlightBarColour, bar == 16) << bar;
+        EXPECT_EQ(station.window.barColour(ids::levelBar(bar)) == highlightBarColour, bar == 16) << bar;
     out.tone(0.0);
     for (int bar = 1; bar <= ids::barCount; ++bar)
-        EXPECT_EQ(station.window.barColour(barControlId(bar)) == highlightBarColour, bar == 11) << bar;
+        EXPECT_EQ(station.window.barColour(ids::levelBar(bar)) == highlightBarColour, bar == 11) << bar;
 }
 
 TEST(StationOutput, AReceiverFedWithAudioFillsTheStation) {

@@ -84,7 +84,7 @@ TEST(PortAudioCapture, DeliversTheInputsFramesExactlyInBlocksOfTheChosenSize) {
             std::lock_guard lock(blocks.mutex);
             blocks.received.emplace_back(block, block + 2 * frames);
         });
-        ASSERT_EQ(recorder.open(), WaveResult::ok);
+        ASSERT_EQ(recorder.open(station.window.selectedIndex(ids::inputList)), WaveResult::ok);
         EXPECT_EQ(device.openedFormat(), "6000 frames/s, 2 channels");
         recorder.start();
         const auto deadline = std::chrono::steady_clock::now() + 20s;

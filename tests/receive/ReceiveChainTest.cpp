@@ -12,6 +12,7 @@
 #include "portable/AudioClock.h"
 #include "portable/ControlModel.h"
 #include "station/ControlIds.h"
+#include "shell/WindowDisplays.h"
 #include "station/WindowTemplate.h"
 #include "synthesis/Synth.h"
 
@@ -25,11 +26,12 @@ constexpr const char* text = "CQ CQ DE DL1ABC PSE K 73 TU";
 struct Receiver {
     Receiver(int filterHz, int toneButton, int wpm, double thresholdPercent = 50.0) : window(mainWindowTemplate()) {
         state.mainWindow = &window;
+        state.displays = displays.all();
         state.clock = &clock;
         buildMorseTable(state.morseTable);
         state.barRange = 32768;
         state.filterWidth = filterHz;
-        state.fftSize = filterHz == 50 ? 128 : 64;
+        state.fftSize = fftSizeForFilter(filterHz);
         state.thresholdPercent = thresholdPercent;
         state.txSpeedWpm = wpm;
         applyTxSpeedToReceive(state);
@@ -50,6 +52,7 @@ struct Receiver {
     }
 
     ControlModel window;
+    WindowDisplays displays{window};
     AudioClock clock;
     StationState state;
     KeyDetector detector;

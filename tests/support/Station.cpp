@@ -7,6 +7,7 @@ TestStation::TestStation(ManualClock::Mode mode, std::uint32_t startTick)
     state.mainWindow = &window;
     state.clock = &clock;
     state.desktop = &desktop;
+    state.displays = displays.all();
     buildMorseTable(state.morseTable);
 }
 

@@ -1,11 +1,12 @@
 // A station wired to in-memory ports, as the tests need it: the main window's
-// control model, a manual clock and a scripted desktop, with the Morse table
-// built.
+// control model (with the station's displays on it), a manual clock and a
+// scripted desktop, with the Morse table built.
 #pragma once
 
 #include "portable/ControlModel.h"
 #include "portable/ManualClock.h"
 #include "doubles/ScriptedDesktop.h"
+#include "shell/WindowDisplays.h"
 #include "station/StationState.h"
 
 namespace ditdahl::testing {
@@ -16,6 +17,7 @@ struct TestStation {
     ControlModel window;
     ManualClock clock;
     ScriptedDesktop desktop;
+    WindowDisplays displays{window};
     StationState state;
 };
 

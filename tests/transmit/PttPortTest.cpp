@@ -74,13 +74,13 @@ TEST(PttPort, OpeningReopeningAndFailing) {
 
     // Index 0 is port 1.
     s.window.select(ids::pttPortList, 0);
-    openPttPort(s.state);
+    openPttPort(s.state, s.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_NE(s.state.pttPort.get(), nullptr);
     EXPECT_TRUE(s.desktop.messageBoxes().empty());
 
     // Another port: the first is closed before the second is opened.
     s.window.select(ids::pttPortList, 255);
-    openPttPort(s.state);
+    openPttPort(s.state, s.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_EQ(asked, (std::vector<int>{1, 256}));
     EXPECT_EQ(portOpenWhileAsked, (std::vector<bool>{false, false}));
     EXPECT_EQ(closed, (std::vector<int>{1}));
@@ -88,7 +88,7 @@ TEST(PttPort, OpeningReopeningAndFailing) {
     // A port that cannot be opened leaves none open and says so, once.
     fail = true;
     s.window.select(ids::pttPortList, 4);
-    openPttPort(s.state);
+    openPttPort(s.state, s.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_EQ(s.state.pttPort.get(), nullptr);
     EXPECT_EQ(closed, (std::vector<int>{1, 256}));
     EXPECT_EQ(s.desktop.messageBoxes(), (std::vector<MessageBoxRequest>{portError}));
@@ -96,7 +96,7 @@ TEST(PttPort, OpeningReopeningAndFailing) {
     // No selection names no port at all: the same message, nothing asked.
     fail = false;
     s.window.select(ids::pttPortList, -1);
-    openPttPort(s.state);
+    openPttPort(s.state, s.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_EQ(asked, (std::vector<int>{1, 256, 5}));
     EXPECT_EQ(s.state.pttPort.get(), nullptr);
     EXPECT_EQ(s.desktop.messageBoxes().size(), 2u);
@@ -105,7 +105,7 @@ TEST(PttPort, OpeningReopeningAndFailing) {
     TestStation bare;
     fillPorts(bare.window);
     bare.window.select(ids::pttPortList, 0);
-    openPttPort(bare.state);
+    openPttPort(bare.state, bare.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_EQ(bare.desktop.messageBoxes(), (std::vector<MessageBoxRequest>{portError}));
 }
 
@@ -170,12 +170,12 @@ TEST(SerialKeyLine, ThePortsSectionLeadsOpenPttPortToTheDevice) {
         return SerialKeyLine::open(linuxSerialDevice(ini, port));
     };
     s.window.select(ids::pttPortList, 6);
-    openPttPort(s.state);
+    openPttPort(s.state, s.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_NE(s.state.pttPort.get(), nullptr);
     EXPECT_TRUE(terminal.exclusive());
 
     s.window.select(ids::pttPortList, 7);
-    openPttPort(s.state);
+    openPttPort(s.state, s.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_EQ(s.state.pttPort.get(), nullptr);
     EXPECT_FALSE(terminal.exclusive());
     EXPECT_EQ(s.desktop.messageBoxes(), (std::vector<MessageBoxRequest>{portError}));
