@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "station/Clock.h"
+#include "base/CaptureFormat.h"
 
 namespace ditdahl::decode {
 
@@ -80,8 +81,9 @@ double watchedFrequencyHz(int toneButton, int filterHz) {
     // As the receiver derives its bin: 50 x K Hz / 50 with the 50 Hz filter,
     // / 100 rounded up with the 100 Hz filter.
     const int frequency = 50 * toneButton;
-    if (filterHz == 50) return (frequency / 50) * 6000.0 / 128;
-    return ((frequency + 99) / 100) * 6000.0 / 64;
+    const double binHz = static_cast<double>(captureFramesPerSecond) / fftSizeForFilter(filterHz);
+    if (filterHz == 50) return (frequency / 50) * binHz;
+    return ((frequency + 99) / 100) * binHz;
 }
 
 int nearestToneButton(double toneHz, int filterHz) {

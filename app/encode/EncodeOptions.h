@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/CaptureFormat.h"
+
 namespace ditdahl::encode {
 
 struct EncodeOptions {
@@ -16,7 +18,7 @@ struct EncodeOptions {
     int speedWpm = 20;
     double toneHz = 550.0;
     int delayMs = 0;
-    int sampleRate = 6000;
+    int sampleRate = captureFramesPerSecond;
     std::optional<double> noiseSnrDb;
 };
 

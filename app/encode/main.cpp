@@ -17,6 +17,7 @@
 #include "portable/ToneKeyLine.h"
 #include "sndfile/WavWriter.h"
 #include "station/StationState.h"
+#include "synthesis/Noise.h"
 #include "transmit/ByteFile.h"
 #include "transmit/Keyer.h"
 
@@ -29,54 +30,18 @@ constexpr std::uint32_t leadInMs = 500;
 // After the last character, the closing 9 dots that a transmission ends with
 // and one more second, so that a receiver sees the text end.
 constexpr std::uint32_t tailMs = 1000;
-constexpr double noiseBandwidthHz = 2500.0;
-
-// White Gaussian noise from a fixed seed (xorshift64*, Box-Muller), the same
-// on every machine.
-class WhiteNoise {
-public:
-    double next() {
-        if (haveSpare_) {
-            haveSpare_ = false;
-            return spare_;
-        }
-        double u1 = uniform();
-        while (u1 <= 0.0) u1 = uniform();
-        const double u2 = uniform();
-        const double radius = std::sqrt(-2.0 * std::log(u1));
-        spare_ = radius * std::sin(2.0 * std::numbers::pi * u2);
-        haveSpare_ = true;
-        return radius * std::cos(2.0 * std::numbers::pi * u2);
-    }
-
-private:
-    double uniform() {
-        state_ ^= state_ >> 12;
-        state_ ^= state_ << 25;
-        state_ ^= state_ >> 27;
-        return static_cast<double>((state_ * 0x2545F4914F6CDD1Dull) >> 11) * 0x1.0p-53;
-    }
-    std::uint64_t state_ = 0x9E3779B97F4A7C15ull;
-    bool haveSpare_ = false;
-    double spare_ = 0.0;
-};
 
 // Turns the line's mono samples into noisy stereo frames for the writer.
 class Output {
 public:
     Output(WavWriter& writer, const EncodeOptions& options) : writer_(writer) {
-        if (options.noiseSnrDb) {
-            // Tone power A^2/2 against the noise power that falls in 2500 Hz
-            // of the whole band up to half the sample rate.
-            const double tonePower = toneLevel * toneLevel / 2.0;
-            const double noiseInBand = tonePower / std::pow(10.0, *options.noiseSnrDb / 10.0);
-            noiseDeviation_ = std::sqrt(noiseInBand * (options.sampleRate / 2.0) / noiseBandwidthHz);
-        }
+        // White noise from a fixed seed, the same on every machine.
+        if (options.noiseSnrDb) noiseDeviation_ = synthesis::noiseDeviation(toneLevel, *options.noiseSnrDb, options.sampleRate);
     }
     bool put(const std::vector<float>& samples) {
         frames_.clear();
         for (const float sample : samples) {
-            const auto value = static_cast<float>(sample + noiseDeviation_ * (noiseDeviation_ > 0 ? noise_.next() : 0.0));
+            const auto value = static_cast<float>(sample + noiseDeviation_ * (noiseDeviation_ > 0 ? noise_.gaussian() : 0.0));
             frames_.push_back(value);
             frames_.push_back(value);
         }
@@ -85,7 +50,7 @@ public:
 
 private:
     WavWriter& writer_;
-    WhiteNoise noise_;
+    synthesis::NoiseGenerator noise_;
     double noiseDeviation_ = 0.0;
     std::vector<float> frames_;
 };

@@ -16,11 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "BenchSignals.h"
+#include "BenchTexts.h"
+#include "synthesis/Impairments.h"
 #include "automatic/BestReceiver.h"
 #include "base/MorseTable.h"
 #include "support/EditDistance.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 using namespace ditdahl;
 using namespace ditdahl::automatic;
@@ -144,7 +146,7 @@ void snrTable(bool quick, bool cleanOnly = false) {
                         std::printf("  [%g dB %g wpm %g Hz hint %d] %s\n", snr, configs[i].wpm, configs[i].toneHz, hint,
                                     d.text.c_str());
                     if (snr > 99.0 && normalise(text) == normalise(d.text)) {
-                        const auto ends = bench::characterEndsMs(text, plan);
+                        const auto ends = synthesis::characterEndsMs(text, plan);
                         for (std::size_t k = 0; k < ends.size() && k < d.charTimesMs.size(); ++k)
                             (ends[k] > d.charTimesMs.front() ? delaysMs : catchUpDelaysMs)
                                 .push_back(d.charTimesMs[k] - ends[k]);
@@ -178,7 +180,7 @@ void quietTable(double minutes) {
         std::vector<double> samples(n, 0.0);
         NoiseGenerator noise(78);
         for (double& s : samples) s = 3000.0 * noise.gaussian();
-        bench::narrowFilter(samples, 700.0, 250.0, 6000);
+        synthesis::narrowFilter(samples, 700.0, 250.0, 6000);
         double power = 0.0;
         for (double s : samples) power += s * s;
         const double scale = 3000.0 / std::sqrt(power / static_cast<double>(samples.size()));
@@ -219,8 +221,8 @@ void hardTable() {
             NoiseGenerator noise(static_cast<std::uint64_t>(500 + i));
             {
                 double total = 0.0;
-                const auto timeline = bench::handSentTimeline(text, plan, 0.2, noise, &total);
-                auto s = bench::renderTone(timeline, total, plan);
+                const auto timeline = synthesis::handSentTimeline(text, plan, 0.2, noise, &total);
+                auto s = synthesis::renderTone(timeline, total, plan);
                 synthesis::addNoise(s, plan.amplitude, snr, 6000, noise);
                 const std::string heard = decode(s, 0.0).text;
                 hand.add(text, heard);
@@ -230,7 +232,7 @@ void hardTable() {
             }
             {
                 auto s = synthesis::keyedTone(text, plan);
-                bench::applyFading(s, 10.0, 0.1, 6000);
+                synthesis::applyFading(s, 10.0, 0.1, 6000);
                 synthesis::addNoise(s, plan.amplitude, snr, 6000, noise);
                 fading.add(text, decode(s, 0.0).text);
             }
@@ -251,7 +253,7 @@ void hardTable() {
             {
                 auto s = synthesis::keyedTone(text, plan);
                 synthesis::addNoise(s, plan.amplitude, snr, 6000, noise);
-                bench::addImpulses(s, 30000.0, 5.0, 6000, noise);
+                synthesis::addImpulses(s, 30000.0, 5.0, 6000, noise);
                 clicks.add(text, decode(s, 0.0).text);
             }
         }

@@ -28,7 +28,8 @@
 #include "shell/WindowDisplays.h"
 #include "station/WindowTemplate.h"
 #include "support/EditDistance.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 extern char** environ;
 

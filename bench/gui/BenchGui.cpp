@@ -24,7 +24,8 @@
 #include "AlsaSandbox.h"
 #include "FifoFeeder.h"
 #include "ProgramRunner.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 #include "support/TempDir.h"
 
 using namespace ditdahl::testing;

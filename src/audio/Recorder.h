@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/CaptureFormat.h"
 #include "station/WaveIn.h"
 #include "station/StationState.h"
 
@@ -31,7 +32,7 @@ using BlockHandler = std::function<void(const std::int16_t* interleavedStereoFra
 class Recorder {
 public:
     static constexpr int bufferCount = 16;
-    static constexpr std::uint32_t maxBlockFrames = 128;
+    static constexpr auto maxBlockFrames = static_cast<std::uint32_t>(ditdahl::maxBlockFrames);
     static constexpr std::uint32_t dataBytes = maxBlockFrames * 4;  // 512
 
     Recorder(StationState& state, WaveIn& waveIn);

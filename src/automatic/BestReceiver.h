@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/CaptureFormat.h"
 #include "automatic/EdgeRefiner.h"
 #include "automatic/Envelope.h"
 #include "automatic/KeyEdges.h"
@@ -44,7 +45,7 @@ public:
 
 class BestReceiver {
 public:
-    static constexpr int sampleRate = 6000;
+    static constexpr int sampleRate = captureFramesPerSecond;
 
     BestReceiver(const MorseTable& table, BestListener& listener);
 

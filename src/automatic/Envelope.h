@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/CaptureFormat.h"
+
 namespace ditdahl::automatic {
 
 inline constexpr int stepSamples = 24;
@@ -17,7 +19,7 @@ inline constexpr double stepMs = 4.0;
 class Downmixer {
 public:
     // Changes the oscillator's frequency without a jump in its phase.
-    void setTone(double toneHz, int sampleRate = 6000);
+    void setTone(double toneHz, int sampleRate = captureFramesPerSecond);
     // Mixes the samples down; every completed 4 ms step adds one sum to steps.
     void push(const double* samples, std::size_t count, std::vector<std::complex<double>>& steps);
 

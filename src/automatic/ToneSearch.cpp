@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Fft.h"
+#include "base/Windows.h"
+
 namespace ditdahl::automatic {
 namespace {
-constexpr double pi = 3.14159265358979323846;
 constexpr double binHz = static_cast<double>(ToneSearch::sampleRate) / ToneSearch::fftSize;
 // The average spans 2 s of spectra.
 constexpr std::size_t averagedSpectra = 2 * ToneSearch::sampleRate / ToneSearch::hopSamples;
@@ -30,15 +32,14 @@ constexpr double tiny = 1e-30;
 }  // namespace
 
 ToneSearch::ToneSearch()
-    : fft_(fftSize),
-      window_(fftSize),
+    : window_(hannWindow(fftSize)),
       input_(fftSize, 0.0),
       windowed_(fftSize),
+      real_(fftSize),
+      imaginary_(fftSize),
       average_(fftSize / 2 + 1, 0.0),
       sum_(fftSize / 2 + 1, 0.0),
-      recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {
-    for (int i = 0; i < fftSize; ++i) window_[i] = 0.5 - 0.5 * std::cos(2.0 * pi * i / fftSize);
-}
+      recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {}
 
 void ToneSearch::setHint(double toneHz) { hintHz_ = toneHz > 0.0 ? toneHz : 0.0; }
 
@@ -59,12 +60,12 @@ bool ToneSearch::push(const double* samples, std::size_t count) {
 
 bool ToneSearch::analyse() {
     for (int i = 0; i < fftSize; ++i) windowed_[i] = input_[i] * window_[i];
-    fft_.transform(windowed_, spectrum_);
+    fft(fftSize, windowed_.data(), real_.data(), imaginary_.data());
     ++analysed_;
     std::vector<double>& slot = recent_[nextRecent_];
     for (int k = 0; k <= fftSize / 2; ++k) {
-        const double re = spectrum_[k].real();
-        const double im = spectrum_[k].imag();
+        const double re = real_[k];
+        const double im = imaginary_[k];
         const double power = re * re + im * im;
         sum_[k] += power - slot[k];
         slot[k] = power;

@@ -6,17 +6,16 @@
 // for 3 s. Runs on whichever thread feeds the automatic receiver.
 #pragma once
 
-#include <complex>
 #include <cstdint>
 #include <vector>
 
-#include "automatic/Fft.h"
+#include "base/CaptureFormat.h"
 
 namespace ditdahl::automatic {
 
 class ToneSearch {
 public:
-    static constexpr int sampleRate = 6000;
+    static constexpr int sampleRate = captureFramesPerSecond;
     static constexpr int fftSize = 512;
     static constexpr int hopSamples = 256;
 
@@ -48,11 +47,11 @@ private:
     bool followLock();
     bool qualifies(int bin) const;
 
-    RealFft fft_;
     std::vector<double> window_;
     std::vector<double> input_;  // the last fftSize samples, oldest first
     std::vector<double> windowed_;
-    std::vector<std::complex<double>> spectrum_;
+    std::vector<double> real_;
+    std::vector<double> imaginary_;
     std::vector<double> average_;  // power per bin, averaged over the last 2 s
     std::vector<double> sum_;      // of the spectra in the ring
     std::vector<std::vector<double>> recent_;  // the spectra in that average, a ring

@@ -7,13 +7,14 @@
 
 #include <cstdint>
 
+#include "base/CaptureFormat.h"
 #include "station/Clock.h"
 
 namespace ditdahl {
 
 class AudioClock final : public Clock {
 public:
-    static constexpr int framesPerSecond = 6000;
+    static constexpr int framesPerSecond = captureFramesPerSecond;
 
     explicit AudioClock(std::uint32_t startTick = 0, long long startUtcMs = 0);
 

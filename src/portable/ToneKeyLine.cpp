@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/Windows.h"
+
 namespace ditdahl {
 
 ToneKeyLine::ToneKeyLine(Clock& clock, const ToneShape& shape)
@@ -49,7 +51,7 @@ std::vector<float> ToneKeyLine::takeSamples() {
         if (edgeDone_ < edgeSamples_) {
             ++edgeDone_;
             const double progress = static_cast<double>(edgeDone_) / static_cast<double>(edgeSamples_);
-            envelope_ = edgeFrom_ + (edgeTo_ - edgeFrom_) * (1.0 - std::cos(std::numbers::pi * progress)) / 2.0;
+            envelope_ = edgeFrom_ + (edgeTo_ - edgeFrom_) * raisedCosine(progress);
         }
         // The phase from the sample number, reduced to one cycle, so that it
         // does not drift over hours of audio.

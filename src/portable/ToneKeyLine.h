@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/CaptureFormat.h"
 #include "station/Clock.h"
 #include "station/KeyLine.h"
 
@@ -18,7 +19,7 @@ namespace ditdahl {
 struct ToneShape {
     double frequencyHz = 550.0;
     double level = 0.5;  // peak, as a fraction of full scale
-    int sampleRate = 6000;
+    int sampleRate = captureFramesPerSecond;
     double edgeMs = 4.0;
 };
 

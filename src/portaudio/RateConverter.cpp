@@ -1,6 +1,7 @@
 // Rate and channel conversion to 6000 frames/s 16-bit stereo (libsamplerate).
 // Runs on the device's thread.
 #include "portaudio/RateConverter.h"
+#include "base/CaptureFormat.h"
 
 #include <samplerate.h>
 
@@ -11,7 +12,7 @@ namespace ditdahl {
 
 namespace {
 
-constexpr double outputRate = 6000.0;
+constexpr double outputRate = captureFramesPerSecond;
 
 }  // namespace
 

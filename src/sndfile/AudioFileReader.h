@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/CaptureFormat.h"
+
 struct sf_private_tag;
 struct SRC_STATE_tag;
 
@@ -17,7 +19,7 @@ namespace ditdahl {
 
 class AudioFileReader {
 public:
-    static constexpr int outputRate = 6000;
+    static constexpr int outputRate = captureFramesPerSecond;
 
     AudioFileReader() = default;
     ~AudioFileReader();

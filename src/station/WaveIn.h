@@ -13,13 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "base/CaptureFormat.h"
+
 namespace ditdahl {
 
 // The one format the program asks for: 16-bit signed PCM, interleaved, left
 // sample first.
 struct WaveFormat {
-    std::uint32_t sampleRate = 6000;
-    std::uint16_t channels = 2;
+    std::uint32_t sampleRate = captureFramesPerSecond;
+    std::uint16_t channels = captureChannels;
     std::uint16_t bitsPerSample = 16;
     std::uint32_t bytesPerFrame() const { return channels * bitsPerSample / 8u; }
 };

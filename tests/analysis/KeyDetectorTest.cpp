@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
 #include "station/ControlIds.h"
@@ -22,7 +23,7 @@ struct Detecting {
         StationState& state = station.state;
         state.barRange = 32768;
         state.filterWidth = filterHz;
-        state.fftSize = filterHz == 50 ? 128 : 64;
+        state.fftSize = fftSizeForFilter(filterHz);
         state.thresholdPercent = thresholdPercent;
         state.txSpeedWpm = wpm;
         applyTxSpeedToReceive(state);

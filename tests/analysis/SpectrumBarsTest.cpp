@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "base/CaptureFormat.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
 
@@ -14,7 +15,7 @@ using testing::TestStation;
 
 void useFilter(StationState& state, int widthHz) {
     state.filterWidth = widthHz;
-    state.fftSize = widthHz == 50 ? 128 : 64;
+    state.fftSize = fftSizeForFilter(widthHz);
 }
 
 TEST(SpectrumBars, BarIdsFollowTheThreeRowsOfControls) {

@@ -4,12 +4,14 @@
 
 #include <chrono>
 
+#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
 #include "doubles/ScriptedWaveIn.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {
@@ -23,7 +25,7 @@ TEST(Capture, DecodesKeyedAudioThroughTheRecorderWithEitherFilter) {
         StationState& state = station.state;
         state.barRange = 32768;
         state.filterWidth = filterHz;
-        state.fftSize = filterHz == 50 ? 128 : 64;
+        state.fftSize = fftSizeForFilter(filterHz);
         state.thresholdPercent = 50.0;
         state.txSpeedWpm = 20;
         applyTxSpeedToReceive(state);

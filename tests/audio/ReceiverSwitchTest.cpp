@@ -10,13 +10,15 @@
 #include <thread>
 #include <vector>
 
+#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
 #include "audio/Capture.h"
 #include "decoder/SpeedTiming.h"
 #include "doubles/ScriptedWaveIn.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {
@@ -28,7 +30,7 @@ struct SwitchedStation {
         StationState& s = station.state;
         s.barRange = 32768;
         s.filterWidth = filterHz;
-        s.fftSize = filterHz == 50 ? 128 : 64;
+        s.fftSize = fftSizeForFilter(filterHz);
         s.thresholdPercent = 50.0;
         s.txSpeedWpm = 20;
         applyTxSpeedToReceive(s);

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "automatic/BestReceiver.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

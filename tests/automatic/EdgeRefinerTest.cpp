@@ -6,7 +6,8 @@
 
 #include "automatic/EdgeRefiner.h"
 #include "automatic/Envelope.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

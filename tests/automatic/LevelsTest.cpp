@@ -6,7 +6,8 @@
 
 #include "automatic/Envelope.h"
 #include "automatic/Levels.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "automatic/QualityGate.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

@@ -7,7 +7,8 @@
 
 #include "automatic/Envelope.h"
 #include "automatic/SoftEdges.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

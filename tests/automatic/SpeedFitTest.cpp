@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "automatic/SpeedFit.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

@@ -6,7 +6,8 @@
 #include "automatic/StationOutput.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl::automatic {
 namespace {

@@ -6,7 +6,8 @@
 #include <complex>
 #include <vector>
 
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {

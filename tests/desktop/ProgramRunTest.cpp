@@ -20,7 +20,8 @@
 #include "AlsaSandbox.h"
 #include "ProgramRunner.h"
 #include "FifoFeeder.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 #include "support/TempDir.h"
 
 namespace ditdahl {

@@ -9,7 +9,8 @@
 
 #include "GuiStation.h"
 #include "station/ControlIds.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {

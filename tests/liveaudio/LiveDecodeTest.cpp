@@ -9,7 +9,8 @@
 #include "DecodeOptions.h"
 #include "FifoFeeder.h"
 #include "support/RunTool.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 

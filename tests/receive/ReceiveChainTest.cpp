@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/BlockFeeder.h"
+#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
@@ -14,7 +15,8 @@
 #include "station/ControlIds.h"
 #include "shell/WindowDisplays.h"
 #include "station/WindowTemplate.h"
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {

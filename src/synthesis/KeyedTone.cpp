@@ -1,39 +1,13 @@
-#include "synthesis/Synth.h"
+#include "synthesis/KeyedTone.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "base/MorseTable.h"
+#include "base/Windows.h"
 
 namespace ditdahl::synthesis {
-namespace {
-constexpr double pi = 3.14159265358979323846;
-}
-
-NoiseGenerator::NoiseGenerator(std::uint64_t seed) : state_(seed ? seed : 1) {}
-
-std::uint64_t NoiseGenerator::next() {
-    state_ ^= state_ >> 12;
-    state_ ^= state_ << 25;
-    state_ ^= state_ >> 27;
-    return state_ * 0x2545F4914F6CDD1Dull;
-}
-
-double NoiseGenerator::uniform() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
-
-double NoiseGenerator::gaussian() {
-    if (haveSpare_) {
-        haveSpare_ = false;
-        return spare_;
-    }
-    double u1 = uniform();
-    while (u1 <= 0.0) u1 = uniform();
-    const double u2 = uniform();
-    const double r = std::sqrt(-2.0 * std::log(u1));
-    spare_ = r * std::sin(2.0 * pi * u2);
-    haveSpare_ = true;
-    return r * std::cos(2.0 * pi * u2);
-}
 
 std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingPlan& plan, double* totalSeconds) {
     MorseTable table;
@@ -65,29 +39,41 @@ std::vector<KeyInterval> keyTimeline(std::string_view text, const KeyingPlan& pl
     return intervals;
 }
 
-std::vector<double> keyedTone(std::string_view text, const KeyingPlan& plan) {
-    double total = 0.0;
-    const auto intervals = keyTimeline(text, plan, &total);
-    const auto n = static_cast<std::size_t>(std::ceil(total * plan.sampleRate));
+std::vector<double> characterEndsMs(std::string_view text, const KeyingPlan& plan) {
+    MorseTable table;
+    buildMorseTable(table);
+    const auto intervals = keyTimeline(text, plan, nullptr);
+    std::vector<double> ends;
+    std::size_t next = 0;
+    for (char c : text) {
+        const std::string_view pattern = table.pattern(upperAscii(static_cast<unsigned char>(c)));
+        if (pattern.empty()) continue;
+        next += pattern.size();
+        ends.push_back(intervals[next - 1].end * 1000.0);
+    }
+    return ends;
+}
+
+std::vector<double> renderTone(const std::vector<KeyInterval>& intervals, double totalSeconds,
+                               const KeyingPlan& plan) {
+    const auto n = static_cast<std::size_t>(std::ceil(totalSeconds * plan.sampleRate));
     std::vector<double> samples(n, 0.0);
     const double edge = plan.edgeMs / 1000.0;
-    const double w = 2.0 * pi * plan.toneHz / plan.sampleRate;
+    const double w = 2.0 * std::numbers::pi * plan.toneHz / plan.sampleRate;
     for (const KeyInterval& k : intervals) {
         const auto first = static_cast<std::size_t>(std::floor(k.start * plan.sampleRate));
         const auto last = std::min(n, static_cast<std::size_t>(std::ceil((k.end + edge) * plan.sampleRate)));
         for (std::size_t i = first; i < last; ++i) {
             const double t = static_cast<double>(i) / plan.sampleRate;
-            double gain;
+            double gain = 0.0;
             if (t < k.start) {
                 gain = 0.0;
             } else if (t < k.start + edge) {
-                gain = 0.5 - 0.5 * std::cos(pi * (t - k.start) / edge);
+                gain = raisedCosine((t - k.start) / edge);
             } else if (t < k.end) {
                 gain = 1.0;
             } else if (t < k.end + edge) {
-                gain = 0.5 + 0.5 * std::cos(pi * (t - k.end) / edge);
-            } else {
-                gain = 0.0;
+                gain = 1.0 - raisedCosine((t - k.end) / edge);
             }
             samples[i] += gain * plan.amplitude * std::sin(w * static_cast<double>(i));
         }
@@ -95,15 +81,10 @@ std::vector<double> keyedTone(std::string_view text, const KeyingPlan& plan) {
     return samples;
 }
 
-void addNoise(std::vector<double>& samples, double toneAmplitude, double snrDb, int sampleRate,
-              NoiseGenerator& noise) {
-    // Tone power A^2/2; white noise of variance s^2 spreads over sampleRate/2,
-    // so a 2500 Hz band holds s^2 * 2500 / (sampleRate / 2).
-    const double tonePower = toneAmplitude * toneAmplitude / 2.0;
-    const double bandPower = tonePower / std::pow(10.0, snrDb / 10.0);
-    const double variance = bandPower * (sampleRate / 2.0) / 2500.0;
-    const double sigma = std::sqrt(variance);
-    for (double& s : samples) s += sigma * noise.gaussian();
+std::vector<double> keyedTone(std::string_view text, const KeyingPlan& plan) {
+    double total = 0.0;
+    const auto intervals = keyTimeline(text, plan, &total);
+    return renderTone(intervals, total, plan);
 }
 
 namespace {
