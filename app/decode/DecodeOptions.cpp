@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "station/Clock.h"
 #include "base/CaptureFormat.h"
+#include "station/Clock.h"
 
 namespace ditdahl::decode {
 
@@ -170,7 +170,8 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
             options.log = true;
         } else if (argument == "--start") {
             options.startUtcMs = parseUtc(value);
-            if (!options.startUtcMs) return fail("--start must be a UTC time as YYYY-MM-DDTHH:MM:SS, not '" + value + "'");
+            if (!options.startUtcMs)
+                return fail("--start must be a UTC time as YYYY-MM-DDTHH:MM:SS, not '" + value + "'");
         } else if (argument == "--device") {
             if (value.empty()) return fail("--device needs an input device's name or number");
             options.device = value;

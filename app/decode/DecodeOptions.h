@@ -10,15 +10,15 @@
 namespace ditdahl::decode {
 
 struct DecodeOptions {
-    std::string input;               // a file, or "-" for WAV on standard input
+    std::string input;  // a file, or "-" for WAV on standard input
     int filterHz = 50;
-    int toneButton = 11;             // the 550 Hz button, the window's start value
-    std::optional<double> toneHz;    // --tone: the button is chosen from it
+    int toneButton = 11;           // the 550 Hz button, the window's start value
+    std::optional<double> toneHz;  // --tone: the button is chosen from it
     double thresholdPercent = 50.0;
     int speedWpm = 10;
     bool autoSpeed = false;
-    bool speedGiven = false;         // --wpm was given
-    bool automatic = false;          // --best: the automatic decoder; tone and speed are hints
+    bool speedGiven = false;  // --wpm was given
+    bool automatic = false;   // --best: the automatic decoder; tone and speed are hints
     bool log = false;
     std::optional<long long> startUtcMs;  // --start
     // Live decoding from an input device instead of a recording.

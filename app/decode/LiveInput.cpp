@@ -4,8 +4,6 @@
 // with the automatic receiver for --best) and prints the text.
 #include "LiveInput.h"
 
-#include "ToolStation.h"
-
 #include <signal.h>
 
 #include <algorithm>
@@ -15,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "ToolStation.h"
 #include "analysis/KeyDetector.h"
 #include "audio/Capture.h"
 #include "automatic/BestReceiver.h"
@@ -36,9 +35,8 @@ std::vector<std::string> inputNames(PortAudioWaveIn& device) {
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](unsigned char a, unsigned char b) {
-               return std::tolower(a) == std::tolower(b);
-           });
+           std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 // A number is the device's place in the list; a name matches exactly, or else
@@ -115,9 +113,8 @@ int decodeLiveInput(const DecodeOptions& options) {
         }
         recorder.open(input);
         const auto blockFrames = static_cast<std::size_t>(state.fftSize.load());
-        recorder.setHandler([&automatic, blockFrames](const std::int16_t* frames) {
-            automatic.pushStereo(frames, blockFrames);
-        });
+        recorder.setHandler(
+            [&automatic, blockFrames](const std::int16_t* frames) { automatic.pushStereo(frames, blockFrames); });
         recorder.start();
     };
     const WaveResult opened = recorder.open(input);

@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.toneHz && !options.automatic) {
-        std::fprintf(stderr, "ditdahl-decode: %g Hz: tone button %d (%d Hz), which watches %.1f Hz with the %d Hz filter\n",
+        std::fprintf(stderr,
+                     "ditdahl-decode: %g Hz: tone button %d (%d Hz), which watches %.1f Hz with the %d Hz filter\n",
                      *options.toneHz, options.toneButton, 50 * options.toneButton,
                      decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
     }

@@ -5,22 +5,23 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QStyleFactory>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "audio/Recorder.h"
-#include "portable/SystemClock.h"
 #include "linux/SerialKeyLine.h"
 #include "portable/ControlModel.h"
+#include "portable/SystemClock.h"
+#include "portaudio/PortAudioWaveIn.h"
 #include "qt/DialogBoxView.h"
 #include "qt/MainWindowView.h"
-#include "portaudio/PortAudioWaveIn.h"
 #include "qt/QtDesktop.h"
-#include "station/ControlIds.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
+#include "station/ControlIds.h"
 #include "transmit/PttPort.h"
 
 namespace {

@@ -87,15 +87,16 @@ ParsedCommandLine parseEncodeCommandLine(const std::vector<std::string>& argumen
                 return fail("--wpm must be a whole number from 10 to 30, not " + value);
             }
         } else if (argument == "--tone") {
-            if (!parseNumber(value, o.toneHz) || o.toneHz <= 0) return fail("--tone must be a frequency in Hz, not " + value);
+            if (!parseNumber(value, o.toneHz) || o.toneHz <= 0)
+                return fail("--tone must be a frequency in Hz, not " + value);
         } else if (argument == "--delay") {
-            if (!parseInt(value, o.delayMs) ||
-                (o.delayMs != 0 && o.delayMs != 100 && o.delayMs != 200 && o.delayMs != 500 && o.delayMs != 1000 &&
-                 o.delayMs != 2000)) {
+            if (!parseInt(value, o.delayMs) || (o.delayMs != 0 && o.delayMs != 100 && o.delayMs != 200 &&
+                                                o.delayMs != 500 && o.delayMs != 1000 && o.delayMs != 2000)) {
                 return fail("--delay must be 0, 100, 200, 500, 1000 or 2000, not " + value);
             }
         } else if (argument == "--rate") {
-            if (!parseInt(value, o.sampleRate) || (o.sampleRate != 6000 && o.sampleRate != 8000 && o.sampleRate != 48000)) {
+            if (!parseInt(value, o.sampleRate) ||
+                (o.sampleRate != 6000 && o.sampleRate != 8000 && o.sampleRate != 48000)) {
                 return fail("--rate must be 6000, 8000 or 48000, not " + value);
             }
         } else {

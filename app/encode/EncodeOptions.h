@@ -11,10 +11,10 @@
 namespace ditdahl::encode {
 
 struct EncodeOptions {
-    std::string text;         // the words given on the command line, joined by blanks
+    std::string text;  // the words given on the command line, joined by blanks
     bool haveText = false;
-    std::string textFile;     // --file
-    std::string output;       // -o; "-" is standard output
+    std::string textFile;  // --file
+    std::string output;    // -o; "-" is standard output
     int speedWpm = 20;
     double toneHz = 550.0;
     int delayMs = 0;

@@ -36,12 +36,14 @@ class Output {
 public:
     Output(WavWriter& writer, const EncodeOptions& options) : writer_(writer) {
         // White noise from a fixed seed, the same on every machine.
-        if (options.noiseSnrDb) noiseDeviation_ = synthesis::noiseDeviation(toneLevel, *options.noiseSnrDb, options.sampleRate);
+        if (options.noiseSnrDb)
+            noiseDeviation_ = synthesis::noiseDeviation(toneLevel, *options.noiseSnrDb, options.sampleRate);
     }
     bool put(const std::vector<float>& samples) {
         frames_.clear();
         for (const float sample : samples) {
-            const auto value = static_cast<float>(sample + noiseDeviation_ * (noiseDeviation_ > 0 ? noise_.gaussian() : 0.0));
+            const auto value =
+                static_cast<float>(sample + noiseDeviation_ * (noiseDeviation_ > 0 ? noise_.gaussian() : 0.0));
             frames_.push_back(value);
             frames_.push_back(value);
         }

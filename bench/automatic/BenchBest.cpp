@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "BenchTexts.h"
-#include "synthesis/Impairments.h"
 #include "automatic/BestReceiver.h"
 #include "base/MorseTable.h"
 #include "support/EditDistance.h"
+#include "synthesis/Impairments.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 
@@ -106,7 +106,9 @@ struct Tally {
         errors += testing::editDistance(normalise(reference), normalise(decoded));
         characters += normalise(reference).size();
     }
-    double percent() const { return characters ? 100.0 * static_cast<double>(errors) / static_cast<double>(characters) : 0.0; }
+    double percent() const {
+        return characters ? 100.0 * static_cast<double>(errors) / static_cast<double>(characters) : 0.0;
+    }
 };
 
 // From the end of a character to its output: for characters that ended
@@ -157,8 +159,9 @@ void snrTable(bool quick, bool cleanOnly = false) {
         // The quick table leaves the hint out.
         char hinted[32] = "not measured";
         if (!quick) std::snprintf(hinted, sizeof hinted, "%.2f %%", tallies[1].percent());
-        std::printf("| %s | %.2f %% | %s | %zu |\n", snr > 99.0 ? "clean" : std::to_string(static_cast<int>(snr)).c_str(),
-                    tallies[0].percent(), hinted, tallies[0].characters);
+        std::printf("| %s | %.2f %% | %s | %zu |\n",
+                    snr > 99.0 ? "clean" : std::to_string(static_cast<int>(snr)).c_str(), tallies[0].percent(), hinted,
+                    tallies[0].characters);
         std::fflush(stdout);
     }
 }
@@ -280,9 +283,10 @@ int main(int argc, char** argv) {
     auto printDelays = [](const char* what, std::vector<double>& delays) {
         if (delays.empty()) return;
         std::sort(delays.begin(), delays.end());
-        std::printf("\nDelay from the end of a character to its output, %s (clean set, %zu characters): median %.0f "
-                    "ms, 95 %% %.0f ms, max %.0f ms\n",
-                    what, delays.size(), delays[delays.size() / 2], delays[delays.size() * 95 / 100], delays.back());
+        std::printf(
+            "\nDelay from the end of a character to its output, %s (clean set, %zu characters): median %.0f "
+            "ms, 95 %% %.0f ms, max %.0f ms\n",
+            what, delays.size(), delays[delays.size() / 2], delays[delays.size() * 95 / 100], delays.back());
     };
     printDelays("decoded as they came", delaysMs);
     printDelays("decoded from the buffer when the tone was found", catchUpDelaysMs);

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "audio/Recorder.h"
+#include "doubles/ScriptedWaveIn.h"
 #include "portable/ControlModel.h"
 #include "shell/WindowDisplays.h"
-#include "doubles/ScriptedWaveIn.h"
 #include "station/WindowTemplate.h"
 
 using namespace ditdahl;
@@ -38,7 +38,8 @@ std::vector<std::int16_t> countingAudio(std::uint32_t frames) {
 }
 
 std::uint32_t frameIndex(const std::int16_t* frame) {
-    return static_cast<std::uint16_t>(frame[0]) | static_cast<std::uint32_t>(static_cast<std::uint16_t>(frame[1])) << 16;
+    return static_cast<std::uint16_t>(frame[0]) | static_cast<std::uint32_t>(static_cast<std::uint16_t>(frame[1]))
+                                                      << 16;
 }
 
 // The scripted device, with the time of each buffer's completion noted.
@@ -148,8 +149,7 @@ int main(int argc, char** argv) {
     for (const int frames : {64, 128}) {
         const Run run = capture(frames, seconds, std::chrono::microseconds(0));
         std::printf("| %d frames | %u | completion | %.3f ms | %.3f ms | %.3f ms |\n", frames, run.blocks,
-                    percentile(run.handOverMs, 0.5), percentile(run.handOverMs, 0.99),
-                    percentile(run.handOverMs, 1.0));
+                    percentile(run.handOverMs, 0.5), percentile(run.handOverMs, 0.99), percentile(run.handOverMs, 1.0));
         std::printf("| | | audio due | %.3f ms | %.3f ms | %.3f ms |\n", percentile(run.latenciesMs, 0.5),
                     percentile(run.latenciesMs, 0.99), percentile(run.latenciesMs, 1.0));
     }

@@ -7,11 +7,11 @@
 //      that, and on the button's label, 550 Hz;
 //  (c) what the decoder prints on pure noise at each threshold.
 // (b) and (c) run in this process through the same block feeder as the tool.
+#include <fcntl.h>
 #include <sndfile.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -120,8 +120,8 @@ ToolTiming timeTool(const std::string& wav, const std::string& output) {
     if (posix_spawn(&pid, DECODE_TOOL, &actions, nullptr, argv.data(), environ) == 0) wait4(pid, &status, 0, &usage);
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     posix_spawn_file_actions_destroy(&actions);
-    const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                       usage.ru_stime.tv_usec / 1e6;
+    const double cpu =
+        usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
     return {wall, cpu, static_cast<std::size_t>(std::filesystem::file_size(output))};
 }
 
@@ -146,8 +146,10 @@ void errorRates() {
     const double snrs[] = {20, 17, 14, 11, 8, 5, 2, -1, -4, -7, -9};
     const int speeds[] = {15, 20, 25};
     const std::string reference = qso;
-    std::printf("(b) character error rate (edit distance / %zu characters, 3 noise seeds), threshold 50 %%,\n"
-                "receive speed set to the sender's\n\n", reference.size());
+    std::printf(
+        "(b) character error rate (edit distance / %zu characters, 3 noise seeds), threshold 50 %%,\n"
+        "receive speed set to the sender's\n\n",
+        reference.size());
     for (int filterHz : {50, 100}) {
         const double watchedHz = filterHz == 50 ? 11 * 6000.0 / 128 : 6 * 6000.0 / 64;
         for (double toneHz : {watchedHz, watchedHz + 25.0, 550.0}) {
@@ -165,7 +167,8 @@ void errorRates() {
                         std::vector<double> samples = synthesis::keyedTone(qso, plan);
                         synthesis::NoiseGenerator noise(seed * 7919 + static_cast<std::uint64_t>(wpm));
                         synthesis::addNoise(samples, plan.amplitude, snr, plan.sampleRate, noise);
-                        errors += testing::editDistance(trimmed(decodeInProcess(samples, filterHz, wpm, 50.0)), reference);
+                        errors +=
+                            testing::editDistance(trimmed(decodeInProcess(samples, filterHz, wpm, 50.0)), reference);
                     }
                     std::printf(" %.1f %% |", 100.0 * errors / (3.0 * reference.size()));
                 }
@@ -186,8 +189,8 @@ void noiseOnly() {
         std::printf("| %.0f %% |", threshold);
         for (int filterHz : {50, 100}) {
             const std::string decoded = decodeInProcess(samples, filterHz, 20, threshold);
-            std::printf(" %zu |", static_cast<std::size_t>(std::count_if(decoded.begin(), decoded.end(),
-                                                                           [](char c) { return c != ' '; })));
+            std::printf(" %zu |", static_cast<std::size_t>(
+                                      std::count_if(decoded.begin(), decoded.end(), [](char c) { return c != ' '; })));
         }
         std::printf("\n");
     }

@@ -5,15 +5,15 @@
 // over and over. Measured from /proc over the given time after a warm-up.
 // Given a file name as well, it saves a picture of the window, taken during
 // the first run, as PNG.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QScreen>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -24,9 +24,9 @@
 #include "AlsaSandbox.h"
 #include "FifoFeeder.h"
 #include "ProgramRunner.h"
+#include "support/TempDir.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
-#include "support/TempDir.h"
 
 using namespace ditdahl::testing;
 using namespace ditdahl::synthesis;
@@ -104,10 +104,10 @@ bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, i
     TempDir work;
     writeFileBytes(work.file("Ditdahl.ini"), std::string("[Ditdahl]\r\nFilter=") + (narrowFilter ? "1" : "0") +
                                                  "\r\nInputDevice=ditdahl_radio\r\nTX_Speed=10\r\n"
-                                                 "[Automatic decoder]\r\nEnabled=" + (automatic ? "1" : "0") +
-                                                 "\r\n[Ports]\r\nCOM1=" + ptyName + "\r\n");
-    const pid_t program = spawn({DESKTOP_PROGRAM}, work.path().string(), -1,
-                                {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
+                                                 "[Automatic decoder]\r\nEnabled=" +
+                                                 (automatic ? "1" : "0") + "\r\n[Ports]\r\nCOM1=" + ptyName + "\r\n");
+    const pid_t program =
+        spawn({DESKTOP_PROGRAM}, work.path().string(), -1, {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
     if (program <= 0) return false;
     std::this_thread::sleep_for(5s);
     const long long ticks0 = cpuTicks(program);
@@ -129,9 +129,9 @@ bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, i
     const double cpuSeconds = static_cast<double>(ticks1 - ticks0) / static_cast<double>(sysconf(_SC_CLK_TCK));
     const std::string log = readFileBytes(work.file("Ditdahl.log"));
     std::printf("| %s | %s | %.1f s | %.2f s | %.1f %% | %ld | %ld | %d |\n",
-                narrowFilter ? "50 Hz (21.3 ms blocks)" : "100 Hz (10.7 ms blocks)", automatic ? "automatic" : "window's",
-                wall, cpuSeconds, 100.0 * cpuSeconds / wall, endKiB / 1024, peakKiB / 1024,
-                countOf(log, "RX:   "));
+                narrowFilter ? "50 Hz (21.3 ms blocks)" : "100 Hz (10.7 ms blocks)",
+                automatic ? "automatic" : "window's", wall, cpuSeconds, 100.0 * cpuSeconds / wall, endKiB / 1024,
+                peakKiB / 1024, countOf(log, "RX:   "));
     return true;
 }
 
@@ -145,8 +145,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui: no virtual X server (Xvfb) could be started\n");
         return 1;
     }
-    std::printf("| filter | decoder | measured | CPU time | CPU share of one core | resident MiB at end | peak MiB | RX lines "
-                "logged |\n");
+    std::printf(
+        "| filter | decoder | measured | CPU time | CPU share of one core | resident MiB at end | peak MiB | RX lines "
+        "logged |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
     for (const bool automatic : {false, true}) {
         for (const bool narrow : {true, false}) {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "portable/SystemClock.h"
-#include "portable/ControlModel.h"
-#include "shell/WindowDisplays.h"
 #include "doubles/ScriptedDesktop.h"
+#include "portable/ControlModel.h"
+#include "portable/SystemClock.h"
+#include "shell/WindowDisplays.h"
 #include "station/ControlIds.h"
 #include "station/StationState.h"
 #include "station/WindowTemplate.h"
@@ -125,10 +125,11 @@ void benchSpeed(int wpm, double seconds) {
         errors.push_back(std::fabs((measured[i] - measured[i - 1]) - (ideal[i] - ideal[i - 1])));
     }
     const double drift = measured.back() - ideal.back();
-    std::printf("%2d wpm: %4zu characters, %5zu marks and spaces over %6.1f s | length error median %.3f ms, "
-                "p99 %.3f ms, max %.3f ms | drift at the end %+.3f ms\n",
-                wpm, text.size(), errors.size(), ideal.back() / 1000.0, percentile(errors, 0.5),
-                percentile(errors, 0.99), percentile(errors, 1.0), drift);
+    std::printf(
+        "%2d wpm: %4zu characters, %5zu marks and spaces over %6.1f s | length error median %.3f ms, "
+        "p99 %.3f ms, max %.3f ms | drift at the end %+.3f ms\n",
+        wpm, text.size(), errors.size(), ideal.back() / 1000.0, percentile(errors, 0.5), percentile(errors, 0.99),
+        percentile(errors, 1.0), drift);
 }
 
 }  // namespace

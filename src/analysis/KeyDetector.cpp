@@ -1,8 +1,9 @@
 #include "analysis/KeyDetector.h"
 
 #include <cmath>
-#include "base/Fft.h"
+
 #include "analysis/SpectrumBars.h"
+#include "base/Fft.h"
 #include "decoder/ElementDecoder.h"
 
 namespace ditdahl {

@@ -17,12 +17,12 @@ namespace ditdahl {
 // all zero at start-up and kept when capture restarts; only restartKeyRuns
 // starts its run measurement afresh.
 struct KeyDetector {
-    bool keyStarted = false;          // the watched bin has been evaluated once
-    std::int32_t runBlocks = 0;       // blocks in the current run, this one included
-    std::uint32_t lastRunEndTick = 0; // when the last run was reported
-    std::uint32_t rateStartTick = 0;  // start of the watchdog's period; 0: none yet
+    bool keyStarted = false;           // the watched bin has been evaluated once
+    std::int32_t runBlocks = 0;        // blocks in the current run, this one included
+    std::uint32_t lastRunEndTick = 0;  // when the last run was reported
+    std::uint32_t rateStartTick = 0;   // start of the watchdog's period; 0: none yet
     std::int32_t rateBlockCount = 0;
-    std::int32_t slowReports = 0;     // slow periods since the last reset request
+    std::int32_t slowReports = 0;  // slow periods since the last reset request
 };
 
 // Analyses one block of fftSize interleaved stereo 16-bit frames (left sample

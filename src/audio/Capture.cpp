@@ -12,9 +12,8 @@ void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector
 void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& receivers, int device) {
     recorder.open(device);
     const int blockFrames = state.fftSize;
-    recorder.setHandler([&receivers, blockFrames](const std::int16_t* frames) {
-        receivers.handleBlock(frames, blockFrames);
-    });
+    recorder.setHandler(
+        [&receivers, blockFrames](const std::int16_t* frames) { receivers.handleBlock(frames, blockFrames); });
     recorder.start();
 }
 

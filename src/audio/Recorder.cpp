@@ -58,8 +58,8 @@ WaveResult Recorder::open(int device) {
         buffer.data = reinterpret_cast<std::uint8_t*>(capture->samples.get() + slot * maxBlockFrames * 2);
         buffer.bufferBytes = static_cast<std::uint32_t>(blockFrames) * format.bytesPerFrame();
     }
-    const WaveResult result = waveIn_.open(device, format, static_cast<std::uint32_t>(blockFrames),
-                                           &Recorder::waveInCallback, capture.get());
+    const WaveResult result =
+        waveIn_.open(device, format, static_cast<std::uint32_t>(blockFrames), &Recorder::waveInCallback, capture.get());
     if (result != WaveResult::ok) return result;
     capture_ = std::move(capture);
     return WaveResult::ok;

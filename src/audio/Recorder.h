@@ -19,8 +19,8 @@
 #include <memory>
 
 #include "base/CaptureFormat.h"
-#include "station/WaveIn.h"
 #include "station/StationState.h"
+#include "station/WaveIn.h"
 
 namespace ditdahl {
 

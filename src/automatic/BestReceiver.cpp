@@ -231,8 +231,8 @@ void BestReceiver::pushMono(const double* samples, std::size_t count) {
     while (count > 0) {
         // Chunks end where the tone search analyses, so that a lock happens
         // exactly after the samples that caused it.
-        const auto toHop = static_cast<std::size_t>(ToneSearch::hopSamples -
-                                                    search_.sampleCount() % ToneSearch::hopSamples);
+        const auto toHop =
+            static_cast<std::size_t>(ToneSearch::hopSamples - search_.sampleCount() % ToneSearch::hopSamples);
         const std::size_t n = std::min(count, toHop);
         takeChunk(samples, n);
         samples += n;
@@ -273,7 +273,8 @@ bool BestReceiver::tryStart() {
     first = (first + stepSamples - 1) / stepSamples * stepSamples;
     std::vector<double> buffered;
     buffered.reserve(static_cast<std::size_t>(samples_ - first));
-    for (std::int64_t s = first; s < samples_; ++s) buffered.push_back(history_[static_cast<std::size_t>(s % historySamples)]);
+    for (std::int64_t s = first; s < samples_; ++s)
+        buffered.push_back(history_[static_cast<std::size_t>(s % historySamples)]);
     mixer_ = Downmixer{};
     mixer_.setTone(search_.toneHz());
     std::vector<std::complex<double>> caught;

@@ -7,8 +7,8 @@
 // a transmission is not lost. The decoder reads the marks and gaps that a
 // likelihood search over the raw mixer output finds; the quality gate and
 // the speed follow the durations of a threshold decision, whose mark edges
-// are refined on the raw output. Its text, speed and tone go to a listener. Runs on the thread that feeds it (the capture
-// thread, or a command-line tool's main thread); not thread-safe.
+// are refined on the raw output. Its text, speed and tone go to a listener. Runs on the thread that feeds it (the
+// capture thread, or a command-line tool's main thread); not thread-safe.
 #pragma once
 
 #include <complex>
@@ -17,7 +17,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/CaptureFormat.h"
 #include "automatic/EdgeRefiner.h"
 #include "automatic/Envelope.h"
 #include "automatic/KeyEdges.h"
@@ -26,6 +25,7 @@
 #include "automatic/SequenceDecoder.h"
 #include "automatic/SoftEdges.h"
 #include "automatic/ToneSearch.h"
+#include "base/CaptureFormat.h"
 #include "base/MorseTable.h"
 
 namespace ditdahl::automatic {
@@ -109,15 +109,15 @@ private:
     std::vector<std::complex<double>> steps_;
     std::vector<KeyRun> runs_;
     std::vector<KeyRun> softRuns_;
-    std::int64_t stepIndex_ = 0;   // of the next 4 ms step the mixer completes
+    std::int64_t stepIndex_ = 0;  // of the next 4 ms step the mixer completes
     // Locked, but the buffer holds too little to tell the speed: decoding
     // starts once it does.
     bool running_ = false;
     std::int64_t lockedAt_ = 0;
-    std::string held_;             // decided while the gate could not yet judge
-    bool catchingUp_ = false;      // decoding the buffered audio
-    int closedDurations_ = 0;      // durations judged since the gate was last open
-    double writtenUntilMs_ = -1.0; // decoder time of the last text written
+    std::string held_;              // decided while the gate could not yet judge
+    bool catchingUp_ = false;       // decoding the buffered audio
+    int closedDurations_ = 0;       // durations judged since the gate was last open
+    double writtenUntilMs_ = -1.0;  // decoder time of the last text written
 
     double toneHintHz_ = 0.0;
     double speedHintWpm_ = 0.0;

@@ -39,8 +39,8 @@ private:
     double minimumSteps_ = 2.0;
     bool down_ = false;
     double runStart_ = 0.0;
-    bool changing_ = false;      // a change is waiting to be confirmed
-    double changeAt_ = 0.0;      // its interpolated time
+    bool changing_ = false;  // a change is waiting to be confirmed
+    double changeAt_ = 0.0;  // its interpolated time
     bool haveLast_ = false;
     double lastStep_ = 0.0;
     double lastDb_ = 0.0;

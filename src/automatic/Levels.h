@@ -21,7 +21,7 @@ LevelSplit splitLevels(const std::vector<double>& powersDb);
 class Levels {
 public:
     static constexpr std::size_t historySteps = 1500;  // 6 s of 4 ms steps
-    static constexpr int renewSteps = 125;              // 0.5 s
+    static constexpr int renewSteps = 125;             // 0.5 s
 
     // summedSamples: how many samples one envelope value sums (which sets
     // the floor).

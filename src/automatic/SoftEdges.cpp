@@ -108,7 +108,8 @@ void SoftEdges::learnMark(int from, int to) {
     from += 1;
     to -= 1;
     if (to <= from) return;
-    markAlong_ = markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    markAlong_ =
+        markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
     markSteps_ = markSteps_ * markMemory + (to - from);
     useLevels();
 }

@@ -105,10 +105,10 @@ private:
     std::complex<double> sumTo(int t) const { return prefix_[static_cast<std::size_t>(t + history_)]; }
     std::vector<std::complex<double>> prefix_;
     int history_ = 0;
-    std::vector<double> scores_;                // sums of each step's score as a mark
-    std::vector<double> alongs_;                // sums of each step along the tone's phase
-    std::vector<double> markEnds_;              // best score with a mark ending at each offset
-    std::vector<double> gapEnds_;               // ... with a gap ending there
+    std::vector<double> scores_;    // sums of each step's score as a mark
+    std::vector<double> alongs_;    // sums of each step along the tone's phase
+    std::vector<double> markEnds_;  // best score with a mark ending at each offset
+    std::vector<double> gapEnds_;   // ... with a gap ending there
     std::vector<int> markFrom_;
     std::vector<int> gapFrom_;
     double longBest_ = none;  // best mark end at least two word gaps ago

@@ -19,14 +19,14 @@ constexpr double lockStandDb = 6.0;
 // of noise through a narrow receiver filter does not.
 constexpr double lockSidesDb = 3.0;
 constexpr int sideBins = 4;
-constexpr int neighbourFirst = 5;   // about 60 Hz
-constexpr int neighbourLast = 20;   // about 230 Hz
-constexpr int lockHops = 12;        // half a second
+constexpr int neighbourFirst = 5;  // about 60 Hz
+constexpr int neighbourLast = 20;  // about 230 Hz
+constexpr int lockHops = 12;       // half a second
 // A young average is too rough to tell a tone from noise.
 constexpr int warmUpHops = 24;
 constexpr double followHz = 20.0;
 constexpr double fadedDb = 3.0;
-constexpr int fadedHops = 70;       // 3 s
+constexpr int fadedHops = 70;  // 3 s
 constexpr double followWeight = 0.1;
 constexpr double tiny = 1e-30;
 }  // namespace
@@ -79,7 +79,8 @@ bool ToneSearch::analyse() {
             for (int k = 0; k <= fftSize / 2; ++k) sum_[k] += spectrum[k];
     }
     // A plain mean of the spectra held (fewer than the full ring at first).
-    const double held = static_cast<double>(std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra));
+    const double held =
+        static_cast<double>(std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra));
     for (int k = 0; k <= fftSize / 2; ++k) average_[k] = std::max(0.0, sum_[k]) / held;
     if (locked_) return followLock();
     return analysed_ >= warmUpHops && searchForLock();

@@ -52,12 +52,12 @@ private:
     std::vector<double> windowed_;
     std::vector<double> real_;
     std::vector<double> imaginary_;
-    std::vector<double> average_;  // power per bin, averaged over the last 2 s
-    std::vector<double> sum_;      // of the spectra in the ring
+    std::vector<double> average_;              // power per bin, averaged over the last 2 s
+    std::vector<double> sum_;                  // of the spectra in the ring
     std::vector<std::vector<double>> recent_;  // the spectra in that average, a ring
     std::size_t nextRecent_ = 0;
     mutable std::vector<double> scratch_;
-    int pending_ = 0;  // samples since the last analysis
+    int pending_ = 0;   // samples since the last analysis
     int analysed_ = 0;  // spectra in the average so far
     std::int64_t consumed_ = 0;
     double hintHz_ = 0.0;

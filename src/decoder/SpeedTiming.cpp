@@ -13,9 +13,7 @@ void setReceiveSpeed(StationState& state, int wpm) {
     state.dashMs = 3 * dot;
 }
 
-void showTiming(StationState& state) {
-    state.displays.speed->showTiming(state.dotMs, state.dashMs, state.rxSpeedWpm);
-}
+void showTiming(StationState& state) { state.displays.speed->showTiming(state.dotMs, state.dashMs, state.rxSpeedWpm); }
 
 }  // namespace
 

@@ -1,8 +1,9 @@
 #include "station/AppendFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace ditdahl {
 

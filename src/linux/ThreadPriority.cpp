@@ -4,10 +4,11 @@
 // and no RLIMIT_NICE allowance) the thread stays at normal priority.
 #include "station/ThreadPriority.h"
 
-#include <cerrno>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace ditdahl {
 

@@ -1,9 +1,10 @@
 #include "linux/ViewerLauncher.h"
 
-#include <cerrno>
-#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
+
+#include <cerrno>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -29,8 +30,7 @@ std::string startViewerProgram(const std::string& program, const std::string& pa
     // nobody waits for this.
     std::thread([pid] {
         int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     }).detach();
     return {};
 }

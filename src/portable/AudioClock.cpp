@@ -2,7 +2,8 @@
 
 namespace ditdahl {
 
-AudioClock::AudioClock(std::uint32_t startTick, long long startUtcMs) : startTick_(startTick), startUtcMs_(startUtcMs) {}
+AudioClock::AudioClock(std::uint32_t startTick, long long startUtcMs)
+    : startTick_(startTick), startUtcMs_(startUtcMs) {}
 
 long long AudioClock::elapsedMs() const { return static_cast<long long>(frames_ * 1000 / framesPerSecond); }
 

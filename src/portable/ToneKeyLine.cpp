@@ -11,7 +11,8 @@ namespace ditdahl {
 ToneKeyLine::ToneKeyLine(Clock& clock, const ToneShape& shape)
     : clock_(clock),
       shape_(shape),
-      edgeSamples_(std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::lround(shape.edgeMs * shape.sampleRate / 1000.0)))),
+      edgeSamples_(std::max<std::uint64_t>(
+          1, static_cast<std::uint64_t>(std::lround(shape.edgeMs * shape.sampleRate / 1000.0)))),
       lastTick_(clock.tickCount()),
       edgeDone_(edgeSamples_) {}
 

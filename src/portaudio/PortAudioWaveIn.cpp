@@ -60,13 +60,17 @@ bool chooseStream(PaDeviceIndex device, const PaDeviceInfo& info, const WaveForm
 
 WaveResult fromPortAudio(PaError error) {
     switch (error) {
-        case paNoError: return WaveResult::ok;
+        case paNoError:
+            return WaveResult::ok;
         case paInvalidDevice:
-        case paDeviceUnavailable: return WaveResult::noDevice;
+        case paDeviceUnavailable:
+            return WaveResult::noDevice;
         case paInvalidChannelCount:
         case paInvalidSampleRate:
-        case paSampleFormatNotSupported: return WaveResult::badFormat;
-        default: return WaveResult::deviceError;
+        case paSampleFormatNotSupported:
+            return WaveResult::badFormat;
+        default:
+            return WaveResult::deviceError;
     }
 }
 
@@ -130,8 +134,7 @@ WaveResult PortAudioWaveIn::open(int device, const WaveFormat& format, std::uint
     if (!chooseStream(index, *info, format, choice)) return WaveResult::badFormat;
     // The device delivers about one buffer's worth per callback, so that every
     // block goes on as soon as it is full.
-    const auto streamFrames =
-        static_cast<unsigned long>(std::ceil(framesPerBuffer * choice.rate / format.sampleRate));
+    const auto streamFrames = static_cast<unsigned long>(std::ceil(framesPerBuffer * choice.rate / format.sampleRate));
     std::unique_ptr<RateConverter> converter;
     if (choice.converted) {
         converter = RateConverter::create(choice.rate, choice.channels, static_cast<std::uint32_t>(streamFrames));
@@ -213,13 +216,13 @@ std::uint64_t PortAudioWaveIn::droppedFrames() {
     return droppedFrames_;
 }
 
-int PortAudioWaveIn::streamCallback(const void* input, void*, unsigned long frameCount,
-                                    const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
+int PortAudioWaveIn::streamCallback(const void* input, void*, unsigned long frameCount, const PaStreamCallbackTimeInfo*,
+                                    PaStreamCallbackFlags, void* self) {
     auto& device = *static_cast<PortAudioWaveIn*>(self);
     if (input == nullptr) return paContinue;
     if (device.converter_) {
-        const auto converted = device.converter_->convert(static_cast<const float*>(input),
-                                                          static_cast<std::uint32_t>(frameCount));
+        const auto converted =
+            device.converter_->convert(static_cast<const float*>(input), static_cast<std::uint32_t>(frameCount));
         device.take(converted.data(), converted.size() / 2);
     } else {
         device.take(static_cast<const std::int16_t*>(input), frameCount);

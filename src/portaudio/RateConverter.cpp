@@ -1,12 +1,13 @@
 // Rate and channel conversion to 6000 frames/s 16-bit stereo (libsamplerate).
 // Runs on the device's thread.
 #include "portaudio/RateConverter.h"
-#include "base/CaptureFormat.h"
 
 #include <samplerate.h>
 
 #include <algorithm>
 #include <cmath>
+
+#include "base/CaptureFormat.h"
 
 namespace ditdahl {
 

@@ -1,13 +1,12 @@
 #include "qt/DialogUnits.h"
 
 #include <QFontMetrics>
+
 #include <cstdint>
 
 namespace ditdahl {
 
-BaseUnits baseUnitsFromMetrics(int alphabetWidth, int fontHeight) {
-    return {(alphabetWidth / 26 + 1) / 2, fontHeight};
-}
+BaseUnits baseUnitsFromMetrics(int alphabetWidth, int fontHeight) { return {(alphabetWidth / 26 + 1) / 2, fontHeight}; }
 
 BaseUnits baseUnitsFor(const QFont& font) {
     const QFontMetrics metrics(font);

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+
 #include <functional>
 
 #include "qt/LevelBar.h"
@@ -22,7 +23,9 @@
 namespace ditdahl {
 namespace {
 
-QString fromModel(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromModel(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 std::string toModel(const QString& text) { return text.toUtf8().toStdString(); }
 
@@ -130,7 +133,7 @@ QWidget* DialogView::createWidget(const ControlTemplate& control) {
         case ControlKind::Label: {
             auto* label = new QLabel(caption, this);
             label->setAlignment((control.styles & style::alignCentre) ? Qt::AlignHCenter | Qt::AlignTop
-                                                                        : Qt::AlignLeft | Qt::AlignTop);
+                                                                      : Qt::AlignLeft | Qt::AlignTop);
             return label;
         }
         case ControlKind::Group: {
@@ -172,7 +175,7 @@ QWidget* DialogView::createWidget(const ControlTemplate& control) {
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             list->setVerticalScrollBarPolicy((control.styles & style::vScroll) ? Qt::ScrollBarAlwaysOn
-                                                                                 : Qt::ScrollBarAlwaysOff);
+                                                                               : Qt::ScrollBarAlwaysOff);
             list->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
             return list;
         }
@@ -233,8 +236,7 @@ void DialogView::connectInput(const ControlTemplate& control, QWidget* widget) {
                 model_.select(id, row);
                 command(id, notify::listSelectionChange);
             });
-            connect(list, &QListWidget::itemDoubleClicked, this,
-                    [this, id] { command(id, notify::listDoubleClick); });
+            connect(list, &QListWidget::itemDoubleClicked, this, [this, id] { command(id, notify::listDoubleClick); });
             break;
         }
         case ControlKind::DropDownList: {
@@ -338,7 +340,8 @@ void DialogView::syncControl(const Entry& entry) {
         case ControlKind::Label:
         case ControlKind::Group: {
             const QString text = fromModel(model_.text(id));
-            if (auto* button = qobject_cast<QPushButton*>(widget); button && button->text() != text) button->setText(text);
+            if (auto* button = qobject_cast<QPushButton*>(widget); button && button->text() != text)
+                button->setText(text);
             break;
         }
         case ControlKind::Radio:
@@ -395,7 +398,8 @@ void DialogView::syncFocusAndDefault() {
     if (defaultId != shownDefault_) {
         shownDefault_ = defaultId;
         for (const Entry& entry : entries_) {
-            if (auto* button = qobject_cast<QPushButton*>(entry.widget)) button->setDefault(entry.layout->id == defaultId);
+            if (auto* button = qobject_cast<QPushButton*>(entry.widget))
+                button->setDefault(entry.layout->id == defaultId);
         }
     }
     const ControlId focusId = model_.focus();

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QTimer>
 #include <QWidget>
+
 #include <cstdint>
 #include <vector>
 

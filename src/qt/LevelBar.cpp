@@ -1,6 +1,7 @@
 #include "qt/LevelBar.h"
 
 #include <QPainter>
+
 #include <algorithm>
 
 namespace ditdahl {

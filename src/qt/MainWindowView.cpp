@@ -9,11 +9,9 @@
 
 namespace ditdahl {
 
-MainWindowView::MainWindowView(ControlModel& model, WindowProcedure& procedure,
-                               std::span<const MenuItemTemplate> menu)
-    : QMainWindow(nullptr,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+MainWindowView::MainWindowView(ControlModel& model, WindowProcedure& procedure, std::span<const MenuItemTemplate> menu)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       procedure_(procedure),
       view_(new DialogView(model, procedure, this)) {
     const DialogTemplate& dialog = model.dialog();

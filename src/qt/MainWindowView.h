@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+
 #include <vector>
 
 #include "qt/DialogView.h"

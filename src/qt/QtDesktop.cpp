@@ -10,7 +10,9 @@
 namespace ditdahl {
 namespace {
 
-QString fromText(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromText(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 bool onWindowThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
 
@@ -18,8 +20,8 @@ template <typename Result, typename Function>
 Result onWindowThreadAndWait(Function function) {
     if (onWindowThread()) return function();
     Result result{};
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { result = function(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { result = function(); }, Qt::BlockingQueuedConnection);
     return result;
 }
 

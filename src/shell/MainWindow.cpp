@@ -9,8 +9,8 @@
 #include "decoder/SpeedTiming.h"
 #include "portable/ControlModel.h"
 #include "shell/AboutBox.h"
-#include "station/ControlIds.h"
 #include "shell/Settings.h"
+#include "station/ControlIds.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/PttPort.h"
 
@@ -95,9 +95,7 @@ void MainWindow::beginCapture() {
     if (parts_.recorder) startCapture(state_, *parts_.recorder, receivers_, device);
 }
 
-void MainWindow::openSelectedPttPort() {
-    openPttPort(state_, state_.mainWindow->selectedIndex(ids::pttPortList) + 1);
-}
+void MainWindow::openSelectedPttPort() { openPttPort(state_, state_.mainWindow->selectedIndex(ids::pttPortList) + 1); }
 
 void MainWindow::endCapture() {
     if (parts_.recorder) stopCapture(*parts_.recorder);
@@ -236,9 +234,7 @@ std::optional<FontRequest> MainWindow::controlFont(int id) const {
     return std::nullopt;
 }
 
-bool MainWindow::menuItemTicked(int id) const {
-    return id == ids::menuAutomaticDecoder && state_.automaticDecoder;
-}
+bool MainWindow::menuItemTicked(int id) const { return id == ids::menuAutomaticDecoder && state_.automaticDecoder; }
 
 void MainWindow::showAbout() {
     if (!parts_.dialogs) return;

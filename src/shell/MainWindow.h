@@ -10,10 +10,10 @@
 #include "analysis/KeyDetector.h"
 #include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
-#include "station/WaveIn.h"
-#include "station/StationState.h"
 #include "shell/WindowDisplays.h"
 #include "shell/WindowProcedure.h"
+#include "station/StationState.h"
+#include "station/WaveIn.h"
 #include "transmit/TransmissionJobs.h"
 
 namespace ditdahl {

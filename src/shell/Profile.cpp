@@ -146,7 +146,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
     }
     const std::string newLine = std::string(key) + "=" + std::string(value);
 
-    std::optional<std::size_t> sectionStart;  // index of the header
+    std::optional<std::size_t> sectionStart;   // index of the header
     std::optional<std::size_t> lastInSection;  // last non-blank line of the section
     bool inSection = false;
     bool written = false;

@@ -6,8 +6,8 @@
 
 #include "analysis/SpectrumBars.h"
 #include "base/CaptureFormat.h"
-#include "station/ControlIds.h"
 #include "shell/Profile.h"
+#include "station/ControlIds.h"
 
 namespace ditdahl {
 namespace {

@@ -15,7 +15,7 @@ class ControlModel;
 
 // Notification codes that come with a command.
 namespace notify {
-inline constexpr int buttonClicked = 0;      // buttons, radio buttons, tick boxes, menu items
+inline constexpr int buttonClicked = 0;  // buttons, radio buttons, tick boxes, menu items
 inline constexpr int editSetFocus = 0x100;
 inline constexpr int editKillFocus = 0x200;
 inline constexpr int editChange = 0x300;

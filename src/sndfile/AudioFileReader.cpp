@@ -44,7 +44,8 @@ std::string AudioFileReader::open(const std::string& path) {
         converter_ = src_new(SRC_SINC_FASTEST, 1, &error);
         if (!converter_) return std::string("cannot convert the sample rate: ") + src_strerror(error);
         ratio_ = static_cast<double>(outputRate) / fileRate_;
-        if (src_is_valid_ratio(ratio_) == 0) return "the sample rate " + std::to_string(fileRate_) + " cannot be converted";
+        if (src_is_valid_ratio(ratio_) == 0)
+            return "the sample rate " + std::to_string(fileRate_) + " cannot be converted";
     }
     return {};
 }

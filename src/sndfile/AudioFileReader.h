@@ -51,8 +51,8 @@ private:
     double ratio_ = 1.0;
     bool inputEnded_ = false;
     bool outputEnded_ = false;
-    std::vector<float> frames_;     // as read, all channels
-    std::vector<float> left_;       // the first channel, not yet converted
+    std::vector<float> frames_;  // as read, all channels
+    std::vector<float> left_;    // the first channel, not yet converted
     std::size_t leftStart_ = 0;
     std::vector<float> converted_;
     std::vector<short> shorts_;

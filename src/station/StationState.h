@@ -16,15 +16,15 @@
 #include <mutex>
 #include <string_view>
 
+#include "base/FixedText.h"
 #include "base/MorseTable.h"
+#include "base/SharedSlot.h"
 #include "station/AppendFile.h"
 #include "station/Clock.h"
 #include "station/Controls.h"
 #include "station/Desktop.h"
 #include "station/Displays.h"
 #include "station/KeyLine.h"
-#include "base/FixedText.h"
-#include "base/SharedSlot.h"
 
 namespace ditdahl {
 

@@ -7,13 +7,20 @@ namespace ditdahl {
 
 const char* describe(WaveResult result) {
     switch (result) {
-        case WaveResult::ok: return "no error";
-        case WaveResult::noDevice: return "no such input device";
-        case WaveResult::busy: return "the input device is busy";
-        case WaveResult::badFormat: return "the input device cannot deliver 6000 frames/s 16-bit stereo";
-        case WaveResult::badBuffer: return "invalid capture buffer";
-        case WaveResult::notOpen: return "the input device is not open";
-        case WaveResult::deviceError: return "the input device reported an error";
+        case WaveResult::ok:
+            return "no error";
+        case WaveResult::noDevice:
+            return "no such input device";
+        case WaveResult::busy:
+            return "the input device is busy";
+        case WaveResult::badFormat:
+            return "the input device cannot deliver 6000 frames/s 16-bit stereo";
+        case WaveResult::badBuffer:
+            return "invalid capture buffer";
+        case WaveResult::notOpen:
+            return "the input device is not open";
+        case WaveResult::deviceError:
+            return "the input device reported an error";
     }
     return "unknown error";
 }

@@ -37,12 +37,12 @@ struct WaveBuffer {
 
 enum class WaveResult {
     ok,
-    noDevice,        // no such device, or no input at all
-    busy,            // already open, or the device is in use
-    badFormat,       // neither the format nor any conversion to it is possible
-    badBuffer,       // not prepared, empty, or not whole frames
+    noDevice,   // no such device, or no input at all
+    busy,       // already open, or the device is in use
+    badFormat,  // neither the format nor any conversion to it is possible
+    badBuffer,  // not prepared, empty, or not whole frames
     notOpen,
-    deviceError,     // anything else the device reports
+    deviceError,  // anything else the device reports
 };
 
 const char* describe(WaveResult result);

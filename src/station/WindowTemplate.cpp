@@ -38,8 +38,8 @@ std::vector<ControlTemplate> mainControls() {
     c.push_back(label("Text to transmit", 7, 310, 52, 8));
     c.push_back({ids::transmitText, K::Edit, "", 64, 308, 260, 14, editBox});
     c.push_back({ids::transmitButton, K::Button, "Transmit", 326, 307, 44, 18, defaultPushButton | tabStop});
-    c.push_back({ids::trafficList, K::ListBox, "", 7, 182, 430, 85,
-                 border | vScroll | tabStop | notify | noIntegralHeight});
+    c.push_back(
+        {ids::trafficList, K::ListBox, "", 7, 182, 430, 85, border | vScroll | tabStop | notify | noIntegralHeight});
     c.push_back(label("Traffic", 7, 173, 22, 8));
     c.push_back({ids::filter100, K::Radio, "100 Hz", 398, 30, 38, 10, 0});
     c.push_back({ids::filter50, K::Radio, "  50 Hz", 398, 43, 38, 10, 0});
@@ -71,8 +71,8 @@ std::vector<ControlTemplate> mainControls() {
     c.push_back({ids::senseSpeedButton, K::Button, "Sense speed", 248, 141, 51, 19, tabStop});
     c.push_back({ids::txSpeedList, K::DropDownList, "", 47, 127, 30, 109, dropDown});
     c.push_back({ids::pttPortList, K::DropDownList, "", 47, 109, 30, 166, dropDown});
-    c.push_back({ids::thresholdTrackBar, K::TrackBar, "", 366, 16, 23, 67,
-                 tabStop | vertical | ticksLeft | selectionRange});
+    c.push_back(
+        {ids::thresholdTrackBar, K::TrackBar, "", 366, 16, 23, 67, tabStop | vertical | ticksLeft | selectionRange});
     c.push_back(label("Thrshld", 366, 81, 24, 8));
     c.push_back(label("Dot", 324, 110, 12, 8));
     c.push_back({ids::dotBox, K::Edit, "", 338, 108, 24, 14, readOnlyNumber});

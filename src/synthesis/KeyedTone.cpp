@@ -54,8 +54,7 @@ std::vector<double> characterEndsMs(std::string_view text, const KeyingPlan& pla
     return ends;
 }
 
-std::vector<double> renderTone(const std::vector<KeyInterval>& intervals, double totalSeconds,
-                               const KeyingPlan& plan) {
+std::vector<double> renderTone(const std::vector<KeyInterval>& intervals, double totalSeconds, const KeyingPlan& plan) {
     const auto n = static_cast<std::size_t>(std::ceil(totalSeconds * plan.sampleRate));
     std::vector<double> samples(n, 0.0);
     const double edge = plan.edgeMs / 1000.0;

@@ -17,9 +17,9 @@ struct KeyingPlan {
     double toneHz = 550.0;
     double amplitude = 10000.0;  // peak, in 16-bit sample units
     int sampleRate = captureFramesPerSecond;
-    double edgeMs = 4.0;         // raised-cosine rise and fall
-    double leadInMs = 500.0;     // silence before the first element
-    double tailMs = 1000.0;      // silence after the last
+    double edgeMs = 4.0;      // raised-cosine rise and fall
+    double leadInMs = 500.0;  // silence before the first element
+    double tailMs = 1000.0;   // silence after the last
     // Standard proportions: element gap 1 dot, letter gap 3, word gap 7.
     double letterGapDots = 3.0;
     double wordGapDots = 7.0;
@@ -41,8 +41,7 @@ std::vector<double> characterEndsMs(std::string_view text, const KeyingPlan& pla
 
 // A tone keyed by the given intervals with the plan's tone, level and edges,
 // as mono samples of totalSeconds (not clipped, not rounded).
-std::vector<double> renderTone(const std::vector<KeyInterval>& intervals, double totalSeconds,
-                               const KeyingPlan& plan);
+std::vector<double> renderTone(const std::vector<KeyInterval>& intervals, double totalSeconds, const KeyingPlan& plan);
 
 // The text keyed at the plan's timing.
 std::vector<double> keyedTone(std::string_view text, const KeyingPlan& plan);

@@ -38,8 +38,7 @@ double noiseDeviation(double toneAmplitude, double snrDb, int sampleRate) {
     return std::sqrt(bandPower * (sampleRate / 2.0) / 2500.0);
 }
 
-void addNoise(std::vector<double>& samples, double toneAmplitude, double snrDb, int sampleRate,
-              NoiseGenerator& noise) {
+void addNoise(std::vector<double>& samples, double toneAmplitude, double snrDb, int sampleRate, NoiseGenerator& noise) {
     const double sigma = noiseDeviation(toneAmplitude, snrDb, sampleRate);
     for (double& s : samples) s += sigma * noise.gaussian();
 }

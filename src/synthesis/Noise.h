@@ -27,7 +27,6 @@ private:
 double noiseDeviation(double toneAmplitude, double snrDb, int sampleRate);
 
 // Adds such noise to every sample.
-void addNoise(std::vector<double>& samples, double toneAmplitude, double snrDb, int sampleRate,
-              NoiseGenerator& noise);
+void addNoise(std::vector<double>& samples, double toneAmplitude, double snrDb, int sampleRate, NoiseGenerator& noise);
 
 }  // namespace ditdahl::synthesis

@@ -1,6 +1,5 @@
 #include "transmit/PttPort.h"
 
-
 namespace ditdahl {
 
 std::string pttPortName(int listIndex) {
@@ -14,7 +13,8 @@ void openPttPort(StationState& state, int portNumber) {
     std::shared_ptr<KeyLine> line;
     if (portNumber >= 1 && portNumber <= pttPortCount && state.openKeyLine) line = state.openKeyLine(portNumber);
     if (!line) {
-        state.desktop->messageBox({"Error opening com port for PTT.", "Ditdahl", MessageButtons::Ok, MessageIcon::None});
+        state.desktop->messageBox(
+            {"Error opening com port for PTT.", "Ditdahl", MessageButtons::Ok, MessageIcon::None});
         return;
     }
     state.pttPort.set(std::move(line));

@@ -1,12 +1,11 @@
-#include "analysis/KeyDetector.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "base/CaptureFormat.h"
+#include "analysis/KeyDetector.h"
 #include "analysis/SpectrumBars.h"
+#include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
@@ -37,7 +36,8 @@ struct Detecting {
         std::vector<std::int16_t> block(2 * n, 0);
         if (tone) {
             for (int k = 0; k < n; ++k) {
-                block[2 * k] = static_cast<std::int16_t>(std::lround(10000.0 * std::sin(2.0 * pi * state.toneBin * k / n)));
+                block[2 * k] =
+                    static_cast<std::int16_t>(std::lround(10000.0 * std::sin(2.0 * pi * state.toneBin * k / n)));
             }
         }
         for (int i = 0; i < count; ++i) {

@@ -1,9 +1,8 @@
-#include "analysis/SpectrumBars.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "analysis/SpectrumBars.h"
 #include "base/CaptureFormat.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
@@ -19,8 +18,8 @@ void useFilter(StationState& state, int widthHz) {
 }
 
 TEST(SpectrumBars, BarIdsFollowTheThreeRowsOfControls) {
-    const std::pair<int, int> cases[] = {{1, 1010},  {8, 1017},  {9, 1031}, {16, 1038}, {17, 1068},
-                                         {32, 1083}, {0, 0},     {33, 0},   {-1, 0}};
+    const std::pair<int, int> cases[] = {{1, 1010},  {8, 1017}, {9, 1031}, {16, 1038}, {17, 1068},
+                                         {32, 1083}, {0, 0},    {33, 0},   {-1, 0}};
     for (const auto& [bar, id] : cases) EXPECT_EQ(ids::levelBar(bar), id) << "bar " << bar;
 }
 
@@ -33,8 +32,8 @@ TEST(SpectrumBars, ShowLevelClampsTruncatesAndMapsBinsToBars) {
         int shown;
     };
     const Case cases[] = {
-        {128, -5.0, 3, {3}, 0},         {128, 40000.0, 3, {3}, 32768},  {128, 100.9, 3, {3}, 100},
-        {128, 1234.0, 32, {32}, 1234},  {64, 500.0, 16, {31, 32}, 500}, {64, 777.7, 1, {1, 2}, 777},
+        {128, -5.0, 3, {3}, 0},        {128, 40000.0, 3, {3}, 32768},  {128, 100.9, 3, {3}, 100},
+        {128, 1234.0, 32, {32}, 1234}, {64, 500.0, 16, {31, 32}, 500}, {64, 777.7, 1, {1, 2}, 777},
         {96, 500.0, 3, {}, 0},
     };
     for (const Case& c : cases) {
@@ -60,9 +59,9 @@ TEST(SpectrumBars, SelectingAToneWatchesItsBinAndHighlightsItsBars) {
         std::set<int> highlighted;
     };
     const Case cases[] = {
-        {50, 550, 11, {11}},   {100, 550, 6, {11, 12}},  {50, 1600, 32, {32}}, {100, 1600, 16, {31, 32}},
-        {100, 50, 1, {1, 2}},  {100, 100, 1, {1, 2}},    {100, 150, 2, {3, 4}}, {100, 200, 2, {3, 4}},
-        {50, 50, 1, {1}},      {50, 800, 16, {16}},
+        {50, 550, 11, {11}},  {100, 550, 6, {11, 12}}, {50, 1600, 32, {32}},  {100, 1600, 16, {31, 32}},
+        {100, 50, 1, {1, 2}}, {100, 100, 1, {1, 2}},   {100, 150, 2, {3, 4}}, {100, 200, 2, {3, 4}},
+        {50, 50, 1, {1}},     {50, 800, 16, {16}},
     };
     for (const Case& c : cases) {
         TestStation station;

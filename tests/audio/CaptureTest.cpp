@@ -1,11 +1,10 @@
-#include "audio/Capture.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
+#include "audio/Capture.h"
+#include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "doubles/ScriptedWaveIn.h"
 #include "station/ControlIds.h"

@@ -1,7 +1,5 @@
 // The switch between the element decoder and the automatic receiver, block
 // by block as capture hands them over, on a manual clock.
-#include "audio/ReceiverSwitch.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,9 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
 #include "audio/Capture.h"
+#include "audio/ReceiverSwitch.h"
+#include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "doubles/ScriptedWaveIn.h"
 #include "station/ControlIds.h"

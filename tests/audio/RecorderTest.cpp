@@ -1,5 +1,3 @@
-#include "audio/Recorder.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio/Recorder.h"
 #include "doubles/ScriptedWaveIn.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"

@@ -118,8 +118,10 @@ TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
         double sigma;
         double toneHint;
     };
-    const Case cases[] = {{"white noise", 3000.0, 0.0}, {"white noise, tone hint", 3000.0, 700.0},
-                          {"digital silence", 0.0, 0.0}, {"dither", 0.5, 0.0}};
+    const Case cases[] = {{"white noise", 3000.0, 0.0},
+                          {"white noise, tone hint", 3000.0, 700.0},
+                          {"digital silence", 0.0, 0.0},
+                          {"dither", 0.5, 0.0}};
     for (const Case& c : cases) {
         std::vector<double> samples(6000 * 60);
         synthesis::NoiseGenerator noise(53);

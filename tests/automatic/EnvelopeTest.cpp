@@ -58,8 +58,8 @@ TEST(Envelope, MatchedFilterFollowsAKnownKeyingWithTheDotsDelay) {
     // Full power where the filter holds the whole dot (its last step), the
     // square of the part it holds on the way in and out, nothing in the
     // letter gap.
-    const Probe probes[] = {{125 + 14, 1.0}, {125 + 7, 64.0 / 225}, {125 + 22, 49.0 / 225}, {170, 0.0},
-                            {185 + 14, 1.0}};
+    const Probe probes[] = {
+        {125 + 14, 1.0}, {125 + 7, 64.0 / 225}, {125 + 22, 49.0 / 225}, {170, 0.0}, {185 + 14, 1.0}};
     for (const Probe& p : probes) EXPECT_NEAR(power[p.step] / full, p.fraction, 1e-6) << "step " << p.step;
 }
 
@@ -67,9 +67,9 @@ TEST(Envelope, MatchedFilterKeepsItsRecentStepsWhenItsLengthChanges) {
     MatchedFilter filter;
     filter.setLength(4);
     for (int i = 1; i <= 4; ++i) filter.push({static_cast<double>(i), 0.0});
-    filter.setLength(2);  // keeps 3 and 4
-    EXPECT_DOUBLE_EQ(filter.push({5.0, 0.0}), 81.0);  // 4 + 5
-    filter.setLength(3);  // 4, 5 and a zero before them
+    filter.setLength(2);                               // keeps 3 and 4
+    EXPECT_DOUBLE_EQ(filter.push({5.0, 0.0}), 81.0);   // 4 + 5
+    filter.setLength(3);                               // 4, 5 and a zero before them
     EXPECT_DOUBLE_EQ(filter.push({1.0, 0.0}), 100.0);  // 4 + 5 + 1
     filter.clear();
     EXPECT_DOUBLE_EQ(filter.push({2.0, 0.0}), 4.0);

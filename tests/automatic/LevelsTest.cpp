@@ -56,11 +56,11 @@ TEST(Levels, MarksStandClearOnlyWhenARealToneIsThere) {
         bool usable;
     };
     const Case cases[] = {
-        {10000.0, 0.0, true},    // clean recording
+        {10000.0, 0.0, true},     // clean recording
         {10000.0, 3000.0, true},  // noisy
-        {0.0, 0.0, false},       // digital silence
-        {0.0, 0.5, false},       // dither alone
-        {2.0, 0.5, false},       // faint residue of a tone
+        {0.0, 0.0, false},        // digital silence
+        {0.0, 0.5, false},        // dither alone
+        {2.0, 0.5, false},        // faint residue of a tone
     };
     for (const Case& c : cases) {
         const Levels levels = levelsOf(c.amplitude, c.noiseSigma);

@@ -42,13 +42,11 @@ TEST(SequenceDecoder, DecodesHandMadeDurationsWithSloppyTiming) {
     // "CQ DE" as a hand sender keys it: C Q with uneven elements, a stretched
     // word gap, D and E.
     const std::vector<Element> elements = {
-        {true, 3.4}, {false, 0.8}, {true, 1.3}, {false, 1.1}, {true, 2.6}, {false, 1.2}, {true, 0.8},  // C
-        {false, 3.6},
-        {true, 2.7}, {false, 0.9}, {true, 3.3}, {false, 1.0}, {true, 1.2}, {false, 0.8}, {true, 3.1},  // Q
-        {false, 8.5},
-        {true, 3.0}, {false, 1.0}, {true, 1.4}, {false, 0.9}, {true, 0.7},  // D
-        {false, 2.6},
-        {true, 1.2},  // E
+        {true, 3.4},  {false, 0.8}, {true, 1.3},  {false, 1.1}, {true, 2.6},  {false, 1.2}, {true, 0.8},  // C
+        {false, 3.6}, {true, 2.7},  {false, 0.9}, {true, 3.3},  {false, 1.0}, {true, 1.2},  {false, 0.8},
+        {true, 3.1},                                                                        // Q
+        {false, 8.5}, {true, 3.0},  {false, 1.0}, {true, 1.4},  {false, 0.9}, {true, 0.7},  // D
+        {false, 2.6}, {true, 1.2},                                                          // E
     };
     EXPECT_EQ(decodeDurations(elements), "CQ DE ");
 }
@@ -86,8 +84,8 @@ TEST(SequenceDecoder, WritesProcedureSignalsAsLettersAndSkipsUnknownPatterns) {
 TEST(SequenceDecoder, AmbiguousElementIsSettledByTheTree) {
     // The last mark of ".-.-." ("+") is long, nearer a dash than a dot; but
     // ".-.--" is no character, so the search keeps it a dot.
-    const std::vector<Element> plus = {{true, 1}, {false, 1}, {true, 3}, {false, 1}, {true, 1},
-                                       {false, 1}, {true, 3}, {false, 1}, {true, 2}};
+    const std::vector<Element> plus = {{true, 1},  {false, 1}, {true, 3},  {false, 1}, {true, 1},
+                                       {false, 1}, {true, 3},  {false, 1}, {true, 2}};
     EXPECT_EQ(decodeDurations(plus), "+ ");
 }
 
@@ -97,7 +95,7 @@ TEST(SequenceDecoder, HoldsCharactersForTheLagThenWritesThem) {
     SequenceDecoder decoder(table);
     decoder.setLagMs(500.0);
     std::string out;
-    decoder.mark(60.0, 60.0, 60.0);   // E
+    decoder.mark(60.0, 60.0, 60.0);  // E
     decoder.gap(180.0);
     decoder.mark(60.0, 60.0, 300.0);  // the next mark ends the letter gap at 240 ms
     decoder.commit(700.0, out);
@@ -115,7 +113,7 @@ TEST(SequenceDecoder, SilencedTextIsDecidedButNotWrittenAgain) {
     std::string out;
     decoder.mark(180.0, 60.0, 180.0);  // T
     decoder.gap(180.0);
-    decoder.mark(60.0, 60.0, 420.0);   // E
+    decoder.mark(60.0, 60.0, 420.0);  // E
     decoder.pause(1200.0);
     decoder.commitAll(out);
     EXPECT_EQ(out, "E ");

@@ -42,9 +42,8 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     // noise to its variance times them (its power in 2500 Hz is the tone's
     // power over the ratio, spread over 3000 Hz).
     const double amplitude = plan.amplitude * stepSamples / 2.0;
-    const double variance = snrDb < 99.0
-                                ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0
-                                : 1.0;
+    const double variance =
+        snrDb < 99.0 ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0 : 1.0;
     SoftEdges edges;
     edges.reset(0.0);
     edges.setDotSteps(dotSteps);
@@ -93,7 +92,8 @@ TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
         double amplitudeFactor;
         double noiseFactor;
     };
-    const Case cases[] = {{1, 1.0, 1.0}, {2, 1.0, 1.0}, {3, 1.0, 1.0}, {4, 0.85, 0.7}, {5, 1.0, 1.0}, {6, 1.0, 1.0}, {7, 1.3, 1.5}};
+    const Case cases[] = {{1, 1.0, 1.0}, {2, 1.0, 1.0}, {3, 1.0, 1.0}, {4, 0.85, 0.7},
+                          {5, 1.0, 1.0}, {6, 1.0, 1.0}, {7, 1.3, 1.5}};
     for (const Case& c : cases) {
         const std::uint64_t seed = c.seed;
         const Heard heard = hear("CQ DE DL1ABC K DE DL1ABC K", 25.0, -6.0, seed, c.amplitudeFactor, c.noiseFactor);

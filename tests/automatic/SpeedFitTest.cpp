@@ -60,8 +60,9 @@ TEST(SpeedFit, DeviationIsMeasuredFromTheNearestClass) {
         int classDots;
         double deviation;
     };
-    const Case cases[] = {{60, true, 1, 0.0},  {200, true, 3, std::log(200.0 / 180)}, {420, true, 3, std::log(420.0 / 180)},
-                          {420, false, 7, 0.0}, {150, false, 3, std::log(150.0 / 180)}, {40, false, 1, std::log(40.0 / 60)}};
+    const Case cases[] = {
+        {60, true, 1, 0.0},   {200, true, 3, std::log(200.0 / 180)},  {420, true, 3, std::log(420.0 / 180)},
+        {420, false, 7, 0.0}, {150, false, 3, std::log(150.0 / 180)}, {40, false, 1, std::log(40.0 / 60)}};
     for (const Case& c : cases) {
         int classDots = 0;
         EXPECT_NEAR(classDeviation(c.ms, c.mark, 60.0, &classDots), c.deviation, 1e-12) << c.ms;

@@ -42,8 +42,8 @@ TEST(ToneSearch, FindsKeyedTonesWithin5HzFromTheirAudioAlone) {
         double wpm;
         double snrDb;
     };
-    const Case cases[] = {{237.0, 20, 100}, {437.3, 12, 0}, {613.0, 25, -3}, {1043.7, 30, -6},
-                          {1187.0, 18, -9}, {1550.0, 20, 3}};
+    const Case cases[] = {{237.0, 20, 100}, {437.3, 12, 0},   {613.0, 25, -3},
+                          {1043.7, 30, -6}, {1187.0, 18, -9}, {1550.0, 20, 3}};
     for (const Case& c : cases) {
         KeyingPlan plan;
         plan.toneHz = c.toneHz;

@@ -1,11 +1,10 @@
-#include "base/Fft.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
 #include <vector>
 
+#include "base/Fft.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 

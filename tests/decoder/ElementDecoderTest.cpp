@@ -1,10 +1,9 @@
-#include "decoder/ElementDecoder.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "decoder/ElementDecoder.h"
 #include "decoder/SpeedTiming.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
@@ -62,8 +61,8 @@ TEST(ElementDecoder, SpaceAfterAnElement) {
         const char* name;
         bool afterCharacter;  // a character was decoded just before (S = 0)
         std::uint32_t spaceMs;
-        std::string line;     // what the dot and the space add
-        std::string elements; // left in symbolBuffer
+        std::string line;      // what the dot and the space add
+        std::string elements;  // left in symbolBuffer
     };
     const Case cases[] = {
         {"element gap", false, 120, "", "."},

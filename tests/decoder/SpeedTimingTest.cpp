@@ -1,9 +1,8 @@
-#include "decoder/SpeedTiming.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "decoder/SpeedTiming.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
 
@@ -32,8 +31,8 @@ std::vector<int> repeat(int count, int value, std::vector<int> tail = {}) {
 }
 
 TEST(SpeedTiming, SendingSpeedBecomesTheReceiveTiming) {
-    for (const Timing& t : std::initializer_list<Timing>{{10, 120, 360}, {13, 92, 276}, {20, 60, 180}, {25, 48, 144},
-                                                           {30, 40, 120}, {11, 109, 327}}) {
+    for (const Timing& t : std::initializer_list<Timing>{
+             {10, 120, 360}, {13, 92, 276}, {20, 60, 180}, {25, 48, 144}, {30, 40, 120}, {11, 109, 327}}) {
         testing::TestStation station;
         station.state.txSpeedWpm = t.wpm;
         applyTxSpeedToReceive(station.state);
@@ -59,10 +58,28 @@ TEST(SpeedTiming, EstimatesFromMarkHistory) {
         Timing expected;
     };
     const Case cases[] = {
-        {"16x60 16x180", [] { auto v = repeat(16, 60); v.resize(32, 180); return v; }(), {20, 60, 180}},
-        {"8x50 8x170", [] { auto v = repeat(8, 50); v.resize(16, 170); return v; }(), {22, 54, 162}},
+        {"16x60 16x180",
+         [] {
+             auto v = repeat(16, 60);
+             v.resize(32, 180);
+             return v;
+         }(),
+         {20, 60, 180}},
+        {"8x50 8x170",
+         [] {
+             auto v = repeat(8, 50);
+             v.resize(16, 170);
+             return v;
+         }(),
+         {22, 54, 162}},
         {"min is half of max", {60, 121}, {24, 50, 150}},
-        {"capped at 30", [] { auto v = repeat(5, 20); v.resize(10, 60); return v; }(), {30, 40, 120}},
+        {"capped at 30",
+         [] {
+             auto v = repeat(5, 20);
+             v.resize(10, 60);
+             return v;
+         }(),
+         {30, 40, 120}},
         {"60 and 180 in any proportion", repeat(3, 180, {60}), {20, 60, 180}},
         {"one dash, many dots", repeat(20, 60, {180}), {20, 60, 180}},
     };
@@ -74,19 +91,19 @@ TEST(SpeedTiming, EstimatesFromMarkHistory) {
         EXPECT_EQ(got.wpm, c.expected.wpm) << c.name;
         EXPECT_EQ(got.dotMs, c.expected.dotMs) << c.name;
         EXPECT_EQ(got.dashMs, c.expected.dashMs) << c.name;
-        EXPECT_EQ(boxes(station.window), (std::vector<std::string>{std::to_string(c.expected.dotMs),
-                                                                   std::to_string(c.expected.dashMs),
-                                                                   std::to_string(c.expected.wpm)}))
+        EXPECT_EQ(boxes(station.window),
+                  (std::vector<std::string>{std::to_string(c.expected.dotMs), std::to_string(c.expected.dashMs),
+                                            std::to_string(c.expected.wpm)}))
             << c.name;
     }
 }
 
 TEST(SpeedTiming, HistoriesThatCannotTellDotsFromDashesChangeNothing) {
     const std::vector<int> histories[] = {
-        {},                        // empty
-        {55, 60, 65, 58, 62},      // shortest above half the longest
-        {90},                      // a single mark
-        {60, 60, 60},              // nothing above the mean
+        {},                    // empty
+        {55, 60, 65, 58, 62},  // shortest above half the longest
+        {90},                  // a single mark
+        {60, 60, 60},          // nothing above the mean
     };
     for (const auto& marks : histories) {
         testing::TestStation station;

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <QLabel>
+#include <gtest/gtest.h>
 
 #include "GuiStation.h"
 #include "qt/DialogUnits.h"
@@ -60,7 +59,8 @@ TEST(DialogLayout, EveryControlStandsAtItsTemplatePlace) {
     // The labels are there too, with their captions.
     QStringList captions;
     for (const QLabel* label : view.findChildren<QLabel*>()) captions << label->text();
-    for (const char* caption : {"Text to transmit", "Traffic", "0 Hz", "600 Hz", "1500 Hz", "Thrshld", "RX/TX buffer"}) {
+    for (const char* caption :
+         {"Text to transmit", "Traffic", "0 Hz", "600 Hz", "1500 Hz", "Thrshld", "RX/TX buffer"}) {
         EXPECT_TRUE(captions.contains(caption)) << caption;
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QApplication>
+
 #include <functional>
 #include <memory>
 #include <vector>

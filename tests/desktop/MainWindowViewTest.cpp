@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,6 +9,9 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "GuiStation.h"
 #include "qt/LevelBar.h"
@@ -153,9 +152,8 @@ TEST(MainWindowView, EnterInTheTextBoxTransmitsAndEscapeDoesNothing) {
     EXPECT_EQ(g.station.window.text(ids::transmitText), "cq test");
 
     QTest::keyClick(box, Qt::Key_Return);
-    ASSERT_TRUE(g.settleUntil([&] {
-        return contains(g.log(), "TX:   CQ TEST\r\n") && g.station.window.isEnabled(ids::transmitButton);
-    }));
+    ASSERT_TRUE(g.settleUntil(
+        [&] { return contains(g.log(), "TX:   CQ TEST\r\n") && g.station.window.isEnabled(ids::transmitButton); }));
     EXPECT_EQ(g.station.state.lastMessage.str(), "cq test");
     EXPECT_EQ(box->text(), "");
     ASSERT_NE(g.keyLine, nullptr);
@@ -211,7 +209,10 @@ TEST(MainWindowView, TheThresholdChangesOnlyWhenTheThumbIsLetGo) {
         option.sliderValue = slider->value();
         option.upsideDown = !slider->invertedAppearance();
         option.subControls = QStyle::SC_SliderHandle;
-        return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center().y();
+        return slider->style()
+            ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+            .center()
+            .y();
     };
     EXPECT_LT(thumbY(0), slider->height() / 2);
     EXPECT_GT(thumbY(100), slider->height() / 2);
@@ -224,10 +225,8 @@ TEST(MainWindowView, AutomaticSpeedTickBoxes) {
         bool senseEnabled, autoEnabled, speedListEnabled, autoRx, autoTx;
     };
     const Step steps[] = {
-        {ids::autoSpeedTick, false, true, true, true, false},
-        {ids::autoTxTick, false, true, false, true, true},
-        {ids::autoSpeedTick, true, false, true, false, true},
-        {ids::autoSpeedTick, false, true, false, true, true},
+        {ids::autoSpeedTick, false, true, true, true, false}, {ids::autoTxTick, false, true, false, true, true},
+        {ids::autoSpeedTick, true, false, true, false, true}, {ids::autoSpeedTick, false, true, false, true, true},
         {ids::autoTxTick, false, true, true, true, false},
     };
     int n = 0;
@@ -302,7 +301,10 @@ TEST(MainWindowView, ClosingSavesSettingsAndLogsTheEnd) {
     const Case cases[] = {
         {"close box", [](GuiStation& g) { g.view->close(); }},
         {"File Exit", [](GuiStation& g) { g.view->menuAction(ids::menuExit)->trigger(); }},
-        {"termination signal", [](GuiStation& g) { g.station.window.postMessage({wmClose, 0, 0}); }},
+        {"termination signal",
+         [](GuiStation& g) {
+             g.station.window.postMessage({wmClose, 0, 0});
+         }},
     };
     for (const Case& c : cases) {
         GuiStation g("[Ditdahl]\r\nThreshold=20\r\n");
@@ -395,8 +397,8 @@ TEST(MainWindowView, TheAutomaticDecoderItemTicksAndIsSavedInItsOwnSection) {
         g.view->close();
         ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
         const std::string saved = g.settings();
-        EXPECT_TRUE(contains(saved, std::string("\r\n[Automatic decoder]\r\nEnabled=") + (storedOn ? "0" : "1") +
-                                        "\r\n"))
+        EXPECT_TRUE(
+            contains(saved, std::string("\r\n[Automatic decoder]\r\nEnabled=") + (storedOn ? "0" : "1") + "\r\n"))
             << saved;
         const std::string savedMain = saved.substr(0, saved.find("[Automatic decoder]"));
         EXPECT_EQ(std::count(savedMain.begin(), savedMain.end(), '='), 12) << savedMain;
@@ -425,12 +427,9 @@ TEST(MainWindowView, ToneButtonsSetTheBfoBoxAndHighlightTheirBars) {
         std::vector<int> highlighted;
     };
     const Case cases[] = {
-        {ids::filter50, 20, "1000", {20}},
-        {ids::filter50, 1, "50", {1}},
-        {ids::filter50, 32, "1600", {32}},
-        {ids::filter100, 20, "1000", {19, 20}},
-        {ids::filter100, 7, "350", {7, 8}},
-        {ids::filter100, 32, "1600", {31, 32}},
+        {ids::filter50, 20, "1000", {20}},  {ids::filter50, 1, "50", {1}},
+        {ids::filter50, 32, "1600", {32}},  {ids::filter100, 20, "1000", {19, 20}},
+        {ids::filter100, 7, "350", {7, 8}}, {ids::filter100, 32, "1600", {31, 32}},
     };
     testing::GuiStation g;
     for (const Case& c : cases) {

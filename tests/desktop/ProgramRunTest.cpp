@@ -3,12 +3,11 @@
 // on a termination signal closes as through the close box, writing the log's
 // last line and the settings file. The keying port is a pseudo-terminal.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -18,11 +17,11 @@
 #include <vector>
 
 #include "AlsaSandbox.h"
-#include "ProgramRunner.h"
 #include "FifoFeeder.h"
+#include "ProgramRunner.h"
+#include "support/TempDir.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
-#include "support/TempDir.h"
 
 namespace ditdahl {
 namespace {
@@ -61,7 +60,8 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
     keying.toneHz = 562.5;  // the bin watched at 550 Hz with the 100 Hz filter
     keying.leadInMs = 1500;
     const std::string text = "CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73 K";
-    testing::FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(text, keying)), false);
+    testing::FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(text, keying)),
+                              false);
     ASSERT_TRUE(radio.ok());
     alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
 
@@ -113,8 +113,8 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
               (std::vector<std::string>{"[Ports]", std::string("COM1=") + ptyName, "", "[Ditdahl]", "Filter=0",
                                         "PTT_Signal=0", "InputDevice=ditdahl_radio", "PTT_Port=0", "TX_Speed=20",
                                         "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
-                                        "LogPath=" + work.file("Ditdahl.log"), "Threshold=50", "BeaconText=",
-                                        "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
+                                        "LogPath=" + work.file("Ditdahl.log"), "Threshold=50",
+                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ pid_t spawn(const std::vector<std::string>& arguments, const std::string& direct
 VirtualDisplay::VirtualDisplay() {
     int fds[2];
     if (pipe(fds) != 0) return;
-    pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                 "", -1, {});
+    pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, "",
+                 -1, {});
     close(fds[1]);
     std::string number;
     char c = 0;

@@ -2,10 +2,9 @@
 // through capture, the key detector and the decoder (or the automatic
 // receiver), into the RX/TX buffer box and, once the line passes 60
 // characters, the Traffic list and the log.
-#include <gtest/gtest.h>
-
 #include <QLineEdit>
 #include <QListWidget>
+#include <gtest/gtest.h>
 
 #include "GuiStation.h"
 #include "station/ControlIds.h"
@@ -36,7 +35,8 @@ TEST(ReceiveIntoWindow, KeyedTextFillsTheBufferBoxTrafficListAndLog) {
     const std::string received = "RX:   " + letters.substr(0, 61);
     auto* list = g.widget<QListWidget>(ids::trafficList);
     ASSERT_EQ(list->count(), 1);
-    EXPECT_TRUE(list->item(0)->text().endsWith(QString::fromStdString(received))) << list->item(0)->text().toStdString();
+    EXPECT_TRUE(list->item(0)->text().endsWith(QString::fromStdString(received)))
+        << list->item(0)->text().toStdString();
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_NE(g.log().find(received + "\r\n"), std::string::npos) << g.log();
 

@@ -1,9 +1,8 @@
 // Runs the desktop tests inside one Qt application on the offscreen platform,
 // so that they need no display.
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QStyleFactory>
+#include <gtest/gtest.h>
 
 namespace {
 

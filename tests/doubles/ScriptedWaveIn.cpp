@@ -243,7 +243,8 @@ void ScriptedWaveIn::run() {
             deliver(static_cast<std::uint32_t>(frames), lock);
             continue;
         }
-        const auto nextChunk = began + std::chrono::microseconds((arrivedFrames + chunkFrames_) * 1000000 / framesPerSecond);
+        const auto nextChunk =
+            began + std::chrono::microseconds((arrivedFrames + chunkFrames_) * 1000000 / framesPerSecond);
         changed_.wait_until(lock, nextChunk);
     }
 }

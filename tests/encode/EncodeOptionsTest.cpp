@@ -1,6 +1,6 @@
-#include "EncodeOptions.h"
-
 #include <gtest/gtest.h>
+
+#include "EncodeOptions.h"
 
 namespace ditdahl::encode {
 namespace {

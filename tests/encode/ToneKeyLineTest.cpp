@@ -1,5 +1,3 @@
-#include "portable/ToneKeyLine.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "portable/ManualClock.h"
+#include "portable/ToneKeyLine.h"
 
 namespace ditdahl {
 namespace {

@@ -18,8 +18,8 @@ AlsaSandbox::AlsaSandbox() {
 }
 
 void AlsaSandbox::addFileInput(std::string_view name, const std::string& infile, bool asDefault) {
-    const std::string body = " {\n    type file\n    slave.pcm \"null\"\n    file \"/dev/null\"\n    infile \"" + infile +
-                             "\"\n    format \"raw\"\n}\n";
+    const std::string body = " {\n    type file\n    slave.pcm \"null\"\n    file \"/dev/null\"\n    infile \"" +
+                             infile + "\"\n    format \"raw\"\n}\n";
     configuration_ += "pcm." + std::string(name) + body;
     if (asDefault) configuration_ += "pcm.!default" + body;
     writeFileBytes((directory_.path() / "alsa" / "asoundrc").string(), configuration_);

@@ -1,8 +1,7 @@
 // Capture through PortAudio over ALSA, from input devices of a test-only ALSA
 // configuration that read FIFOs played in real time. No sound card is touched.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>

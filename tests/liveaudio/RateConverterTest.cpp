@@ -1,11 +1,11 @@
-#include "portaudio/RateConverter.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
+
+#include "portaudio/RateConverter.h"
 
 namespace ditdahl {
 namespace {

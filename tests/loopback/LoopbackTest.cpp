@@ -1,8 +1,7 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
@@ -58,8 +57,8 @@ TEST(Loopback, EveryCharacterComesBackAtEverySpeedAndFilter) {
         int wpm;
         int filterHz;
     };
-    const Case cases[] = {{10, 50}, {10, 100}, {15, 50}, {15, 100}, {20, 50},
-                          {20, 100}, {25, 50}, {25, 100}, {30, 100}};
+    const Case cases[] = {{10, 50},  {10, 100}, {15, 50},  {15, 100}, {20, 50},
+                          {20, 100}, {25, 50},  {25, 100}, {30, 100}};
     const std::string expected = writtenAsDecoded(allCharacters);
     TempDir dir;
     const std::string wav = dir.file("morse.wav"), text = dir.file("text.txt"), ignored = dir.file("encoder-out");
@@ -76,9 +75,9 @@ TEST(Loopback, EveryCharacterComesBackAtEverySpeedAndFilter) {
             encode.push_back(allCharacters);
             ASSERT_EQ(run(ENCODE_TOOL, encode, ignored), 0);
             // The receiver tuned as an operator would: to the bin nearest the tone.
-            ASSERT_EQ(run(DECODE_TOOL, {"--tone", "550", "--wpm", wpm, "--filter", std::to_string(c.filterHz), wav},
-                          text),
-                      0);
+            ASSERT_EQ(
+                run(DECODE_TOOL, {"--tone", "550", "--wpm", wpm, "--filter", std::to_string(c.filterHz), wav}, text),
+                0);
             EXPECT_EQ(words(testing::readFileBytes(text)), expected)
                 << c.wpm << " wpm, " << c.filterHz << " Hz filter, noise " << (*noise ? noise : "none");
         }

@@ -1,6 +1,6 @@
-#include "DecodeOptions.h"
-
 #include <gtest/gtest.h>
+
+#include "DecodeOptions.h"
 
 namespace ditdahl::decode {
 namespace {
@@ -18,9 +18,9 @@ TEST(DecodeOptions, ChoicesAndTheirDefaults) {
     EXPECT_FALSE(plain.options.automatic);
     EXPECT_FALSE(plain.options.speedGiven);
 
-    const ParsedCommandLine all = parseDecodeCommandLine(
-        {"--filter", "100", "--button=14", "--threshold", "37.5", "--wpm", "25", "--auto-speed", "--log", "--start",
-         "2026-12-07T08:00:05Z", "-"});
+    const ParsedCommandLine all =
+        parseDecodeCommandLine({"--filter", "100", "--button=14", "--threshold", "37.5", "--wpm", "25", "--auto-speed",
+                                "--log", "--start", "2026-12-07T08:00:05Z", "-"});
     ASSERT_EQ(all.error, "");
     EXPECT_EQ(all.options.input, "-");
     EXPECT_EQ(all.options.filterHz, 100);
@@ -72,11 +72,12 @@ TEST(DecodeOptions, ToneChoosesTheButtonWatchingTheNearestBin) {
         int button;
     };
     const Case cases[] = {
-        {550, 50, 12},  {515.625, 50, 11}, {700, 50, 15}, {1600, 50, 32}, {20, 50, 1},
+        {550, 50, 12},  {515.625, 50, 11}, {700, 50, 15},  {1600, 50, 32},  {20, 50, 1},
         {550, 100, 11}, {600, 100, 12},    {700, 100, 14}, {93.75, 100, 2}, {1500, 100, 31},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(nearestToneButton(c.toneHz, c.filterHz), c.button) << c.toneHz << " Hz, " << c.filterHz << " Hz filter";
+        EXPECT_EQ(nearestToneButton(c.toneHz, c.filterHz), c.button)
+            << c.toneHz << " Hz, " << c.filterHz << " Hz filter";
         const ParsedCommandLine parsed =
             parseDecodeCommandLine({"--filter", std::to_string(c.filterHz), "--tone", std::to_string(c.toneHz), "x"});
         EXPECT_EQ(parsed.options.toneButton, c.button);

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "synthesis/KeyedTone.h"
-#include "synthesis/Noise.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
+#include "synthesis/KeyedTone.h"
+#include "synthesis/Noise.h"
 
 namespace ditdahl {
 namespace {
@@ -113,7 +113,8 @@ TEST(DecodeTool, ToneOptionSaysWhichButtonItWatches) {
     };
     const Case cases[] = {
         {{"--tone", "700"}, "700 Hz: tone button 15 (750 Hz), which watches 703.1 Hz with the 50 Hz filter"},
-        {{"--tone", "700", "--filter", "100"}, "700 Hz: tone button 14 (700 Hz), which watches 656.2 Hz with the 100 Hz filter"},
+        {{"--tone", "700", "--filter", "100"},
+         "700 Hz: tone button 14 (700 Hz), which watches 656.2 Hz with the 100 Hz filter"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -199,8 +200,8 @@ TEST(DecodeTool, HelpAndVersion) {
     const ToolRun help = runTool(dir, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("Usage: ditdahl-decode", 0), 0u);
-    for (const char* option : {"--tone", "--button", "--filter", "--threshold", "--wpm", "--auto-speed", "--log",
-                               "--start", "--version"}) {
+    for (const char* option :
+         {"--tone", "--button", "--filter", "--threshold", "--wpm", "--auto-speed", "--log", "--start", "--version"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     const ToolRun version = runTool(dir, {"--version"});

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "analysis/BlockFeeder.h"
-#include "base/CaptureFormat.h"
 #include "analysis/SpectrumBars.h"
+#include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
 #include "portable/ControlModel.h"
-#include "station/ControlIds.h"
 #include "shell/WindowDisplays.h"
+#include "station/ControlIds.h"
 #include "station/WindowTemplate.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"

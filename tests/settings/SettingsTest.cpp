@@ -1,7 +1,3 @@
-#include "shell/Settings.h"
-
-#include "shell/Profile.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +5,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "shell/Profile.h"
+#include "shell/Settings.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
@@ -100,10 +98,10 @@ TEST(LoadSettings, WithoutAFileShowsTheDefaults) {
 TEST(LoadSettings, TakesEachStoredChoice) {
     struct Case {
         const char* file;
-        int checkedRadio;     // one that must be selected, 0 for none
-        int uncheckedRadio;   // one that must not be
+        int checkedRadio;    // one that must be selected, 0 for none
+        int uncheckedRadio;  // one that must not be
         int list;
-        const char* entry;    // expected text of list's selection, nullptr: no selection
+        const char* entry;  // expected text of list's selection, nullptr: no selection
     };
     const Case cases[] = {
         {"Filter=0", ids::filter100, ids::filter50, 0, nullptr},
@@ -260,11 +258,10 @@ TEST(SaveSettings, WritesWhatTheControlsShow) {
     s.state().automaticDecoder = true;
     saveSettings(s.state());
     EXPECT_EQ(lines(readFileBytes(s.ini())),
-              (std::vector<std::string>{"[Ditdahl]", "Filter=0", "PTT_Signal=1", "InputDevice=Loopback",
-                                        "PTT_Port=16", "TX_Speed=-1", "AutoRXSpeed=1", "AutoTXSpeed=1", "Delay=5",
-                                        "LogPath=/var/log/cw.log", "Threshold=73",
-                                        "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042",
-                                        "[Automatic decoder]", "Enabled=1"}));
+              (std::vector<std::string>{
+                  "[Ditdahl]", "Filter=0", "PTT_Signal=1", "InputDevice=Loopback", "PTT_Port=16", "TX_Speed=-1",
+                  "AutoRXSpeed=1", "AutoTXSpeed=1", "Delay=5", "LogPath=/var/log/cw.log", "Threshold=73",
+                  "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042", "[Automatic decoder]", "Enabled=1"}));
 }
 
 TEST(SaveSettings, LeavesKeysWithoutAChoiceAsTheyWere) {
@@ -304,7 +301,8 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     writeFileBytes(second.ini(), readFileBytes(first.ini()));
     loadSettings(second.state());
 
-    for (int radio : {ids::filter100, ids::filter50, ids::dtrRadio, ids::rtsRadio, ids::autoSpeedTick, ids::autoTxTick}) {
+    for (int radio :
+         {ids::filter100, ids::filter50, ids::dtrRadio, ids::rtsRadio, ids::autoSpeedTick, ids::autoTxTick}) {
         EXPECT_EQ(first.window().isChecked(radio), second.window().isChecked(radio)) << radio;
     }
     for (int list : {ids::inputList, ids::pttPortList, ids::txSpeedList, ids::delayList}) {

@@ -1,9 +1,9 @@
-#include "portable/ManualClock.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
+
+#include "portable/ManualClock.h"
 
 namespace ditdahl {
 namespace {

@@ -1,10 +1,9 @@
-#include "portable/ControlModel.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <thread>
 
+#include "portable/ControlModel.h"
 #include "station/ControlIds.h"
 #include "station/StationState.h"
 #include "support/Station.h"

@@ -1,7 +1,6 @@
-#include "shell/Profile.h"
-
 #include <gtest/gtest.h>
 
+#include "shell/Profile.h"
 #include "support/TempDir.h"
 
 namespace ditdahl {
@@ -31,8 +30,13 @@ TEST(Profile, ReadsValuesTheWayTheProfileFunctionsDo) {
         const char* key;
         int expected;
     };
-    for (const IntCase& c : std::initializer_list<IntCase>{
-             {"Filter", 0}, {"TX_SPEED", 5}, {"Delay", 0}, {"PTT_Port", -1}, {"Empty", 0}, {"Threshold", 50}, {"Missing", 50}}) {
+    for (const IntCase& c : std::initializer_list<IntCase>{{"Filter", 0},
+                                                           {"TX_SPEED", 5},
+                                                           {"Delay", 0},
+                                                           {"PTT_Port", -1},
+                                                           {"Empty", 0},
+                                                           {"Threshold", 50},
+                                                           {"Missing", 50}}) {
         EXPECT_EQ(readProfileInt(path, "Ditdahl", c.key, 50), c.expected) << c.key;
     }
     struct StringCase {

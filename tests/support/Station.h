@@ -3,9 +3,9 @@
 // scripted desktop, with the Morse table built.
 #pragma once
 
+#include "doubles/ScriptedDesktop.h"
 #include "portable/ControlModel.h"
 #include "portable/ManualClock.h"
-#include "doubles/ScriptedDesktop.h"
 #include "shell/WindowDisplays.h"
 #include "station/StationState.h"
 

@@ -1,5 +1,3 @@
-#include "traffic/TrafficRecord.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,7 @@
 #include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
+#include "traffic/TrafficRecord.h"
 
 namespace ditdahl {
 namespace {
@@ -127,10 +126,11 @@ TEST(TrafficRecord, LogLinesAreExactBytes) {
     station.flush("cq");
     writeLogLine(station.state, "Audio reset (WM_USER)", true);
     writeLogLine(station.state, std::string(400, 'x'), false);
-    const std::string expected = "05.03.13 14:07:09 Program startup\r\n"
-                                 "05.03.13 14:08:10 RX:   CQ\r\n"
-                                 "05.03.13 14:08:10 Audio reset (WM_USER)\r\n" +
-                                 std::string(257, 'x') + "\r\n";
+    const std::string expected =
+        "05.03.13 14:07:09 Program startup\r\n"
+        "05.03.13 14:08:10 RX:   CQ\r\n"
+        "05.03.13 14:08:10 Audio reset (WM_USER)\r\n" +
+        std::string(257, 'x') + "\r\n";
     EXPECT_EQ(station.log(), expected);
 }
 

@@ -1,5 +1,3 @@
-#include "linux/ViewerLauncher.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "linux/ViewerLauncher.h"
 #include "support/TempDir.h"
 
 namespace ditdahl {
@@ -25,8 +24,7 @@ TEST(ViewerLauncher, PassesAwkwardPathsAsOneArgumentAndReportsMissingPrograms) {
                                         ".tmp\" \"" + seen + "\"\n");
     std::filesystem::permissions(viewer, std::filesystem::perms::owner_all);
 
-    const std::string paths[] = {"/logs/with blank/Ditdahl.log", "/logs/it's \"quoted\" $(rm -rf x);.log",
-                                 "-n.log"};
+    const std::string paths[] = {"/logs/with blank/Ditdahl.log", "/logs/it's \"quoted\" $(rm -rf x);.log", "-n.log"};
     const std::string expected[] = {"1|/logs/with blank/Ditdahl.log|", "1|/logs/it's \"quoted\" $(rm -rf x);.log|",
                                     "1|./-n.log|"};
     for (int i = 0; i < 3; ++i) {

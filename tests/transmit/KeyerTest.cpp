@@ -1,5 +1,3 @@
-#include "transmit/Keyer.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +6,7 @@
 
 #include "doubles/RecordingKeyLine.h"
 #include "support/Station.h"
+#include "transmit/Keyer.h"
 
 namespace ditdahl {
 namespace {
@@ -197,7 +196,7 @@ TEST(Keyer, LateWakeUpsDoNotAddUpOverALongText) {
     };
     const Case cases[] = {
         {0, 0, 0},
-        {2, 0, 2},      // each wake-up late: caught up at the next deadline
+        {2, 0, 2},  // each wake-up late: caught up at the next deadline
         {5, 0, 5},
         {0, 500, 500},  // one long hold-up is not made up by shortening what follows
     };

@@ -1,11 +1,8 @@
-#include "transmit/PttPort.h"
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -13,6 +10,7 @@
 #include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
+#include "transmit/PttPort.h"
 
 namespace ditdahl {
 namespace {
@@ -28,8 +26,8 @@ void fillPorts(Controls& window) {
 
 TEST(PttPort, WindowsNamesOfTheListEntries) {
     const std::pair<int, const char*> cases[] = {
-        {0, "COM1"},         {1, "COM2"},          {8, "COM9"},   {9, "\\\\.\\COM10"},
-        {99, "\\\\.\\COM100"}, {255, "\\\\.\\COM256"}, {-1, "COM0"}, {-5, "COM-4"},
+        {0, "COM1"},  {1, "COM2"},   {8, "COM9"}, {9, "\\\\.\\COM10"}, {99, "\\\\.\\COM100"}, {255, "\\\\.\\COM256"},
+        {-1, "COM0"}, {-5, "COM-4"},
     };
     for (const auto& [index, name] : cases) EXPECT_EQ(pttPortName(index), name) << index;
 }
@@ -37,8 +35,9 @@ TEST(PttPort, WindowsNamesOfTheListEntries) {
 TEST(PttPort, LinuxDevicesFromThePortsSectionOrTheSerialDefault) {
     TempDir dir;
     const std::string ini = dir.file("Ditdahl.ini");
-    testing::writeFileBytes(ini, "[Ditdahl]\r\nPTT_Port=2\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\ncom3 = /dev/serial/by-id/x\r\n"
-                                 "COM12=\r\n");
+    testing::writeFileBytes(ini,
+                            "[Ditdahl]\r\nPTT_Port=2\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\ncom3 = /dev/serial/by-id/x\r\n"
+                            "COM12=\r\n");
     const std::pair<int, const char*> cases[] = {
         {1, "/dev/ttyUSB0"}, {3, "/dev/serial/by-id/x"}, {2, "/dev/ttyS1"}, {12, "/dev/ttyS11"}, {256, "/dev/ttyS255"},
     };
@@ -152,7 +151,8 @@ TEST(SerialKeyLine, OpensTerminalsExclusivelyAndRefusesTheRest) {
 
     TempDir dir;
     testing::writeFileBytes(dir.file("plain"), "x");
-    for (const std::string& path : {dir.file("missing"), dir.file("plain"), std::string("/dev/null"), dir.path().string()}) {
+    for (const std::string& path :
+         {dir.file("missing"), dir.file("plain"), std::string("/dev/null"), dir.path().string()}) {
         EXPECT_EQ(SerialKeyLine::open(path), nullptr) << path;
     }
 }

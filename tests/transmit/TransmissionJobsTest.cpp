@@ -1,5 +1,3 @@
-#include "transmit/TransmissionJobs.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +8,7 @@
 #include "JobStation.h"
 #include "station/ControlIds.h"
 #include "transmit/JobBodies.h"
+#include "transmit/TransmissionJobs.h"
 #include "transmit/TransmitStep.h"
 
 namespace ditdahl {
@@ -196,7 +195,8 @@ TEST(BeaconJob, CountsDownTheIntervalFromTheStartOfEachSending) {
     s.window.setText(ids::beaconText, "eee");
     s.window.setText(ids::beaconInterval, "10");
     std::vector<std::string> shown;
-    for (std::uint32_t k = 0; k < 6; ++k) s.at(4332 + k * 1000 + 500, [&] { shown.push_back(s.window.text(ids::statusLine)); });
+    for (std::uint32_t k = 0; k < 6; ++k)
+        s.at(4332 + k * 1000 + 500, [&] { shown.push_back(s.window.text(ids::statusLine)); });
     std::string sending;
     s.at(100, [&] { sending = s.window.text(ids::statusLine); });
     s.at(10400, [&] { s.jobs.stopTransmission(); });
@@ -205,7 +205,8 @@ TEST(BeaconJob, CountsDownTheIntervalFromTheStartOfEachSending) {
 
     EXPECT_EQ(sending, "Transmitting beacon buffer...");
     std::vector<std::string> expected;
-    for (int left = 6; left >= 1; --left) expected.push_back("Waiting for beacon transmission (" + std::to_string(left) + "s)...");
+    for (int left = 6; left >= 1; --left)
+        expected.push_back("Waiting for beacon transmission (" + std::to_string(left) + "s)...");
     EXPECT_EQ(shown, expected);
     const auto downs = s.line->keyDowns();
     // The stop during the second sending lets its first character finish.
@@ -363,8 +364,14 @@ TEST(TransmissionJobs, DelayIntervalAndBeaconFileChoices) {
         EXPECT_EQ(selectedDelayMs(s.state), ms) << index;
     }
     const std::pair<const char*, std::uint32_t> intervals[] = {
-        {"600", 600}, {"", 0}, {"  ", 0}, {" 12 ", 12}, {"1x", 0}, {"-5", 0},
-        {"4294967295", 4294967295u}, {"99999999999999999999", 4294967295u},
+        {"600", 600},
+        {"", 0},
+        {"  ", 0},
+        {" 12 ", 12},
+        {"1x", 0},
+        {"-5", 0},
+        {"4294967295", 4294967295u},
+        {"99999999999999999999", 4294967295u},
     };
     for (const auto& [text, seconds] : intervals) {
         s.window.setText(ids::beaconInterval, text);
