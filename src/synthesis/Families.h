@@ -25,9 +25,6 @@ struct Family {
 
 std::span<const Family> signalFamilies();
 
-// The family of that name, or nullptr.
-const Family* findFamily(std::string_view name);
-
 // One signal of the family: text (texts[seed % size]), speed, tone and the
 // family's parameters drawn from the seed, rendered at the SNR.
 TestSignal makeSignal(const Family& family, std::uint64_t seed, double snrDb, std::span<const std::string> texts,
