@@ -32,7 +32,7 @@ void keyCharacter(StationState& state, unsigned char c, SendingPace& pace) {
         const Line line = state.pttOnDtr ? Line::Dtr : Line::Rts;
         const std::shared_ptr<KeyLine> port = state.pttPort.use([line](KeyLine& open) { open.raise(line); });
         const KeyTiming on = currentKeyTiming(state);
-        pace.wait(static_cast<std::uint32_t>(element == '.' ? on.dotMs : on.dashMs));
+        pace.waitMark(static_cast<std::uint32_t>(element == '.' ? on.dotMs : on.dashMs));
         if (port) port->release(line);
         pace.wait(static_cast<std::uint32_t>(currentKeyTiming(state).dotMs));
     }
