@@ -62,26 +62,28 @@ bool waitForInterval(StationState& state, Elapsed& elapsed, std::uint64_t interv
 
 }  // namespace
 
-void textJob(StationState& state) {
+// Receiving was switched off by the start command, when it recorded the
+// received line.
+void textJob(StationState& state, std::atomic<bool>& running) {
     const int delayMs = selectedDelayMs(state);
-    state.receiveEnabled = false;
     SendingPace pace(*state.clock);
     transmitText(state, state.transmitText.view(), delayMs, pace);
     closeSending(state, pace);
+    running = false;
     returnToIdle(state);
     state.receiveEnabled = true;
 }
 
-void fileJob(StationState& state, ByteFile file) {
+void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running) {
     const int delayMs = selectedDelayMs(state);
     {
         std::lock_guard lock(state.trafficLock);
         state.trafficLine.clear();
     }
-    state.receiveEnabled = false;
     SendingPace pace(*state.clock);
     sendFileBytes(state, file, delayMs, pace);
     closeSending(state, pace);
+    running = false;
     returnToIdle(state);
     state.receiveEnabled = true;
 }
@@ -115,7 +117,7 @@ void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace
     sendFileBytes(state, file, delayMs, pace);
 }
 
-void beaconJob(StationState& state) {
+void beaconJob(StationState& state, std::atomic<bool>& running) {
     TransmitPanel& panel = *state.displays.transmit;
     Clock& clock = *state.clock;
     state.beaconActive = true;
@@ -126,13 +128,14 @@ void beaconJob(StationState& state) {
         // Kept in 64 bits: intervals of more than 49 days wait as long as asked.
         const std::uint64_t intervalMs = std::uint64_t{beaconIntervalSeconds(state)} * 1000;
         {
-            // Text received while the beacon waited is recorded as received.
+            // Text received while the beacon waited is recorded as received;
+            // from here on nothing received joins the line.
             std::lock_guard lock(state.trafficLock);
             flushTrafficLine(state);
             state.trafficLine.clear();
+            state.receiveEnabled = false;
         }
         Elapsed elapsed(clock, clock.tickCount());
-        state.receiveEnabled = false;
         SendingPace pace(clock);
         if (auto file = ByteFile::open(text)) {
             sendBeaconFile(state, std::move(*file), delayMs, pace);
@@ -147,6 +150,7 @@ void beaconJob(StationState& state) {
     }
     panel.showStatus("");
     panel.untickBeacon();
+    running = false;
     setIdleControls(state, true);
     state.beaconActive = false;
 }

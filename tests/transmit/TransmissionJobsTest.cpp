@@ -324,6 +324,70 @@ TEST(TransmissionJobs, ASecondJobIsRefusedWhileOneRuns) {
     expectIdle(s);
 }
 
+// The window's transmit panel, watched: what the station's flags were at the
+// moment the window showed idle, or showed a status.
+class WatchedPanel final : public TransmitPanel {
+public:
+    WatchedPanel(WindowDisplays& window, TransmissionJobs& jobs, StationState& state)
+        : window_(window), jobs_(jobs), state_(state) {}
+    void showIdle(bool idle) override {
+        if (idle) runningWhenIdle.push_back(jobs_.jobRunning());
+        window_.showIdle(idle);
+    }
+    void showStatus(std::string_view status) override {
+        if (!status.empty()) receivingAtStatus.push_back(state_.receiveEnabled);
+        window_.showStatus(status);
+    }
+    std::string textToSend() const override { return window_.textToSend(); }
+    void putTextToSend(std::string_view text) override { window_.putTextToSend(text); }
+    bool beaconTicked() const override { return window_.beaconTicked(); }
+    std::string beaconText() const override { return window_.beaconText(); }
+    std::string beaconInterval() const override { return window_.beaconInterval(); }
+    std::string delayChoice() const override { return window_.delayChoice(); }
+    void untickBeacon() override { window_.untickBeacon(); }
+    std::vector<bool> runningWhenIdle;  // at each showIdle(true)
+    std::vector<bool> receivingAtStatus;
+
+private:
+    WindowDisplays& window_;
+    TransmissionJobs& jobs_;
+    StationState& state_;
+};
+
+// A job counts as ended before the window shows idle, so that Transmit, once
+// usable again, is never refused as "already running"; and receiving is off
+// from the flush of the received line on, so that no received text slips
+// into the line being sent before the job starts.
+TEST(TransmissionJobs, TheWindowShowsIdleOnlyOnceTheJobHasEndedAndReceivingStopsAtTheFlush) {
+    struct Case {
+        const char* what;
+        std::function<void(JobStation&)> start;
+    };
+    const Case cases[] = {
+        {"text",
+         [](JobStation& s) {
+             s.window.setText(ids::transmitText, "E");
+             s.jobs.startTextTransmission();
+         }},
+        {"file",
+         [](JobStation& s) {
+             testing::writeFileBytes(s.dir.file("e.txt"), "E");
+             s.desktop.chooseNext(s.dir.file("e.txt"));
+             s.jobs.startFileTransmission();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        JobStation s;
+        WatchedPanel panel(s.displays, s.jobs, s.state);
+        s.state.displays.transmit = &panel;
+        c.start(s);
+        s.jobs.waitForJob();
+        EXPECT_EQ(panel.runningWhenIdle, std::vector<bool>{false});
+        EXPECT_EQ(panel.receivingAtStatus, std::vector<bool>{false});
+    }
+}
+
 TEST(TransmissionJobs, ClosingDownStopsARunningJobAfterItsCharacter) {
     for (const bool beacon : {false, true}) {
         JobStation s(ManualClock::Mode::Blocking);
