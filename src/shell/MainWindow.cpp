@@ -89,7 +89,8 @@ void MainWindow::selectFilter(int widthHz) {
 }
 
 // A capture that cannot be opened leaves the receive side idle without a
-// message; the next Input or Filter change tries again.
+// message; the next Input or Filter change, or the Input entry chosen again,
+// tries again.
 void MainWindow::beginCapture() {
     const int device = state_.mainWindow->selectedIndex(ids::inputList);
     if (parts_.recorder) startCapture(state_, *parts_.recorder, receivers_, device);
@@ -123,6 +124,9 @@ void MainWindow::onAutoTxSpeed() {
 }
 
 void MainWindow::onCommand(int id, int notificationCode) {
+    // Closing the window closes its lists too, which reports them; after the
+    // shutdown nothing may start again.
+    if (ended_) return;
     Controls& window = *state_.mainWindow;
     switch (id) {
         case ids::transmitButton:
@@ -147,7 +151,13 @@ void MainWindow::onCommand(int id, int notificationCode) {
             jobs_.startFileTransmission();
             return;
         case ids::inputList:
-            if (notificationCode == notify::listSelectionChange) restartCapture();
+            if (notificationCode == notify::listSelectionChange) {
+                restartCapture();
+            } else if (notificationCode == notify::listCloseUp && parts_.recorder && !parts_.recorder->isRunning()) {
+                // The same entry chosen again: an input that failed to open
+                // (unplugged, busy) is tried once more.
+                beginCapture();
+            }
             return;
         case ids::pttPortList:
             if (notificationCode == notify::listSelectionChange) openSelectedPttPort();
