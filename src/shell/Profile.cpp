@@ -35,7 +35,12 @@ struct Line {
     std::string ending;  // "\r\n", "\n" or "" for a last line without one
 };
 
-std::vector<Line> readLines(const std::string& path, bool* exists) {
+// The UTF-8 byte-order mark that some editors put before the first line.
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+// The file's lines; a byte-order mark is not part of the first line, but is
+// handed back in *mark so that a rewrite keeps it.
+std::vector<Line> readLines(const std::string& path, bool* exists, std::string* mark = nullptr) {
     std::ifstream in(path, std::ios::binary);
     *exists = static_cast<bool>(in);
     std::vector<Line> lines;
@@ -44,6 +49,10 @@ std::vector<Line> readLines(const std::string& path, bool* exists) {
     all << in.rdbuf();
     const std::string bytes = all.str();
     std::size_t start = 0;
+    if (std::string_view(bytes).starts_with(byteOrderMark)) {
+        start = byteOrderMark.size();
+        if (mark) *mark = byteOrderMark;
+    }
     while (start < bytes.size()) {
         const auto newline = bytes.find('\n', start);
         if (newline == std::string::npos) {
@@ -134,7 +143,8 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
                         std::string_view value) {
     value = value.substr(0, value.find_first_of("\r\n"));
     bool exists = false;
-    std::vector<Line> lines = readLines(path, &exists);
+    std::string mark;
+    std::vector<Line> lines = readLines(path, &exists, &mark);
     // New lines follow the file's own line breaks; a new file gets CR LF,
     // which the program reads on every system, so one file serves both.
     std::string ending = "\r\n";
@@ -177,7 +187,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
         }
     }
 
-    std::string bytes;
+    std::string bytes = mark;
     for (const Line& line : lines) bytes += line.text + line.ending;
     return replaceFile(path, bytes);
 }

@@ -13,7 +13,6 @@ namespace ditdahl {
 namespace {
 
 constexpr std::size_t maxTextValue = 255;
-constexpr std::size_t maxPathValue = 511;
 constexpr int delayEntriesMs[] = {0, 100, 200, 500, 1000, 2000};
 
 int readInt(const std::string& path, std::string_view key, int defaultValue) {
@@ -35,9 +34,9 @@ std::string cut(std::string text, std::size_t length) {
 
 }  // namespace
 
-std::string settingsPath(const StationState& state) { return state.startDirectory.str() + "/Ditdahl.ini"; }
+std::string settingsPath(const StationState& state) { return state.startDirectory + "/Ditdahl.ini"; }
 
-std::string defaultLogPath(const StationState& state) { return state.startDirectory.str() + "/Ditdahl.log"; }
+std::string defaultLogPath(const StationState& state) { return state.startDirectory + "/Ditdahl.log"; }
 
 void fillInputList(StationState& state, const std::vector<std::string>& deviceNames) {
     int added = 0;
@@ -112,7 +111,7 @@ void loadSettings(StationState& state) {
     window.setText(ids::beaconInterval,
                    std::to_string(static_cast<std::uint32_t>(readInt(path, "BeaconInterval", 600))));
 
-    const std::string logPath = readProfileString(path, settingsSection, "LogPath", "", maxPathValue);
+    const std::string logPath = readProfileString(path, settingsSection, "LogPath", "");
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
 
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
@@ -141,7 +140,7 @@ void saveSettings(StationState& state) {
     write(path, "AutoRXSpeed", window.isChecked(ids::autoSpeedTick) ? "1" : "0");
     write(path, "AutoTXSpeed", window.isChecked(ids::autoTxTick) ? "1" : "0");
     writeInt(path, "Delay", window.selectedIndex(ids::delayList));
-    write(path, "LogPath", state.logPath.view());
+    write(path, "LogPath", state.logPath);
     writeInt(path, "Threshold", static_cast<long long>(state.thresholdPercent.load()));
     write(path, "BeaconText", cut(window.text(ids::beaconText), maxTextValue));
     write(path, "BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));

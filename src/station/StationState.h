@@ -47,8 +47,10 @@ struct StationState {
     Displays displays = Displays::none();
 
     // Window and files. Written on the window thread only.
-    FixedText<512> startDirectory;
-    FixedText<512> logPath;
+    // Whole paths, however long: a path cut to a fixed length names another
+    // file or directory.
+    std::string startDirectory;
+    std::string logPath;
     // The log file; logLock guards it, and nothing else.
     AppendFile logFile;
     std::mutex logLock;

@@ -61,7 +61,7 @@ void writeLogLine(StationState& state, std::string_view message, bool withTimest
 
 void openLogFile(StationState& state) {
     std::lock_guard lock(state.logLock);
-    state.logFile.open(state.logPath.str());
+    state.logFile.open(state.logPath);
 }
 
 void closeLogFile(StationState& state) {
@@ -77,12 +77,12 @@ void deleteLogFile(StationState& state) {
     // old file after it is gone, nor lost between the two files.
     std::lock_guard lock(state.logLock);
     state.logFile.close();
-    deleteFile(state.logPath.str());
-    state.logFile.open(state.logPath.str());
+    deleteFile(state.logPath);
+    state.logFile.open(state.logPath);
 }
 
 void viewLogFile(StationState& state) {
-    const std::string failure = state.desktop->startViewer(state.logPath.str());
+    const std::string failure = state.desktop->startViewer(state.logPath);
     if (!failure.empty()) {
         state.desktop->messageBox({failure, "Error", MessageButtons::Ok, MessageIcon::Warning});
     }
