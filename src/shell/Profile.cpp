@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "station/ReplaceFile.h"
 
 namespace ditdahl {
@@ -136,7 +137,7 @@ std::string readProfileString(const std::string& path, std::string_view section,
     if (found && v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         v = v.substr(1, v.size() - 2);
     }
-    return std::string(v.substr(0, maxLength));
+    return std::string(v.substr(0, wholeCharacterPrefix(v, maxLength)));
 }
 
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,

@@ -6,6 +6,7 @@
 
 #include "analysis/SpectrumBars.h"
 #include "base/CaptureFormat.h"
+#include "base/Utf8.h"
 #include "shell/Profile.h"
 #include "station/ControlIds.h"
 
@@ -28,7 +29,7 @@ void writeInt(const std::string& path, std::string_view key, long long value) {
 }
 
 std::string cut(std::string text, std::size_t length) {
-    if (text.size() > length) text.resize(length);
+    text.resize(wholeCharacterPrefix(text, length));
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/MorseTable.h"
+#include "base/Utf8.h"
 
 namespace ditdahl {
 
@@ -53,7 +54,7 @@ void writeLogLine(StationState& state, std::string_view message, bool withTimest
     std::string line;
     if (withTimestamp) appendTimestamp(state, line);
     line += message;
-    if (line.size() > maxLogLineBytes - 2) line.resize(maxLogLineBytes - 2);
+    line.resize(wholeCharacterPrefix(line, maxLogLineBytes - 2));
     line += "\r\n";
     std::lock_guard lock(state.logLock);
     state.logFile.write(line);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <mutex>
 
+#include "base/Utf8.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/TransmitStep.h"
 
@@ -15,8 +16,8 @@ constexpr std::size_t maxBeaconTextLength = 1023;
 constexpr std::uint32_t beaconWaitStepMs = 1000;
 
 void sendFileBytes(StationState& state, ByteFile& file, int delayMs, SendingPace& pace) {
-    while (const auto c = file.next()) {
-        transmitCharacter(state, *c, delayMs, pace);
+    for (std::string c = file.nextCharacter(); !c.empty(); c = file.nextCharacter()) {
+        transmitCharacter(state, c, delayMs, pace);
         if (state.stopRequested) break;
     }
     file.close();
@@ -124,7 +125,7 @@ void beaconJob(StationState& state, std::atomic<bool>& running) {
     for (;;) {
         const int delayMs = selectedDelayMs(state);
         std::string text = panel.beaconText();
-        if (text.size() > maxBeaconTextLength) text.resize(maxBeaconTextLength);
+        text.resize(wholeCharacterPrefix(text, maxBeaconTextLength));
         // Kept in 64 bits: intervals of more than 49 days wait as long as asked.
         const std::uint64_t intervalMs = std::uint64_t{beaconIntervalSeconds(state)} * 1000;
         {

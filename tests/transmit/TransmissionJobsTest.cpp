@@ -324,6 +324,38 @@ TEST(TransmissionJobs, ASecondJobIsRefusedWhileOneRuns) {
     expectIdle(s);
 }
 
+// A character outside the Morse table, typed or in a file, is one character
+// whatever its encoding: one 9-dot pause, shown and recorded whole.
+TEST(TransmissionJobs, ACharacterOfSeveralBytesKeysAsOnePause) {
+    struct Case {
+        const char* what;
+        std::string text;
+        bool fromFile;
+        std::uint32_t endMs;  // E 264 ms, each pause 540, the closing pause 540
+        std::string recorded;
+    };
+    const Case cases[] = {
+        {"typed", "E\xC3\xA9", false, 264 + 540 + 540, "TX:   E\xC3\xA9"},
+        {"UTF-8 file", "E\xE2\x82\xAC", true, 264 + 540 + 540, "TX:   E\xE2\x82\xAC"},
+        {"Latin-1 file", "E\xE9\xE9", true, 264 + 2 * 540 + 540, "TX:   E\xE9\xE9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        JobStation s;
+        if (c.fromFile) {
+            testing::writeFileBytes(s.dir.file("text.txt"), c.text);
+            s.desktop.chooseNext(s.dir.file("text.txt"));
+            s.jobs.startFileTransmission();
+        } else {
+            s.window.setText(ids::transmitText, c.text);
+            s.jobs.startTextTransmission();
+        }
+        s.jobs.waitForJob();
+        EXPECT_EQ(s.now(), c.endMs);
+        EXPECT_EQ(s.traffic(), std::vector<std::string>{c.recorded});
+    }
+}
+
 // The window's transmit panel, watched: what the station's flags were at the
 // moment the window showed idle, or showed a status.
 class WatchedPanel final : public TransmitPanel {
