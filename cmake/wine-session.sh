@@ -96,6 +96,10 @@ case "${1:-}" in
     # No window manager: without this, destroying a window waits 2 s for a
     # withdraw notification that never comes.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || { echo "reg add failed, see $log"; exit 1; }
+    # Windows without a theme, as the program's classic look expects: Wine's
+    # own theme draws the progress bars itself and ignores their colours.
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f \
+      || { echo "reg add failed, see $log"; exit 1; }
     echo "wine session up: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"
     ;;
   down)
