@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# run-program.sh DITDAHL.EXE KEYED_AUDIO.EXE WORKDIR [SCREENSHOT.png]
+# run-program.sh DITDAHL.EXE KEYED_AUDIO.EXE STARTDIR [SCREENSHOT.png]
 #
-# Ditdahl.exe run as an operator runs it, under wine64 on the Wine session's
+# Ditdahl.exe run as an operator runs it, from STARTDIR, under wine64 on the Wine session's
 # display (cmake/wine-session.sh), with a private PulseAudio server whose only
 # source is the monitor of a 6000 Hz stereo null sink: keyed text is played
 # into the sink, the program hears it through wave-in, decodes it into its
@@ -13,20 +13,22 @@ program=$1
 keyed_audio=$2
 work=$3
 screenshot=${4:-}
+pulse=$(mktemp -d)
 : "${WINEPREFIX:?}"
 wine="${WINE_DIR:-/usr/lib/wine}/wine64"
 DISPLAY=$(cat "$WINEPREFIX.session.display") || { echo "no wine session (wine.up)"; exit 1; }
 export DISPLAY
 text="CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73 K"
 
-rm -rf "$work"
-mkdir -p "$work/pulse"
+mkdir -p "$work"
+rm -f "$work/Ditdahl.ini" "$work/Ditdahl.log"
 pulse_pid=""
 player_pid=""
 program_pid=""
 cleanup() {
   for pid in $player_pid $program_pid $pulse_pid; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
+  rm -rf "$pulse"
 }
 trap cleanup EXIT
 fail() {
@@ -45,20 +47,20 @@ wait_for() {  # seconds command...
   done
 }
 
-cat >"$work/pulse/ditdahl.pa" <<PA
-load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native
+cat >"$pulse/ditdahl.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$pulse/native
 load-module module-null-sink sink_name=radio format=s16le rate=6000 channels=2 sink_properties=device.description=DitdahlRadio
 set-default-sink radio
 set-default-source radio.monitor
 PA
-HOME=$work/pulse XDG_RUNTIME_DIR=$work/pulse pulseaudio -n -F "$work/pulse/ditdahl.pa" --daemonize=no \
-  --exit-idle-time=-1 --disallow-exit --log-target=stderr </dev/null >"$work/pulse/pulseaudio.log" 2>&1 &
+HOME=$pulse XDG_RUNTIME_DIR=$pulse pulseaudio -n -F "$pulse/ditdahl.pa" --daemonize=no \
+  --exit-idle-time=-1 --disallow-exit --log-target=stderr </dev/null >"$pulse/pulseaudio.log" 2>&1 &
 pulse_pid=$!
-wait_for 10 test -S "$work/pulse/native" || fail "pulseaudio did not start: $(cat "$work/pulse/pulseaudio.log")"
+wait_for 10 test -S "$pulse/native" || fail "pulseaudio did not start: $(cat "$pulse/pulseaudio.log")"
 # winepulse reads it in the program's own environment.
-export PULSE_SERVER=unix:$work/pulse/native
+export PULSE_SERVER=unix:$pulse/native
 
-"$wine" "$keyed_audio" "Z:${work//\//\\}\\radio.raw" 20 562.5 "$text" </dev/null >/dev/null 2>&1 \
+"$wine" "$keyed_audio" "Z:${pulse//\//\\}\\radio.raw" 20 562.5 "$text" </dev/null >/dev/null 2>&1 \
   || fail "keyed_audio failed"
 
 # The 100 Hz filter at 550 Hz watches 562.5 Hz; the input is found by name.
@@ -70,7 +72,7 @@ log_has() { grep -q "$1" "$work/Ditdahl.log" 2>/dev/null; }
 wait_for 60 log_has "Program startup" || fail "no \"Program startup\" in the log"
 # Capture's first buffer can take a second or more; what plays before is lost.
 sleep 3
-pacat --raw --format=s16le --rate=6000 --channels=2 --device=radio <"$work/radio.raw" &
+pacat --raw --format=s16le --rate=6000 --channels=2 --device=radio <"$pulse/radio.raw" &
 player_pid=$!
 wait_for 120 log_has "RX:   " || fail "nothing decoded into the log"
 if [ -n "$screenshot" ]; then
