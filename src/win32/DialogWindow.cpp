@@ -76,7 +76,6 @@ bool DialogWindow::run(void* owner) {
 }
 
 std::intptr_t DialogWindow::handle(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    const HWND window = static_cast<HWND>(window_);
     switch (message) {
         case WM_INITDIALOG:
             initialise();
@@ -109,7 +108,6 @@ std::intptr_t DialogWindow::handle(unsigned message, std::uintptr_t wParam, std:
             afterDispatch();
             return TRUE;
         default:
-            (void)window;
             return FALSE;
     }
 }
