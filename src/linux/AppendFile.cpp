@@ -13,24 +13,26 @@ bool AppendFile::open(const std::string& path) {
     close();
     // O_APPEND puts every write at the end, even when another program appends
     // to the same file.
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    return fd_ >= 0;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    handle_ = fd;
+    return true;
 }
 
 void AppendFile::close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (isOpen()) {
+        ::close(static_cast<int>(handle_));
+        handle_ = closedHandle;
     }
 }
 
 bool AppendFile::write(std::string_view bytes) {
-    if (fd_ < 0) return false;
+    if (!isOpen()) return false;
     // One write call for the whole line; a regular file takes it whole unless
     // the disk is full, in which case the rest would be lost anyway.
     ssize_t written;
     do {
-        written = ::write(fd_, bytes.data(), bytes.size());
+        written = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
     } while (written < 0 && errno == EINTR);
     return written == static_cast<ssize_t>(bytes.size());
 }

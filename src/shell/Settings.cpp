@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "analysis/SpectrumBars.h"
@@ -35,9 +36,15 @@ std::string cut(std::string text, std::size_t length) {
 
 }  // namespace
 
-std::string settingsPath(const StationState& state) { return state.startDirectory + "/Ditdahl.ini"; }
+// Joined with the system's own separator, so that the log path kept in the
+// settings file reads as its users expect.
+std::string settingsPath(const StationState& state) {
+    return (std::filesystem::path(state.startDirectory) / "Ditdahl.ini").string();
+}
 
-std::string defaultLogPath(const StationState& state) { return state.startDirectory + "/Ditdahl.log"; }
+std::string defaultLogPath(const StationState& state) {
+    return (std::filesystem::path(state.startDirectory) / "Ditdahl.log").string();
+}
 
 void fillInputList(StationState& state, const std::vector<std::string>& deviceNames) {
     int added = 0;

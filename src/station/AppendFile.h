@@ -3,6 +3,7 @@
 // sees half a line and a crash loses at most the line being written.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,12 +20,15 @@ public:
     // open before. Returns false (and stays closed) on failure.
     bool open(const std::string& path);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return handle_ != closedHandle; }
     // Appends bytes; false when no file is open or the write failed.
     bool write(std::string_view bytes);
 
 private:
-    int fd_ = -1;
+    // The operating system's handle of the open file, wide enough for any
+    // system's kind of handle.
+    static constexpr std::intptr_t closedHandle = -1;
+    std::intptr_t handle_ = closedHandle;
 };
 
 // Deletes a file; false when it could not be deleted.
