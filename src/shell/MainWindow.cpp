@@ -229,6 +229,10 @@ void MainWindow::onMessage(const WindowMessage& message) {
         state_.clock->sleepMs(audioResetPauseMs);
         restartCapture();
         writeLogLine(state_, "Audio reset (WM_USER)", true);
+    } else if (message.code == logFailedMessage) {
+        state_.desktop->messageBox({"Ditdahl cannot write its log file " + state_.logPath +
+                                        ". Received and sent lines are kept and written as soon as it can.",
+                                    "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
     } else if (message.code == wmClose) {
         shutdown();
     }

@@ -41,6 +41,7 @@ public:
     void captureFellBehind() override;
 
     void addTrafficEntry(std::string_view entry) override;
+    void logFailing(std::string_view path) override;
 
     void showStatus(std::string_view status) override;
     void showIdle(bool idle) override;

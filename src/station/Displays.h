@@ -46,11 +46,16 @@ public:
     virtual void captureFellBehind() {}
 };
 
-// The recorded traffic lines, each with its timestamp and label.
+// The recorded traffic lines, each with its timestamp and label, and the log
+// they go to.
 class TrafficDisplay {
 public:
     virtual ~TrafficDisplay() = default;
     virtual void addTrafficEntry(std::string_view /*entry*/) {}
+    // The log file cannot be written (a full or read-only disk, a missing
+    // folder); its lines wait. Said once until it can be written again. Must
+    // not wait for the window thread.
+    virtual void logFailing(std::string_view /*path*/) {}
 };
 
 // The transmit side of the window: the text to send, the beacon's settings,

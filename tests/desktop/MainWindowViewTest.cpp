@@ -371,7 +371,7 @@ TEST(MainWindowView, ClosingSavesSettingsAndLogsTheEnd) {
         EXPECT_TRUE(contains(log, "Program startup\r\n")) << c.how;
         EXPECT_EQ(log.size() - log.rfind("Program termination\r\n"), std::string("Program termination\r\n").size())
             << c.how;
-        EXPECT_FALSE(g.station.state.logFile.isOpen()) << c.how;
+        EXPECT_EQ(g.station.state.logFile, nullptr) << c.how;
         EXPECT_EQ(g.station.state.pttPort.get(), nullptr) << c.how;
     }
 }

@@ -17,15 +17,13 @@ TEST(Files, TheLogGrowsLineByLineAndCanBeReadAndDeletedWhileOpen) {
     testing::TempDir dir;
     const std::string path = dir.file("Ditdahl.log");
     testing::writeFileBytes(path, "old\r\n");
-    AppendFile log;
-    ASSERT_TRUE(log.open(path));
-    for (const char* line : {"one\r\n", "two\r\n"}) ASSERT_TRUE(log.write(line));
+    auto log = openAppendFile(path);
+    ASSERT_NE(log, nullptr);
+    for (const char* line : {"one\r\n", "two\r\n"}) ASSERT_TRUE(log->write(line));
     EXPECT_EQ(readFileBytes(path), "old\r\none\r\ntwo\r\n");
     EXPECT_TRUE(deleteFile(path));
-    log.close();
-    EXPECT_FALSE(log.isOpen());
-    EXPECT_FALSE(log.write("three\r\n"));
-    EXPECT_FALSE(log.open(dir.file("missing folder\\Ditdahl.log")));
+    log.reset();
+    EXPECT_EQ(openAppendFile(dir.file("missing folder\\Ditdahl.log")), nullptr);
 }
 
 TEST(Files, ReplacingLeavesTheNewBytesAndNothingBeside) {
