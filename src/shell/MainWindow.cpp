@@ -233,6 +233,11 @@ void MainWindow::onMessage(const WindowMessage& message) {
         state_.desktop->messageBox({"Ditdahl cannot write its log file " + state_.logPath +
                                         ". Received and sent lines are kept and written as soon as it can.",
                                     "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+    } else if (message.code == keyingPortGoneMessage) {
+        state_.desktop->messageBox(
+            {"The PTT port stopped working and was closed; sending goes on without keying. "
+             "Choose the port again once it is back.",
+             "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
     } else if (message.code == wmClose) {
         shutdown();
     }

@@ -55,6 +55,7 @@ public:
     void putBeaconText(std::string_view text) override;
     std::string beaconInterval() const override;
     std::string delayChoice() const override;
+    void keyingPortGone() override;
 
 private:
     Controls& window_;

@@ -81,6 +81,10 @@ public:
 
     // The chosen delay entry, e.g. "100 ms"; empty when none is chosen.
     virtual std::string delayChoice() const { return {}; }
+
+    // The keying port has gone in the middle of a sending and was closed.
+    // Must not wait for the window thread.
+    virtual void keyingPortGone() {}
 };
 
 // Where each subsystem shows what it shows. Never null: each starts at a

@@ -34,8 +34,19 @@ ComKeyLine::~ComKeyLine() {
     CloseHandle(handle_);
 }
 
-void ComKeyLine::raise(Line line) { EscapeCommFunction(handle_, line == Line::Dtr ? SETDTR : SETRTS); }
+void ComKeyLine::raise(Line line) { change(line == Line::Dtr ? SETDTR : SETRTS); }
 
-void ComKeyLine::release(Line line) { EscapeCommFunction(handle_, line == Line::Dtr ? CLRDTR : CLRRTS); }
+void ComKeyLine::release(Line line) { change(line == Line::Dtr ? CLRDTR : CLRRTS); }
+
+void ComKeyLine::change(unsigned long function) {
+    if (EscapeCommFunction(handle_, function)) return;
+    // A port that cannot drive its lines (ERROR_NOT_SUPPORTED) keys nothing,
+    // harmlessly; these say the device itself is gone.
+    const DWORD error = GetLastError();
+    if (error == ERROR_DEVICE_REMOVED || error == ERROR_BAD_COMMAND || error == ERROR_GEN_FAILURE ||
+        error == ERROR_OPERATION_ABORTED) {
+        gone_ = true;
+    }
+}
 
 }  // namespace ditdahl

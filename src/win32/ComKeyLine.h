@@ -6,6 +6,7 @@
 // thread raises and releases.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -23,15 +24,18 @@ public:
     ComKeyLine(const ComKeyLine&) = delete;
     ComKeyLine& operator=(const ComKeyLine&) = delete;
 
-    // Failures of the line changes are ignored: a keying line that cannot be
-    // driven changes nothing else.
+    // A failed line change changes nothing else; one that says the device has
+    // gone (an adapter unplugged) marks the line gone.
     void raise(Line line) override;
     void release(Line line) override;
+    bool gone() const override { return gone_; }
 
 private:
     explicit ComKeyLine(void* handle) : handle_(handle) {}
+    void change(unsigned long function);
 
     void* handle_;
+    std::atomic<bool> gone_{false};
 };
 
 }  // namespace ditdahl

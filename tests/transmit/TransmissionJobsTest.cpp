@@ -370,6 +370,45 @@ TEST(TransmissionJobs, ACharacterOfSeveralBytesKeysAsOnePause) {
     }
 }
 
+// A keying line whose device goes away after a number of key-downs, as an
+// unplugged adapter does: from then on it changes nothing.
+class UnpluggedLine final : public KeyLine {
+public:
+    explicit UnpluggedLine(int raisesBeforeGone) : left_(raisesBeforeGone) {}
+    void raise(Line) override {
+        if (left_ > 0) --left_;
+        if (left_ == 0) gone_ = true;
+        if (!gone_) ++raised_;
+    }
+    void release(Line) override {}
+    bool gone() const override { return gone_; }
+    int raised() const { return raised_; }
+
+private:
+    int left_;
+    int raised_ = 0;
+    std::atomic<bool> gone_{false};
+};
+
+// The keying port unplugged in the middle of a text: the text is sent to its
+// end with full timing, the port is closed (both lines released, none raised
+// again), and the operator is told once.
+TEST(TransmissionJobs, AKeyingPortThatGoesAwayIsClosedAndTheSendingKeepsItsTiming) {
+    JobStation s;
+    auto line = std::make_shared<UnpluggedLine>(3);
+    s.state.pttPort.set(line);
+    s.window.setText(ids::transmitText, "PARIS");
+    s.jobs.startTextTransmission();
+    s.jobs.waitForJob();
+    // P 864, A 504, R 624, I 384, S 504, then the closing 540 at 20 wpm.
+    EXPECT_EQ(s.now(), 864u + 504 + 624 + 384 + 504 + 540);
+    EXPECT_EQ(line->raised(), 2);
+    EXPECT_EQ(s.state.pttPort.get(), nullptr);
+    // Told to the window thread, which shows the message.
+    EXPECT_EQ(s.window.takePostedMessages(), (std::vector<WindowMessage>{{keyingPortGoneMessage, 0, 0}}));
+    EXPECT_EQ(s.traffic(), std::vector<std::string>{"TX:   PARIS"});
+}
+
 // The window's transmit panel, watched: what the station's flags were at the
 // moment the window showed idle, or showed a status.
 class WatchedPanel final : public TransmitPanel {
