@@ -263,7 +263,8 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::shutdown() {
-    saveSettings(state_);
+    // At the end no message box may hold up the closing: the log says it.
+    if (!saveSettings(state_)) writeLogLine(state_, "Settings not saved: cannot write " + settingsPath(state_), true);
     endCapture();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);

@@ -140,28 +140,18 @@ std::string readProfileString(const std::string& path, std::string_view section,
     return std::string(v.substr(0, wholeCharacterPrefix(v, maxLength)));
 }
 
-bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
-                        std::string_view value) {
+namespace {
+
+// Sets key=value in the lines, as writeProfileString describes.
+void setKey(std::vector<Line>& lines, std::string_view section, std::string_view key, std::string_view value,
+            const std::string& ending) {
     value = value.substr(0, value.find_first_of("\r\n"));
-    bool exists = false;
-    std::string mark;
-    std::vector<Line> lines = readLines(path, &exists, &mark);
-    // New lines follow the file's own line breaks; a new file gets CR LF,
-    // which the program reads on every system, so one file serves both.
-    std::string ending = "\r\n";
-    for (const Line& line : lines) {
-        if (!line.ending.empty()) {
-            ending = line.ending;
-            break;
-        }
-    }
     const std::string newLine = std::string(key) + "=" + std::string(value);
 
     std::optional<std::size_t> sectionStart;   // index of the header
     std::optional<std::size_t> lastInSection;  // last non-blank line of the section
     bool inSection = false;
-    bool written = false;
-    for (std::size_t i = 0; i < lines.size() && !written; ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (auto name = sectionName(lines[i].text)) {
             if (inSection) break;  // the section ended without the key
             inSection = equalIgnoringCase(*name, section);
@@ -175,18 +165,40 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
         if (!trim(lines[i].text).empty()) lastInSection = i;
         if (auto k = keyName(lines[i].text); k && equalIgnoringCase(*k, key)) {
             lines[i].text = newLine;
-            written = true;
+            return;
         }
     }
-    if (!written) {
-        if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = ending;
-        if (sectionStart) {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*lastInSection + 1), Line{newLine, ending});
-        } else {
-            lines.push_back({"[" + std::string(section) + "]", ending});
-            lines.push_back({newLine, ending});
+    if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = ending;
+    if (sectionStart) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*lastInSection + 1), Line{newLine, ending});
+    } else {
+        lines.push_back({"[" + std::string(section) + "]", ending});
+        lines.push_back({newLine, ending});
+    }
+}
+
+}  // namespace
+
+bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    const ProfileEntry entry{section, key, std::string(value)};
+    return writeProfileStrings(path, std::span(&entry, 1));
+}
+
+bool writeProfileStrings(const std::string& path, std::span<const ProfileEntry> entries) {
+    bool exists = false;
+    std::string mark;
+    std::vector<Line> lines = readLines(path, &exists, &mark);
+    // New lines follow the file's own line breaks; a new file gets CR LF,
+    // which the program reads on every system, so one file serves both.
+    std::string ending = "\r\n";
+    for (const Line& line : lines) {
+        if (!line.ending.empty()) {
+            ending = line.ending;
+            break;
         }
     }
+    for (const ProfileEntry& entry : entries) setKey(lines, entry.section, entry.key, entry.value, ending);
 
     std::string bytes = mark;
     for (const Line& line : lines) bytes += line.text + line.ending;

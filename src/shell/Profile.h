@@ -7,6 +7,7 @@
 // old), so that a crash during a save never leaves a half-written file.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,15 @@ std::string readProfileString(const std::string& path, std::string_view section,
 // be written; the old file is then left as it was.
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
+
+struct ProfileEntry {
+    std::string_view section;
+    std::string_view key;
+    std::string value;
+};
+
+// The same for several keys, in order, with one replacement of the file: the
+// file holds all of them or, on failure, none.
+bool writeProfileStrings(const std::string& path, std::span<const ProfileEntry> entries);
 
 }  // namespace ditdahl

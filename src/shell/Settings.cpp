@@ -21,14 +21,6 @@ int readInt(const std::string& path, std::string_view key, int defaultValue) {
     return readProfileInt(path, settingsSection, key, defaultValue);
 }
 
-void write(const std::string& path, std::string_view key, std::string_view value) {
-    writeProfileString(path, settingsSection, key, value);
-}
-
-void writeInt(const std::string& path, std::string_view key, long long value) {
-    write(path, key, std::to_string(value));
-}
-
 std::string cut(std::string text, std::size_t length) {
     text.resize(wholeCharacterPrefix(text, length));
     return text;
@@ -125,34 +117,39 @@ void loadSettings(StationState& state) {
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
 }
 
-void saveSettings(StationState& state) {
+bool saveSettings(StationState& state) {
     Controls& window = *state.mainWindow;
-    const std::string path = settingsPath(state);
-
+    std::vector<ProfileEntry> entries;
+    const auto put = [&](std::string_view key, std::string value) {
+        entries.push_back({settingsSection, key, std::move(value)});
+    };
     if (window.isChecked(ids::filter100)) {
-        write(path, "Filter", "0");
+        put("Filter", "0");
     } else if (window.isChecked(ids::filter50)) {
-        write(path, "Filter", "1");
+        put("Filter", "1");
     }
     if (window.isChecked(ids::dtrRadio)) {
-        write(path, "PTT_Signal", "0");
+        put("PTT_Signal", "0");
     } else if (window.isChecked(ids::rtsRadio)) {
-        write(path, "PTT_Signal", "1");
+        put("PTT_Signal", "1");
     }
     // Without any input device there is no name to store; the stored one is
     // kept for when its device is back.
     const int device = window.selectedIndex(ids::inputList);
-    if (device >= 0) write(path, "InputDevice", cut(window.entryText(ids::inputList, device), maxTextValue));
-    writeInt(path, "PTT_Port", window.selectedIndex(ids::pttPortList));
-    writeInt(path, "TX_Speed", window.selectedIndex(ids::txSpeedList));
-    write(path, "AutoRXSpeed", window.isChecked(ids::autoSpeedTick) ? "1" : "0");
-    write(path, "AutoTXSpeed", window.isChecked(ids::autoTxTick) ? "1" : "0");
-    writeInt(path, "Delay", window.selectedIndex(ids::delayList));
-    write(path, "LogPath", state.logPath);
-    writeInt(path, "Threshold", static_cast<long long>(state.thresholdPercent.load()));
-    write(path, "BeaconText", cut(window.text(ids::beaconText), maxTextValue));
-    write(path, "BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));
-    writeProfileString(path, automaticDecoderSection, "Enabled", state.automaticDecoder ? "1" : "0");
+    if (device >= 0) put("InputDevice", cut(window.entryText(ids::inputList, device), maxTextValue));
+    put("PTT_Port", std::to_string(window.selectedIndex(ids::pttPortList)));
+    put("TX_Speed", std::to_string(window.selectedIndex(ids::txSpeedList)));
+    put("AutoRXSpeed", window.isChecked(ids::autoSpeedTick) ? "1" : "0");
+    put("AutoTXSpeed", window.isChecked(ids::autoTxTick) ? "1" : "0");
+    put("Delay", std::to_string(window.selectedIndex(ids::delayList)));
+    put("LogPath", state.logPath);
+    put("Threshold", std::to_string(static_cast<long long>(state.thresholdPercent.load())));
+    put("BeaconText", cut(window.text(ids::beaconText), maxTextValue));
+    put("BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));
+    entries.push_back({automaticDecoderSection, "Enabled", state.automaticDecoder ? "1" : "0"});
+    // One replacement of the file for all of them: quick however large the
+    // file, and never half saved.
+    return writeProfileStrings(settingsPath(state), entries);
 }
 
 }  // namespace ditdahl

@@ -45,6 +45,8 @@ void loadSettings(StationState& state);
 // Writes the controls' current choices, logPath and thresholdPercent into the
 // settings file, key by key, then whether the automatic decoder is on; every
 // other line of the file stays as it was.
-void saveSettings(StationState& state);
+// False when the file could not be written (a folder in its place, a
+// read-only disk); what was there is left as it was.
+bool saveSettings(StationState& state);
 
 }  // namespace ditdahl

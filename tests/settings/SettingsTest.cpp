@@ -404,5 +404,48 @@ TEST(Settings, ALongStartDirectoryIsKeptWhole) {
     EXPECT_NE(saved.find("LogPath=" + (deep / "Ditdahl.log").string() + "\r\n"), std::string::npos);
 }
 
+// Settings files as they turn up on operators' disks: whatever their state,
+// loading gives the stored values it can read and the defaults for the rest,
+// and saving either writes the file or says it could not.
+TEST(Settings, DamagedOrOddFilesLoadWhatTheyCanAndSaveOrSaySo) {
+    std::string big;
+    while (big.size() < 10'000'000) big += "; a comment line of the sort that grows when a file is appended to\r\n";
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) % 256);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool folderInItsPlace;
+        double threshold;  // as loaded
+        bool saved;
+    };
+    const Case cases[] = {
+        {"a folder in its place", "", true, 50.0, false},
+        {"binary", binary, false, 50.0, true},
+        {"binary, then the keys", binary + "\n[Ditdahl]\nThreshold=20\n", false, 20.0, true},
+        {"10 MB", big + "[Ditdahl]\r\nThreshold=20\r\n", false, 20.0, true},
+        {"mixed line ends", "[Ditdahl]\r\nFilter=0\nThreshold=20\r\nDelay=2", false, 20.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SettingsStation s;
+        if (c.folderInItsPlace) {
+            std::filesystem::create_directory(s.ini());
+        } else {
+            writeFileBytes(s.ini(), c.bytes);
+        }
+        loadSettings(s.state());
+        EXPECT_EQ(s.state().thresholdPercent, c.threshold);
+        s.window().setTrackPosition(ids::thresholdTrackBar, 70);
+        s.state().thresholdPercent = 30.0;
+        EXPECT_EQ(saveSettings(s.state()), c.saved);
+        if (!c.saved) continue;
+        SettingsStation again;
+        writeFileBytes(again.ini(), readFileBytes(s.ini()));
+        loadSettings(again.state());
+        EXPECT_EQ(again.state().thresholdPercent, 30.0);
+    }
+}
+
 }  // namespace
 }  // namespace ditdahl
