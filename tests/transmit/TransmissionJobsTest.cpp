@@ -170,6 +170,31 @@ TEST(FileJob, SendsEveryByteAndStopsAfterTheCharacter) {
     }
 }
 
+// Files of any size and content stream from the disk a character at a time:
+// Stop ends a 100 MB file, or one of binary bytes, within one character.
+TEST(FileJob, LargeAndBinaryFilesStopWithinACharacter) {
+    struct Case {
+        const char* what;
+        std::uintmax_t size;  // of zero bytes; 0: the binary bytes
+    };
+    std::string binary;
+    for (int b = 0; b < 256; ++b) binary += static_cast<char>(b);
+    for (const Case c : {Case{"100 MB", 100'000'000}, Case{"binary", 0}}) {
+        SCOPED_TRACE(c.what);
+        JobStation s;
+        const std::string path = s.dir.file("big.bin");
+        testing::writeFileBytes(path, c.size ? "" : binary + binary);
+        if (c.size) std::filesystem::resize_file(path, c.size);
+        s.desktop.chooseNext(path);
+        s.at(2000, [&] { s.jobs.stopTransmission(); });
+        s.jobs.startFileTransmission();
+        s.jobs.waitForJob();
+        // Every character is at most a 9-dot pause (540 ms) plus its gaps.
+        EXPECT_LE(s.now(), 2000u + 1500u + 540u);
+        expectIdle(s);
+    }
+}
+
 TEST(FileJob, NothingStartsWithoutAReadableFile) {
     JobStation s;
     s.desktop.chooseNext("");
