@@ -22,6 +22,7 @@
 
 #include "analysis/BlockFeeder.h"
 #include "analysis/SpectrumBars.h"
+#include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
 #include "portable/ControlModel.h"
@@ -53,7 +54,7 @@ std::string decodeInProcess(const std::vector<double>& samples, int filterHz, in
     buildMorseTable(state.morseTable);
     state.barRange = 32768;
     state.filterWidth = filterHz;
-    state.fftSize = filterHz == 50 ? 128 : 64;
+    state.fftSize = fftSizeForFilter(filterHz);
     state.thresholdPercent = thresholdPercent;
     state.txSpeedWpm = wpm;
     applyTxSpeedToReceive(state);
