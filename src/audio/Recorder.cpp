@@ -123,6 +123,7 @@ void Recorder::captureThread(Capture& capture) {
             --capture.completedCount;
         }
         if (capture.handler) capture.handler(capture.framesOf(*buffer));
+        ++blocksHandled_;
         capture.waveIn.queue(*buffer);
     }
 }

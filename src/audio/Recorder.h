@@ -14,6 +14,7 @@
 // audio (an overrun), never a buffer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -60,6 +61,8 @@ public:
 
     bool isOpen() const;
     bool isRunning() const;
+    // Blocks handed to the handler since the recorder was made; any thread.
+    std::uint64_t blocksHandled() const { return blocksHandled_; }
 
 private:
     struct Capture;
@@ -71,6 +74,7 @@ private:
     BlockHandler handler_;
     std::unique_ptr<Capture> capture_;  // from open to close
     bool running_ = false;
+    std::atomic<std::uint64_t> blocksHandled_{0};
 };
 
 }  // namespace ditdahl

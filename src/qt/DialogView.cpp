@@ -131,6 +131,13 @@ DialogView::DialogView(ControlModel& model, WindowProcedure& procedure, QWidget*
     timer_.setInterval(1000 / refreshRateHz);
     connect(&timer_, &QTimer::timeout, this, &DialogView::refresh);
     timer_.start();
+    secondTimer_.setInterval(1000);
+    connect(&secondTimer_, &QTimer::timeout, this, [this] {
+        if (procedure_.ended()) return;
+        procedure_.onSecond();
+        afterDispatch();
+    });
+    secondTimer_.start();
     refresh();
 }
 
@@ -300,6 +307,7 @@ void DialogView::message(const WindowMessage& message) {
 void DialogView::afterDispatch() {
     if (procedure_.ended()) {
         timer_.stop();
+        secondTimer_.stop();
         if (!endedSignalled_) {
             endedSignalled_ = true;
             emit ended();

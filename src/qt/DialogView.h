@@ -73,6 +73,7 @@ private:
     QHash<ControlId, QWidget*> widgets_;
     QHash<const QObject*, ControlId> ids_;
     QTimer timer_;
+    QTimer secondTimer_;
     std::uint64_t seenRevision_ = ~std::uint64_t{0};
     ControlId shownFocus_ = 0;
     ControlId shownDefault_ = -2;

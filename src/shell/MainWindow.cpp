@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <system_error>
@@ -241,6 +242,27 @@ void MainWindow::onMessage(const WindowMessage& message) {
     } else if (message.code == wmClose) {
         shutdown();
     }
+}
+
+void MainWindow::onSecond() {
+    const int stallSeconds = parts_.captureStallSeconds;
+    if (ended_ || !parts_.recorder || stallSeconds <= 0) return;
+    Recorder& recorder = *parts_.recorder;
+    const std::uint64_t blocks = recorder.blocksHandled();
+    if (recorder.isRunning() && blocks != blocksSeen_) {
+        blocksSeen_ = blocks;
+        quietSeconds_ = 0;
+        retryAfterSeconds_ = stallSeconds;
+        return;
+    }
+    if (retryAfterSeconds_ < stallSeconds) retryAfterSeconds_ = stallSeconds;
+    if (++quietSeconds_ < retryAfterSeconds_) return;
+    // Said once for each stretch, not at every attempt.
+    if (retryAfterSeconds_ == stallSeconds) writeLogLine(state_, "Audio reset (input stalled)", true);
+    restartCapture();
+    blocksSeen_ = recorder.blocksHandled();
+    quietSeconds_ = 0;
+    retryAfterSeconds_ = std::min(2 * retryAfterSeconds_, maxRetrySeconds);
 }
 
 std::optional<Rgb> MainWindow::controlBackground(int id) const {

@@ -23,6 +23,9 @@ inline constexpr int fallbackTxSpeedWpm = 10;
 inline constexpr int barFullScale = 32768;
 inline constexpr Rgb thresholdBackground{240, 240, 240};
 inline constexpr std::uint32_t audioResetPauseMs = 5;
+// Attempts to start stalled capture again are spaced further and further
+// apart, up to a minute.
+inline constexpr int maxRetrySeconds = 60;
 
 struct MainWindowParts {
     // Runs the About box.
@@ -34,6 +37,9 @@ struct MainWindowParts {
     // The directory the settings and the default log live in; empty: the
     // process's current directory at start-up.
     std::string startDirectory;
+    // Capture that hands over no block for this many seconds has stopped (an
+    // input unplugged, a sound server gone) and is started again; 0: never.
+    int captureStallSeconds = 3;
 };
 
 class MainWindow final : public WindowProcedure {
@@ -50,6 +56,7 @@ public:
     void onCommand(int id, int notificationCode) override;
     void onVScroll(int id, int scrollCode) override;
     void onMessage(const WindowMessage& message) override;
+    void onSecond() override;
     std::optional<Rgb> controlBackground(int id) const override;
     std::optional<FontRequest> controlFont(int id) const override;
     bool menuItemTicked(int id) const override;
@@ -75,6 +82,12 @@ private:
     KeyDetector detector_;
     ReceiverSwitch receivers_{state_, detector_};
     bool ended_ = false;
+    // The capture's health, looked at once a second: the blocks handled at
+    // the last look, the seconds since it last changed (or since capture
+    // could not be opened), and the seconds to wait before the next attempt.
+    std::uint64_t blocksSeen_ = 0;
+    int quietSeconds_ = 0;
+    int retryAfterSeconds_ = 0;
 };
 
 }  // namespace ditdahl

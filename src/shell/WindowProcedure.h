@@ -53,6 +53,8 @@ public:
     virtual void onVScroll(int /*id*/, int /*scrollCode*/) {}
     // Posted messages and the close request (wmClose).
     virtual void onMessage(const WindowMessage& message) = 0;
+    // About once a second while the dialog runs.
+    virtual void onSecond() {}
     // Colours and fonts a control is drawn with instead of the default ones.
     virtual std::optional<Rgb> controlBackground(int /*id*/) const { return std::nullopt; }
     virtual std::optional<FontRequest> controlFont(int /*id*/) const { return std::nullopt; }

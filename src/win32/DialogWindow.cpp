@@ -16,6 +16,7 @@ namespace {
 // Posted to the dialog whenever the program posts a message to the window.
 constexpr UINT wakeMessage = WM_APP + 1;
 constexpr UINT_PTR refreshTimer = 1;
+constexpr UINT_PTR secondTimer = 2;
 
 std::string windowText(HWND window) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
@@ -83,6 +84,10 @@ std::intptr_t DialogWindow::handle(unsigned message, std::uintptr_t wParam, std:
             return TRUE;
         case WM_TIMER:
             if (wParam == refreshTimer) refresh();
+            if (wParam == secondTimer && !ending_) {
+                procedure_.onSecond();
+                afterDispatch();
+            }
             return TRUE;
         case wakeMessage:
             refresh();
@@ -140,6 +145,7 @@ void DialogWindow::initialise() {
     if (created_) created_(window_);
     procedure_.onInit();
     SetTimer(window, refreshTimer, 1000 / refreshRateHz, nullptr);
+    SetTimer(window, secondTimer, 1000, nullptr);
     afterDispatch();
 }
 
@@ -258,6 +264,7 @@ void DialogWindow::afterDispatch() {
     ending_ = true;
     const HWND window = static_cast<HWND>(window_);
     KillTimer(window, refreshTimer);
+    KillTimer(window, secondTimer);
     EndDialog(window, 1);
 }
 

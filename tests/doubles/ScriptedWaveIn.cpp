@@ -27,7 +27,11 @@ std::string ScriptedWaveIn::deviceName(int device) {
 WaveResult ScriptedWaveIn::open(int device, const WaveFormat& format, std::uint32_t framesPerBuffer,
                                 WaveCompletion completion, void* context) {
     std::unique_lock lock(mutex_);
-    if (nextOpenFailure_ != WaveResult::ok) return std::exchange(nextOpenFailure_, WaveResult::ok);
+    if (nextOpenFailure_ != WaveResult::ok || openFailure_ != WaveResult::ok) {
+        ++activity_.failedOpens;
+        if (nextOpenFailure_ != WaveResult::ok) return std::exchange(nextOpenFailure_, WaveResult::ok);
+        return openFailure_;
+    }
     if (activity_.isOpen) return WaveResult::busy;
     if (device < defaultDevice || device >= deviceCount() || names_.empty()) return WaveResult::noDevice;
     if (format.sampleRate != framesPerSecond || format.channels != 2 || format.bitsPerSample != 16)
@@ -147,6 +151,11 @@ void ScriptedWaveIn::resume() {
 void ScriptedWaveIn::failNextOpen(WaveResult result) {
     std::unique_lock lock(mutex_);
     nextOpenFailure_ = result;
+}
+
+void ScriptedWaveIn::failOpens(WaveResult result) {
+    std::unique_lock lock(mutex_);
+    openFailure_ = result;
 }
 
 ScriptedWaveIn::Activity ScriptedWaveIn::activity() {

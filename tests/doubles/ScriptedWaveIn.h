@@ -61,10 +61,14 @@ public:
     void resume();
     // The next open fails with this result.
     void failNextOpen(WaveResult result);
+    // Every open fails with this result from now on (ok: none does), as with
+    // a device unplugged.
+    void failOpens(WaveResult result);
 
     // What the program did with the device.
     struct Activity {
         int opens = 0;
+        int failedOpens = 0;
         int closes = 0;
         int starts = 0;
         int stops = 0;
@@ -101,6 +105,7 @@ private:
     std::uint32_t headFilledBytes_ = 0;
     std::uint64_t droppedFrames_ = 0;
     WaveResult nextOpenFailure_ = WaveResult::ok;
+    WaveResult openFailure_ = WaveResult::ok;
     Activity activity_;
 
     int deliveries_ = 0;  // deliveries under way, completions included
