@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "BenchTexts.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "base/MorseTable.h"
 #include "support/EditDistance.h"
 #include "synthesis/Impairments.h"
@@ -31,8 +31,8 @@ using ditdahl::synthesis::NoiseGenerator;
 
 namespace {
 
-struct Collector : BestListener {
-    BestReceiver* receiver = nullptr;
+struct Collector : ReceiverListener {
+    AutomaticReceiver* receiver = nullptr;
     std::string decoded;
     std::vector<double> charTimesMs;  // output time of each non-blank character
     void text(std::string_view t) override {
@@ -67,7 +67,7 @@ Decoded decode(const std::vector<double>& samples, double toneHint, double speed
     MorseTable table;
     buildMorseTable(table);
     Collector out;
-    BestReceiver rx(table, out);
+    AutomaticReceiver rx(table, out);
     out.receiver = &rx;
     rx.setToneHint(toneHint);
     rx.setSpeedHint(speedHint);

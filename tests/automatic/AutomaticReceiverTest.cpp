@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 
@@ -13,7 +13,7 @@ namespace {
 
 using synthesis::KeyingPlan;
 
-struct Recorder : BestListener {
+struct Recorder : ReceiverListener {
     std::string decoded;
     std::vector<double> speeds;
     std::vector<double> tones;
@@ -28,7 +28,7 @@ Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, do
     MorseTable table;
     buildMorseTable(table);
     Recorder out;
-    BestReceiver rx(table, out);
+    AutomaticReceiver rx(table, out);
     rx.setToneHint(toneHint);
     const auto stereo = synthesis::toStereo16(samples);
     for (std::size_t f = 0; f < samples.size(); f += blockFrames)
@@ -37,7 +37,7 @@ Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, do
     return out;
 }
 
-TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
+TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
     struct Case {
         const char* text;
         double wpm;
@@ -67,7 +67,7 @@ TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
     }
 }
 
-TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
+TEST(AutomaticReceiver, BlockSizeDoesNotChangeTheResult) {
     KeyingPlan plan;
     plan.wpm = 18;
     plan.toneHz = 655;
@@ -79,7 +79,7 @@ TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
     EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
 }
 
-TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
+TEST(AutomaticReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
     // A blip the length of a dot 1.5 s after a transmission, then silence;
     // inside the text, single-element letters stay.
     synthesis::KeyingPlan plan;
@@ -112,7 +112,7 @@ TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
     EXPECT_EQ(receive(after, 64).decoded, "CQ DE TEST ");
 }
 
-TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
+TEST(AutomaticReceiver, WritesNothingOnNoiseOrSilence) {
     struct Case {
         const char* what;
         double sigma;
@@ -132,7 +132,7 @@ TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
     }
 }
 
-TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
+TEST(AutomaticReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
     KeyingPlan first;
     first.toneHz = 500;
     first.tailMs = 8000.0;
@@ -160,7 +160,7 @@ TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
 namespace ditdahl::automatic {
 namespace {
 
-TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
+TEST(AutomaticReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     // At -9 dB and 28 wpm the durations that the gate judges stray for a few
     // seconds in the middle of this transmission: the gate shuts there and
     // opens again a few words later. The words in between are written.
@@ -176,7 +176,7 @@ TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
 }
 
-TEST(BestReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
+TEST(AutomaticReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
     // At -9 dB these 25 wpm durations, as the threshold decision measures
     // them, fit a dot twice as long about as well as the true one.
     KeyingPlan plan;

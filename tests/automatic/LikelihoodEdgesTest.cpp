@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "automatic/Envelope.h"
-#include "automatic/SoftEdges.h"
+#include "automatic/LikelihoodEdges.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 
@@ -44,7 +44,7 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     const double amplitude = plan.amplitude * stepSamples / 2.0;
     const double variance =
         snrDb < 99.0 ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0 : 1.0;
-    SoftEdges edges;
+    LikelihoodEdges edges;
     edges.reset(0.0);
     edges.setDotSteps(dotSteps);
     edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
@@ -64,7 +64,7 @@ std::vector<KeyRun> marksOf(const std::vector<KeyRun>& runs) {
     return marks;
 }
 
-TEST(SoftEdges, FindsEveryMarkOfACleanSignalToTheStep) {
+TEST(LikelihoodEdges, FindsEveryMarkOfACleanSignalToTheStep) {
     const double speeds[] = {12.0, 20.0, 35.0};
     for (double wpm : speeds) {
         const Heard heard = hear("PARIS 73", wpm, 100.0, 1);
@@ -82,7 +82,7 @@ TEST(SoftEdges, FindsEveryMarkOfACleanSignalToTheStep) {
     }
 }
 
-TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
+TEST(LikelihoodEdges, KeepsDotsDashesAndGapsApartInNoise) {
     // At -6 dB in 2500 Hz a dot at 25 wpm holds about 15 times the noise
     // density's energy: every element and every gap keeps its class, also
     // when the levels it is given are off (it learns them from what it
@@ -118,7 +118,7 @@ TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
     }
 }
 
-TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
+TEST(LikelihoodEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     synthesis::NoiseGenerator noise(9);
     std::vector<std::complex<double>> steps(5000);
     for (auto& z : steps) z = {noise.gaussian(), noise.gaussian()};
@@ -130,7 +130,7 @@ TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     // dot 45 times the noise's energy, far beyond what noise reaches.
     const Case cases[] = {{"no tone level", 0.0}, {"strong tone level set, noise only", 3.0}};
     for (const Case& c : cases) {
-        SoftEdges edges;
+        LikelihoodEdges edges;
         edges.reset(0.0);
         edges.setDotSteps(10.0);
         edges.setLagSteps(30);
@@ -143,9 +143,9 @@ TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     }
 }
 
-TEST(SoftEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
+TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
     // A dash of 30 steps from step 100, then silence; dot length 10, lag 30.
-    SoftEdges edges;
+    LikelihoodEdges edges;
     edges.reset(0.0);
     edges.setDotSteps(10.0);
     edges.setLagSteps(30);

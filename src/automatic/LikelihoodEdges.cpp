@@ -1,4 +1,4 @@
-#include "automatic/SoftEdges.h"
+#include "automatic/LikelihoodEdges.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,7 +49,7 @@ double logNormalShape(double length, double classLength) {
 }
 }  // namespace
 
-void SoftEdges::reset(double step) {
+void LikelihoodEdges::reset(double step) {
     if (markPriors_.empty()) setDotSteps(dotSteps_);
     markAlong_ = markSteps_ = gapPower_ = gapSteps_ = 0.0;
     useLevels();
@@ -60,7 +60,7 @@ void SoftEdges::reset(double step) {
     reanchor(0, true, true);
 }
 
-void SoftEdges::setDotSteps(double dotSteps) {
+void LikelihoodEdges::setDotSteps(double dotSteps) {
     dotSteps = std::max(1.0, dotSteps);
     if (dotSteps == dotSteps_ && !markPriors_.empty()) return;
     dotSteps_ = dotSteps;
@@ -82,15 +82,15 @@ void SoftEdges::setDotSteps(double dotSteps) {
     }
 }
 
-int SoftEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
+int LikelihoodEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
 
-void SoftEdges::setLevels(double markAmplitude, double noisePower) {
+void LikelihoodEdges::setLevels(double markAmplitude, double noisePower) {
     givenAmplitude_ = std::max(0.0, markAmplitude);
     givenNoisePower_ = std::max(noisePower, 1e-12);
     useLevels();
 }
 
-void SoftEdges::useLevels() {
+void LikelihoodEdges::useLevels() {
     amplitude_ = givenAmplitude_;
     noisePower_ = givenNoisePower_;
     if (amplitude_ <= 0.0) return;
@@ -103,7 +103,7 @@ void SoftEdges::useLevels() {
         noisePower_ = std::clamp(gapPower_ / gapSteps_, 0.7 * givenNoisePower_, 2.0 * givenNoisePower_);
 }
 
-void SoftEdges::learnMark(int from, int to) {
+void LikelihoodEdges::learnMark(int from, int to) {
     // The steps next to an edge hold part of both.
     from += 1;
     to -= 1;
@@ -114,7 +114,7 @@ void SoftEdges::learnMark(int from, int to) {
     useLevels();
 }
 
-void SoftEdges::learnGap(int to) {
+void LikelihoodEdges::learnGap(int to) {
     // From the step after the anchor (next to a mark's edge) to the step
     // before to.
     const int from = std::max(gapLearnt_, 1);
@@ -129,41 +129,41 @@ void SoftEdges::learnGap(int to) {
     useLevels();
 }
 
-int SoftEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
+int LikelihoodEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
 
-int SoftEdges::silenceSteps() const { return 2 * wordSteps(); }
+int LikelihoodEdges::silenceSteps() const { return 2 * wordSteps(); }
 
-double SoftEdges::markPrior(int length) const {
+double LikelihoodEdges::markPrior(int length) const {
     const double d = dotSteps_;
     return std::log(dotShare * logNormalShape(length, d) + dashShare * logNormalShape(length, 3.0 * d) + 1e-300);
 }
 
-double SoftEdges::gapPrior(int length) const {
+double LikelihoodEdges::gapPrior(int length) const {
     const double d = dotSteps_;
     return std::log(elementGapShare * logNormalShape(length, d) + letterGapShare * logNormalShape(length, 3.0 * d) +
                     wordGapShare * logNormalShape(length, wordGapDots * d) + 1e-300);
 }
 
 // The open last segment may still grow into any class at least as long.
-double SoftEdges::markTail(int length) const {
+double LikelihoodEdges::markTail(int length) const {
     const double d = dotSteps_;
     const double asDot = length <= d ? 1.0 : logNormalShape(length, d);
     const double asDash = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
     return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
 }
 
-double SoftEdges::gapTail(int length) const {
+double LikelihoodEdges::gapTail(int length) const {
     const double d = dotSteps_;
     const double asElement = length <= d ? 1.0 : logNormalShape(length, d);
     const double asLetter = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
-double SoftEdges::markScore(int a, int b) const {
+double LikelihoodEdges::markScore(int a, int b) const {
     return scores_[static_cast<std::size_t>(b)] - scores_[static_cast<std::size_t>(a)] - markCost;
 }
 
-void SoftEdges::scoreNext(bool toTheEnd) {
+void LikelihoodEdges::scoreNext(bool toTheEnd) {
     const int received = static_cast<int>(prefix_.size()) - 1 - history_;
     const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
     const int quarter = static_cast<int>(smoothingDots * dotSteps_);
@@ -202,7 +202,7 @@ void SoftEdges::scoreNext(bool toTheEnd) {
     }
 }
 
-void SoftEdges::computeAt(int n) {
+void LikelihoodEdges::computeAt(int n) {
     const auto at = static_cast<std::size_t>(n);
     const int shortest = std::max(1, static_cast<int>(shortestDots * dotSteps_));
     double bestMark = none;
@@ -258,7 +258,7 @@ void SoftEdges::computeAt(int n) {
     gapFrom_[at] = gapFrom;
 }
 
-void SoftEdges::bestPath(std::vector<Boundary>& path) const {
+void LikelihoodEdges::bestPath(std::vector<Boundary>& path) const {
     path.clear();
     const int n = static_cast<int>(scores_.size()) - 1;
     if (n <= 0) return;
@@ -312,7 +312,7 @@ void SoftEdges::bestPath(std::vector<Boundary>& path) const {
     std::reverse(path.begin(), path.end());
 }
 
-void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
+void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
     for (;;) {
         const int n = static_cast<int>(scores_.size()) - 1;
         bestPath(path_);
@@ -337,7 +337,7 @@ void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
         reanchor(n - lagSteps_, true, true);
 }
 
-void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
+void LikelihoodEdges::reanchor(int at, bool gapStarts, bool idle) {
     anchor_ += at;
     if (!idle) runStart_ = anchor_;
     gapAtAnchor_ = gapStarts;
@@ -362,13 +362,13 @@ void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
     scoreNext(false);
 }
 
-void SoftEdges::push(std::complex<double> step, std::vector<KeyRun>& finished) {
+void LikelihoodEdges::push(std::complex<double> step, std::vector<KeyRun>& finished) {
     prefix_.push_back(prefix_.back() + step);
     scoreNext(false);
     decide(false, finished);
 }
 
-void SoftEdges::flush(std::vector<KeyRun>& finished) {
+void LikelihoodEdges::flush(std::vector<KeyRun>& finished) {
     scoreNext(true);
     decide(true, finished);
 }

@@ -18,9 +18,9 @@
 
 namespace ditdahl::automatic {
 
-class SoftEdges {
+class LikelihoodEdges {
 public:
-    SoftEdges() { reset(0.0); }
+    LikelihoodEdges() { reset(0.0); }
 
     // Back to key up at the given step (after a long silence), nothing
     // pending.
