@@ -44,6 +44,7 @@ void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep) 
     thresholds_.reset(start);
     thresholds_.setMinimumSteps(glitchDots * dot / stepMs);
     likelihood_.reset(start);
+    likelihood_.assumePhaseReference(choice.phase);
     likelihood_.setDotSteps(dot / stepMs);
     likelihood_.setLagSteps(likelihoodLagSteps(dot));
     // After a new search, what was written before is decided again, not

@@ -29,6 +29,16 @@ constexpr double markCost = 0.5;
 // The tone's phase is taken from this many dots either side of a step: the
 // marks around a dot steady it.
 constexpr double phaseDots = 2.0;
+// Carriers whose phase does not run on from one mark to the next (a
+// transmitter that restarts or chirps at each key-down) are recognised by
+// how much better the decided marks score with a phase of their own: the
+// evidence, each mark weighing this much less at the next, must pass the
+// current reference's by this, or by this share of it, to switch.
+constexpr double phaseMemory = 0.9;
+constexpr double phaseSwitch = 3.0;
+constexpr double phaseSwitchShare = 0.03;
+// Such a carrier's phase is taken from this many dots either side only.
+constexpr double localPhaseDots = 0.7;
 // Steps kept before the anchor (more than a dot at the slowest speed).
 constexpr int keptSteps = 64;
 // Each step is scored as the mean of the steps this many dots either side.
@@ -51,6 +61,8 @@ double logNormalShape(double length, double classLength) {
 
 void LikelihoodEdges::reset(double step) {
     if (markPriors_.empty()) setDotSteps(dotSteps_);
+    phaseEvidence_.fill(0.0);
+    phase_ = PhaseReference::around;
     markAlong_ = markSteps_ = gapPower_ = gapSteps_ = 0.0;
     useLevels();
     anchor_ = step;
@@ -108,10 +120,24 @@ void LikelihoodEdges::learnMark(int from, int to) {
     from += 1;
     to -= 1;
     if (to <= from) return;
-    markAlong_ =
-        markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    learnPhase(from, to);
+    double along = alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    if (phase_ == PhaseReference::nearby)
+        along = localAlongs_[static_cast<std::size_t>(to)] - localAlongs_[static_cast<std::size_t>(from)];
+    markAlong_ = markAlong_ * markMemory + along;
     markSteps_ = markSteps_ * markMemory + (to - from);
     useLevels();
+}
+
+void LikelihoodEdges::learnPhase(int from, int to) {
+    for (std::size_t k = 0; k < phaseReferences; ++k)
+        phaseEvidence_[k] = phaseEvidence_[k] * phaseMemory + phaseScore(static_cast<PhaseReference>(k), from, to);
+    const auto current = static_cast<std::size_t>(phase_);
+    const double margin = std::max(phaseSwitch, phaseSwitchShare * std::abs(phaseEvidence_[current]));
+    std::size_t best = current;
+    for (std::size_t k = 0; k < phaseReferences; ++k)
+        if (phaseEvidence_[k] > phaseEvidence_[best] && phaseEvidence_[k] > phaseEvidence_[current] + margin) best = k;
+    phase_ = static_cast<PhaseReference>(best);
 }
 
 void LikelihoodEdges::learnGap(int to) {
@@ -159,14 +185,25 @@ double LikelihoodEdges::gapTail(int length) const {
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
-double LikelihoodEdges::markScore(int a, int b) const {
-    return scores_[static_cast<std::size_t>(b)] - scores_[static_cast<std::size_t>(a)] - markCost;
+double LikelihoodEdges::markScore(int a, int b) const { return phaseScore(phase_, a, b) - markCost; }
+
+double LikelihoodEdges::phaseScore(PhaseReference phase, int a, int b) const {
+    const auto from = static_cast<std::size_t>(a);
+    const auto to = static_cast<std::size_t>(b);
+    switch (phase) {
+        case PhaseReference::around:
+            return scores_[to] - scores_[from];
+        case PhaseReference::nearby:
+            break;
+    }
+    return localScores_[to] - localScores_[from];
 }
 
 void LikelihoodEdges::scoreNext(bool toTheEnd) {
     const int received = static_cast<int>(prefix_.size()) - 1 - history_;
     const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
     const int quarter = static_cast<int>(smoothingDots * dotSteps_);
+    const int localReach = std::max(quarter + 2, static_cast<int>(std::lround(localPhaseDots * dotSteps_)));
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
         if (t >= received) return;
@@ -194,6 +231,17 @@ void LikelihoodEdges::scoreNext(bool toTheEnd) {
         const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
         scores_.push_back(scores_.back() + s);
         alongs_.push_back(alongs_.back() + along);
+        // The same along a phase taken close by only, which follows a phase
+        // that jumps or slides at key-down. The step's own noise is left out
+        // of it: with so few steps it would pull the phase its way.
+        const int localFirst = std::max(-history_, std::min(from, t - localReach));
+        const int localLast = std::max(to, std::min(received, t + localReach + 1));
+        const std::complex<double> near = sumTo(localLast) - sumTo(localFirst) - (sumTo(to) - sumTo(from));
+        const double nearSize = std::abs(near);
+        const double localAlong = nearSize > 0.0 ? (z.real() * near.real() + z.imag() * near.imag()) / nearSize : 0.0;
+        localScores_.push_back(localScores_.back() +
+                               (2.0 * amplitude_ * localAlong - amplitude_ * amplitude_) / noisePower_);
+        localAlongs_.push_back(localAlongs_.back() + localAlong);
         markEnds_.push_back(none);
         gapEnds_.push_back(none);
         markFrom_.push_back(0);
@@ -351,6 +399,8 @@ void LikelihoodEdges::reanchor(int at, bool gapStarts, bool idle) {
     for (auto& p : prefix_) p -= base;
     scores_.assign(1, 0.0);
     alongs_.assign(1, 0.0);
+    localScores_.assign(1, 0.0);
+    localAlongs_.assign(1, 0.0);
     markEnds_.assign(1, gapStarts ? 0.0 : none);
     gapEnds_.assign(1, gapStarts ? none : 0.0);
     markFrom_.assign(1, 0);

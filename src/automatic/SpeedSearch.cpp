@@ -32,7 +32,12 @@ constexpr double never = std::numeric_limits<double>::max();
 // of levelDotMs finds (the same for every dot length compared). Its own
 // likelihood cannot compare dot lengths: a shorter dot lets it fit more
 // detail of the noise.
-double likelihoodFitCost(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
+struct LikelihoodFit {
+    double cost = 1.0;
+    LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
+};
+
+LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
     const int length = stepsForDot(levelDotMs);
     const std::vector<double> powers = matchedPowers(steps, length);
     Levels levels;
@@ -58,7 +63,7 @@ double likelihoodFitCost(const std::vector<std::complex<double>>& steps, double 
         sum += dev * dev;
         ++count;
     }
-    return count >= static_cast<int>(fewestMarks) ? sum / count : 1.0;
+    return {count >= static_cast<int>(fewestMarks) ? sum / count : 1.0, likelihood.phaseReference()};
 }
 
 // The runs that the threshold decision finds in the buffered steps at a
@@ -131,17 +136,17 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     // Near the noise the durations may fit half or twice the speed as well:
     // the likelihood decision over the steps themselves tells them apart.
     const double found = dot;
-    double bestCost = likelihoodFitCost(steps, dot, found);
+    LikelihoodFit chosen = likelihoodFit(steps, dot, found);
     for (double other : {found / 2.0, found * 2.0}) {
         if (other < fastestDotMs || other > slowestDotMs) continue;
-        const double cost = likelihoodFitCost(steps, other, found);
-        if (cost < switchRatio * bestCost) {
-            bestCost = cost;
+        const LikelihoodFit fit = likelihoodFit(steps, other, found);
+        if (fit.cost < switchRatio * chosen.cost) {
+            chosen = fit;
             dot = other;
         }
     }
     if (dot != found) d = durationsAt(steps, dot);
-    return SpeedChoice{dot, std::move(d)};
+    return SpeedChoice{dot, std::move(d), chosen.phase};
 }
 
 }  // namespace ditdahl::automatic

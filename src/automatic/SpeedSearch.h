@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "automatic/LikelihoodEdges.h"
+
 namespace ditdahl::automatic {
 
 // Mark and gap durations in ms (gaps before the first mark left out).
@@ -23,6 +25,8 @@ struct SpeedChoice {
     // The durations found at that speed, for the quality gate to judge at
     // once (none when the speed was only assumed).
     Durations found;
+    // Where the carrier's phase is taken from at that speed.
+    LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
 };
 
 // The speed the buffered 4 ms steps show; none while they hold too few marks
