@@ -129,6 +129,12 @@ void LikelihoodEdges::learnMark(int from, int to) {
     useLevels();
 }
 
+double LikelihoodEdges::strength(int to) const {
+    const auto& alongs = phase_ == PhaseReference::around ? alongs_ : localAlongs_;
+    const double along = alongs[static_cast<std::size_t>(to)] - alongs[0];
+    return amplitude_ > 0.0 && to > 0 ? along / (to * amplitude_) : 0.0;
+}
+
 void LikelihoodEdges::learnPhase(int from, int to) {
     for (std::size_t k = 0; k < phaseReferences; ++k)
         phaseEvidence_[k] = phaseEvidence_[k] * phaseMemory + phaseScore(static_cast<PhaseReference>(k), from, to);
@@ -366,7 +372,8 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
         bestPath(path_);
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
-        finished.push_back({first.mark, runStart_, anchor_ + first.at});
+        finished.push_back({first.mark, runStart_, anchor_ + first.at,
+                            first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0});
         if (first.mark) {
             learnMark(0, first.at);
         } else {

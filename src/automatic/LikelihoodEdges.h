@@ -74,6 +74,8 @@ private:
     void scoreNext(bool toTheEnd);
     double markScore(int a, int b) const;
     double phaseScore(PhaseReference phase, int a, int b) const;
+    // The strength (see KeyRun) of a mark from the anchor up to to.
+    double strength(int to) const;
     // Takes the evidence of a decided mark [from, to) for each reference.
     void learnPhase(int from, int to);
     double markPrior(int length) const;

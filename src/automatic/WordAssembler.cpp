@@ -1,5 +1,6 @@
 #include "automatic/WordAssembler.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "automatic/Envelope.h"
@@ -27,6 +28,8 @@ void WordAssembler::take(const KeyRun& run, double dotMs) {
     const double lengthMs = run.length() * stepMs;
     if (run.mark) {
         decoder_.mark(lengthMs, dotMs, run.end * stepMs);
+        const bool clear = run.evidence >= clearMarkEvidence && run.strength >= clearMarkStrength;
+        allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         ++marksInWord_;
     } else if (marksInWord_ > 0) {
         decoder_.gap(lengthMs);

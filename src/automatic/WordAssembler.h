@@ -37,13 +37,18 @@ public:
 
 private:
     // The word so far is one or two elements, each a letter of its own.
-    bool strayElements() const { return marksInWord_ >= 1 && marksInWord_ <= 2 && !joined_; }
+    // Only faint ones are taken for noise: noise passes for a mark only
+    // just, and a clear E or T sent alone (as in "TU E E") must stand.
+    bool strayElements() const { return marksInWord_ >= 1 && marksInWord_ <= 2 && !joined_ && !allClear_; }
+    static constexpr double clearMarkEvidence = 30.0;
+    static constexpr double clearMarkStrength = 0.75;
 
     SequenceDecoder decoder_;
     double startStep_ = 0.0;
     int marksInWord_ = 0;
     bool quietBefore_ = true;  // a long silence came before this word
     bool joined_ = false;      // two of its elements were within one letter
+    bool allClear_ = false;    // every mark of it stands clear of the noise
 };
 
 }  // namespace ditdahl::automatic
