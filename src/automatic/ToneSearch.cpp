@@ -13,7 +13,9 @@ constexpr double binHz = static_cast<double>(ToneSearch::sampleRate) / ToneSearc
 constexpr std::size_t averagedSpectra = 2 * ToneSearch::sampleRate / ToneSearch::hopSamples;
 constexpr double lowestHz = 200.0;
 constexpr double highestHz = 1600.0;
-constexpr double hintSpanHz = 100.0;
+// Stations 60 Hz from the hint are others; the hint itself may be off by
+// half the 50 Hz bar grid it is chosen on.
+constexpr double hintSpanHz = 50.0;
 constexpr double lockStandDb = 6.0;
 // A tone is narrow: it also stands over the bins 47 Hz away, which the hump
 // of noise through a narrow receiver filter does not.
@@ -133,7 +135,12 @@ bool ToneSearch::searchForLock() {
     for (int bin = static_cast<int>(std::ceil(low / binHz)); bin <= static_cast<int>(high / binHz); ++bin) {
         if (!qualifies(bin)) continue;
         const double stand = standOverNeighbourhoodDb(bin);
-        if (best < 0 || stand > bestStand) {
+        // The operator chose the station nearest the hint, whatever stronger
+        // one sends beside it.
+        const bool nearer =
+            hintHz_ > 0.0 && best >= 0 && std::abs(bin * binHz - hintHz_) < std::abs(best * binHz - hintHz_);
+        const bool further = hintHz_ > 0.0 && best >= 0 && !nearer;
+        if (best < 0 || nearer || (!further && stand > bestStand)) {
             best = bin;
             bestStand = stand;
         }

@@ -21,7 +21,7 @@ public:
 
     ToneSearch();
 
-    // Narrows the search to about 100 Hz either side of the given tone; 0
+    // Narrows the search to 50 Hz either side of the given tone; 0
     // searches the whole range.
     void setHint(double toneHz);
 

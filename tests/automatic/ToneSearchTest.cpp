@@ -73,16 +73,31 @@ TEST(ToneSearch, NeverLocksOnNoiseOrSilenceOrOutsideTheRange) {
 }
 
 TEST(ToneSearch, HintChoosesBetweenTwoSignals) {
-    KeyingPlan a;
-    a.toneHz = 500.0;
-    KeyingPlan b;
-    b.toneHz = 900.0;
-    b.amplitude = 20000.0;  // the louder one wins without a hint
-    auto samples = synthesis::keyedTone(text, a);
-    const auto other = synthesis::keyedTone(text, b);
-    for (std::size_t i = 0; i < samples.size() && i < other.size(); ++i) samples[i] += other[i];
-    EXPECT_NEAR(search(samples).toneHz, 900.0, 5.0);
-    EXPECT_NEAR(search(samples, 520.0).toneHz, 500.0, 5.0);
+    // The louder one wins without a hint; with one, the station nearest it,
+    // also when a louder one close beside it starts first.
+    struct Case {
+        double otherHz;
+        double otherLeadInMs;
+        double hintHz;
+        double expectedHz;
+    };
+    const Case cases[] = {{900.0, 500.0, 0.0, 900.0},
+                          {900.0, 500.0, 520.0, 500.0},
+                          {570.0, 200.0, 480.0, 500.0},
+                          {430.0, 200.0, 520.0, 500.0}};
+    for (const Case& c : cases) {
+        KeyingPlan a;
+        a.toneHz = 500.0;
+        a.leadInMs = 2500.0;
+        KeyingPlan b;
+        b.toneHz = c.otherHz;
+        b.amplitude = 20000.0;
+        b.leadInMs = c.otherLeadInMs;
+        auto samples = synthesis::keyedTone(text, a);
+        const auto other = synthesis::keyedTone(text, b);
+        for (std::size_t i = 0; i < samples.size() && i < other.size(); ++i) samples[i] += other[i];
+        EXPECT_NEAR(search(samples, c.hintHz).toneHz, c.expectedHz, 5.0) << c.otherHz << " hint " << c.hintHz;
+    }
 }
 
 TEST(ToneSearch, FollowsSlowDriftAndLetsGoWhenTheToneEnds) {
