@@ -1,6 +1,7 @@
 // Follows the sender's speed from the judged durations: each one that fits
 // its class well pulls the dot length by a small part of its deviation, and
-// every so many durations the recent ones are fitted afresh. Runs on
+// every so many durations the recent ones are fitted afresh; a change of
+// speed by a third or more is taken within a few characters. Runs on
 // whichever thread feeds the automatic receiver.
 #pragma once
 
@@ -16,10 +17,13 @@ public:
     double dotMs() const { return dotMs_; }
 
 private:
+    void followChange();
+
     double dotMs_ = 60.0;
     std::vector<double> recentMarks_;
     std::vector<double> recentGaps_;
     int sinceRefit_ = 0;
+    int sinceCheck_ = 0;
 };
 
 }  // namespace ditdahl::automatic
