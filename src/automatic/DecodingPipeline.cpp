@@ -50,6 +50,7 @@ void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep) 
     // After a new search, what was written before is decided again, not
     // written.
     words_.start(start, release_.writtenUntilMs(), lagForDot(dot));
+    words_.learnGaps(d.gaps, dot);
     closedDurations_ = 0;
     release_.startDecoding();
 }

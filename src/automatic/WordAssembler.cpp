@@ -10,8 +10,6 @@ namespace ditdahl::automatic {
 namespace {
 // Gaps shorter than this many dots join elements into one letter.
 constexpr double letterGapDots = 2.0;
-// A gap this many dots long, decided, ends the word (letter gaps are 3).
-constexpr double wordGapDots = 5.0;
 }  // namespace
 
 void WordAssembler::start(double step, std::optional<double> writtenUntilMs, double lagMs) {
@@ -22,6 +20,8 @@ void WordAssembler::start(double step, std::optional<double> writtenUntilMs, dou
     decoder_.setLagMs(lagMs);
     quietBefore_ = true;
     joined_ = false;
+    gaps_.reset();
+    decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
 }
 
 void WordAssembler::take(const KeyRun& run, double dotMs) {
@@ -32,19 +32,31 @@ void WordAssembler::take(const KeyRun& run, double dotMs) {
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         ++marksInWord_;
     } else if (marksInWord_ > 0) {
+        learnGap(lengthMs / dotMs);
         decoder_.gap(lengthMs);
         joined_ = joined_ || lengthMs < letterGapDots * dotMs;
     } else {
         // The first gap began before the decoding started: its length is
         // unknown.
+        if (run.start > startStep_) learnGap(lengthMs / dotMs);
         quietBefore_ = lengthMs > pauseDots * dotMs || run.start <= startStep_;
         joined_ = false;
     }
 }
 
+void WordAssembler::learnGaps(const std::vector<double>& gapsMs, double dotMs) {
+    for (double ms : gapsMs) learnGap(ms / dotMs);
+}
+
+void WordAssembler::learnGap(double dots) {
+    gaps_.take(dots);
+    decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
+}
+
 double WordAssembler::wordEndDots() const {
     // Stray elements without a long silence before them need one after them.
-    return strayElements() && !quietBefore_ ? pauseDots : wordGapDots;
+    const double wordEnd = gaps_.wordEndDots();
+    return strayElements() && !quietBefore_ ? std::max(pauseDots, 1.5 * wordEnd) : wordEnd;
 }
 
 void WordAssembler::endWord(double timeMs, std::string& decided) {

@@ -6,7 +6,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "automatic/GapClasses.h"
 #include "automatic/KeyEdges.h"
 #include "automatic/SequenceDecoder.h"
 #include "base/MorseTable.h"
@@ -21,6 +23,8 @@ public:
     // is decided again but not written.
     void start(double step, std::optional<double> writtenUntilMs, double lagMs);
     void setLagMs(double lagMs) { decoder_.setLagMs(lagMs); }
+    // Learns the sender's spacing from gaps found before (on the same audio).
+    void learnGaps(const std::vector<double>& gapsMs, double dotMs);
     void take(const KeyRun& run, double dotMs);
 
     bool inWord() const { return marksInWord_ > 0; }
@@ -43,7 +47,10 @@ private:
     static constexpr double clearMarkEvidence = 30.0;
     static constexpr double clearMarkStrength = 0.75;
 
+    void learnGap(double dots);
+
     SequenceDecoder decoder_;
+    GapClasses gaps_;
     double startStep_ = 0.0;
     int marksInWord_ = 0;
     bool quietBefore_ = true;  // a long silence came before this word
