@@ -141,7 +141,9 @@ int decodeLiveInput(const DecodeOptions& options) {
             std::fprintf(stderr, "ditdahl-decode: audio restarted, the computer did not keep up\n");
         }
     }
-    stopCapture(recorder);
+    if (stopCapture(recorder) == WaveResult::deviceError) {
+        std::fprintf(stderr, "ditdahl-decode: the input device delivered nothing more and did not stop; left behind\n");
+    }
     // The worker has left: what the automatic receiver still holds is decided
     // here.
     if (options.automatic) automatic.finish();

@@ -63,11 +63,10 @@ void evaluateKey(StationState& state, KeyDetector& detector, double level) {
 
 }  // namespace
 
-int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames) {
+void analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames) {
     if (const auto level = showBlockLevels(state, detector, interleavedStereoFrames)) {
         evaluateKey(state, detector, *level);
     }
-    return 1;
 }
 
 std::optional<double> showBlockLevels(StationState& state, KeyDetector& detector,
@@ -95,7 +94,8 @@ std::optional<double> showBlockLevels(StationState& state, KeyDetector& detector
         if (i < half) sum += magnitude[i];
     }
     // Bin `half` is left out of the sum, but the divisor stays `half`: the
-    // levels, and with them the threshold, have always been scaled this way.
+    // threshold percentages that operators have set and stored are relative to
+    // levels scaled this way.
     const double mean = sum / half;
 
     const int barRange = state.barRange;

@@ -26,8 +26,8 @@ struct KeyDetector {
 };
 
 // Analyses one block of fftSize interleaved stereo 16-bit frames (left sample
-// first; the right channel is not used). Returns 1.
-int analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames);
+// first; the right channel is not used).
+void analyseBlock(StationState& state, KeyDetector& detector, const std::int16_t* interleavedStereoFrames);
 
 // The part of analyseBlock without the key decision: keeps the watchdog and
 // shows the block's levels on the bars. Gives the watched tone's level, or

@@ -17,6 +17,6 @@ void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& recei
     recorder.start();
 }
 
-void stopCapture(Recorder& recorder) { recorder.close(); }
+WaveResult stopCapture(Recorder& recorder) { return recorder.close(); }
 
 }  // namespace ditdahl

@@ -21,8 +21,9 @@ void startCapture(StationState& state, Recorder& recorder, KeyDetector& detector
 // over with the size the input was opened for.
 void startCapture(StationState& state, Recorder& recorder, ReceiverSwitch& receivers, int device);
 
-// Ends the running capture, if any: the device is stopped and closed and the
-// worker has left before this returns.
-void stopCapture(Recorder& recorder);
+// Ends the running capture, if any: the device is stopped (or, when it will
+// not stop, given up on: deviceError) and closed, and the worker has left
+// before this returns.
+WaveResult stopCapture(Recorder& recorder);
 
 }  // namespace ditdahl

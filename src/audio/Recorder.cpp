@@ -76,11 +76,11 @@ void Recorder::start() {
     waveIn_.start();
 }
 
-void Recorder::close() {
-    if (!capture_) return;
+WaveResult Recorder::close() {
+    if (!capture_) return WaveResult::ok;
     // After stop the device calls the completion no more; the worker then
     // finishes the block in hand and leaves. Neither waits for the window.
-    waveIn_.stop();
+    const WaveResult stopped = waveIn_.stop();
     running_ = false;
     {
         std::lock_guard lock(capture_->mutex);
@@ -91,6 +91,7 @@ void Recorder::close() {
     // Only now may the device forget its queue and the buffers go.
     waveIn_.close();
     capture_.reset();
+    return stopped;
 }
 
 void Recorder::setHandler(BlockHandler handler) { handler_ = std::move(handler); }

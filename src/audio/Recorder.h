@@ -51,8 +51,9 @@ public:
     void start();
     // Stops the device, waits for the worker to finish its block and leave,
     // closes the device and frees the buffers. Waits for nothing that waits
-    // for the window thread.
-    void close();
+    // for the window thread, and for a device that will not stop no longer
+    // than the device allows (deviceError: it was given up on).
+    WaveResult close();
 
     // Takes effect at the next start.
     void setHandler(BlockHandler handler);

@@ -27,6 +27,22 @@ public:
     }
     void reset() { set(nullptr); }
 
+    // Calls use(object) with the slot held, so that no reset or set can come
+    // between the look and the use; returns the object, or nullptr (and use
+    // is not called) when the slot is empty.
+    template <typename Use>
+    std::shared_ptr<T> use(Use&& use) const {
+        std::lock_guard lock(mutex_);
+        if (value_) use(*value_);
+        return value_;
+    }
+
+    // Empties the slot and hands its object over.
+    std::shared_ptr<T> take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(value_, nullptr);
+    }
+
 private:
     mutable std::mutex mutex_;
     std::shared_ptr<T> value_;

@@ -4,15 +4,54 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <thread>
 
 #include "portaudio/DriverMessages.h"
 #include "portaudio/RateConverter.h"
 
 namespace ditdahl {
 
+struct PortAudioWaveIn::Stream {
+    explicit Stream(PortAudioWaveIn& owner) : device(owner) {}
+    PortAudioWaveIn& device;
+    PaStream* handle = nullptr;
+    std::unique_ptr<RateConverter> converter;
+    // Set when the device did not stop in time: the callback, should it ever
+    // run again, touches nothing and ends the stream.
+    std::atomic<bool> abandoned{false};
+};
+
 namespace {
+
+// Streams given up on stay alive (and reachable, so that no leak checker
+// reports them) for as long as a thread of PortAudio's may still use them.
+std::vector<void*>& abandonedStreams() {
+    static auto* streams = new std::vector<void*>;
+    return *streams;
+}
+
+// Aborts the stream on a thread of its own and waits at most `limit` for it;
+// false when the device has not let go by then.
+bool abortWithin(PaStream* handle, std::chrono::milliseconds limit) {
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    std::thread([handle, outcome] {
+        Pa_AbortStream(handle);
+        std::lock_guard lock(outcome->mutex);
+        outcome->finished = true;
+        outcome->done.notify_all();
+    }).detach();
+    std::unique_lock lock(outcome->mutex);
+    return outcome->done.wait_for(lock, limit, [&] { return outcome->finished; });
+}
 
 // Rates to try, after the program's own, when a device cannot deliver it:
 // the device's preferred rate first, then the usual ones.
@@ -92,7 +131,7 @@ PortAudioWaveIn::PortAudioWaveIn(bool driverMessages) : driverMessages_(driverMe
 
 PortAudioWaveIn::~PortAudioWaveIn() {
     close();
-    if (initialised_) {
+    if (initialised_ && !abandonedOne_) {
         QuietStandardError quiet(driverMessages_);
         Pa_Terminate();
     }
@@ -110,7 +149,7 @@ std::string PortAudioWaveIn::openedFormat() {
     if (stream_ == nullptr) return {};
     std::string text = std::to_string(std::lround(streamRate_)) + " frames/s, " + std::to_string(streamChannels_) +
                        (streamChannels_ == 1 ? " channel" : " channels");
-    if (converter_) text += ", converted";
+    if (stream_->converter) text += ", converted";
     return text;
 }
 
@@ -154,15 +193,12 @@ WaveResult PortAudioWaveIn::open(int device, const WaveFormat& format, std::uint
         headFilledBytes_ = 0;
         droppedFrames_ = 0;
     }
-    converter_ = std::move(converter);
-    PaStream* stream = nullptr;
-    const PaError error = Pa_OpenStream(&stream, &parameters, nullptr, choice.rate, streamFrames, paClipOff,
-                                        &PortAudioWaveIn::streamCallback, this);
-    if (error != paNoError) {
-        converter_.reset();
-        return fromPortAudio(error);
-    }
-    stream_ = stream;
+    auto stream = std::make_unique<Stream>(*this);
+    stream->converter = std::move(converter);
+    const PaError error = Pa_OpenStream(&stream->handle, &parameters, nullptr, choice.rate, streamFrames, paClipOff,
+                                        &PortAudioWaveIn::streamCallback, stream.get());
+    if (error != paNoError) return fromPortAudio(error);
+    stream_ = std::move(stream);
     streamRate_ = choice.rate;
     streamChannels_ = choice.channels;
     return WaveResult::ok;
@@ -186,24 +222,41 @@ WaveResult PortAudioWaveIn::queue(WaveBuffer& buffer) {
 
 WaveResult PortAudioWaveIn::start() {
     if (stream_ == nullptr) return WaveResult::notOpen;
-    if (Pa_IsStreamActive(stream_) == 1) return WaveResult::ok;
-    if (converter_) converter_->reset();
-    return fromPortAudio(Pa_StartStream(stream_));
+    if (Pa_IsStreamActive(stream_->handle) == 1) return WaveResult::ok;
+    if (stream_->converter) stream_->converter->reset();
+    return fromPortAudio(Pa_StartStream(stream_->handle));
 }
 
 WaveResult PortAudioWaveIn::stop() {
     if (stream_ == nullptr) return WaveResult::notOpen;
-    // Returns once the callback has run for the last time.
-    if (Pa_IsStreamStopped(stream_) == 0) return fromPortAudio(Pa_StopStream(stream_));
-    return WaveResult::ok;
+    if (Pa_IsStreamStopped(stream_->handle) != 0) return WaveResult::ok;
+    // Aborted, not drained: a stopped capture wants no more audio. Even so
+    // PortAudio waits for its thread, which a device that delivers nothing
+    // more keeps inside the sound system's read for ever.
+    if (abortWithin(stream_->handle, stopLimit)) return WaveResult::ok;
+    abandonStream();
+    return WaveResult::deviceError;
+}
+
+void PortAudioWaveIn::abandonStream() {
+    stream_->abandoned = true;
+    {
+        std::lock_guard lock(mutex_);
+        completion_ = nullptr;
+        context_ = nullptr;
+        queue_.clear();
+        headFilledBytes_ = 0;
+    }
+    abandonedStreams().push_back(stream_.release());
+    abandonedOne_ = true;
 }
 
 void PortAudioWaveIn::close() {
     if (stream_ == nullptr) return;
     stop();
-    Pa_CloseStream(stream_);
-    stream_ = nullptr;
-    converter_.reset();
+    if (stream_ == nullptr) return;  // abandoned
+    Pa_CloseStream(stream_->handle);
+    stream_.reset();
     std::lock_guard lock(mutex_);
     queue_.clear();
     headFilledBytes_ = 0;
@@ -218,14 +271,15 @@ std::uint64_t PortAudioWaveIn::droppedFrames() {
 
 int PortAudioWaveIn::streamCallback(const void* input, void*, unsigned long frameCount, const PaStreamCallbackTimeInfo*,
                                     PaStreamCallbackFlags, void* self) {
-    auto& device = *static_cast<PortAudioWaveIn*>(self);
+    auto& stream = *static_cast<Stream*>(self);
+    if (stream.abandoned) return paAbort;
     if (input == nullptr) return paContinue;
-    if (device.converter_) {
+    if (stream.converter) {
         const auto converted =
-            device.converter_->convert(static_cast<const float*>(input), static_cast<std::uint32_t>(frameCount));
-        device.take(converted.data(), converted.size() / 2);
+            stream.converter->convert(static_cast<const float*>(input), static_cast<std::uint32_t>(frameCount));
+        stream.device.take(converted.data(), converted.size() / 2);
     } else {
-        device.take(static_cast<const std::int16_t*>(input), frameCount);
+        stream.device.take(static_cast<const std::int16_t*>(input), frameCount);
     }
     return paContinue;
 }

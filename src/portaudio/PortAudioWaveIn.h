@@ -10,6 +10,7 @@
 
 #include <portaudio.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -44,11 +45,18 @@ public:
     WaveResult prepare(WaveBuffer& buffer) override;
     WaveResult queue(WaveBuffer& buffer) override;
     WaveResult start() override;
+    // Gives up on a device that has not let go within stopLimit (a stalled
+    // card, a stopped sound server): its stream is abandoned, the completion
+    // is never called again, and deviceError is returned.
     WaveResult stop() override;
     void close() override;
     std::uint64_t droppedFrames() override;
 
+    static constexpr std::chrono::milliseconds stopLimit{2000};
+
 private:
+    struct Stream;
+    void abandonStream();
     static int streamCallback(const void* input, void* output, unsigned long frameCount,
                               const PaStreamCallbackTimeInfo* timeInfo, PaStreamCallbackFlags statusFlags, void* self);
     void take(const std::int16_t* frames, std::size_t frameCount);
@@ -57,8 +65,12 @@ private:
     bool initialised_ = false;
     std::vector<int> inputs_;  // PortAudio device indexes of the input devices
 
-    PaStream* stream_ = nullptr;
-    std::unique_ptr<RateConverter> converter_;
+    // The open stream; what PortAudio's thread reads of it never changes
+    // while it runs.
+    std::unique_ptr<Stream> stream_;
+    // A stream was abandoned: PortAudio still holds a thread that may never
+    // return, so it is not shut down.
+    bool abandonedOne_ = false;
     double streamRate_ = 0.0;
     int streamChannels_ = 0;
 

@@ -448,6 +448,15 @@ bool DialogView::eventFilter(QObject* watched, QEvent* event) {
             if (qobject_cast<QLineEdit*>(watched)) command(id, notify::editSetFocus);
             break;
         }
+        case QEvent::Wheel: {
+            // A wheel turned to scroll past a list or the threshold bar must
+            // not change it, as on every desktop: only the control with focus
+            // takes the wheel.
+            auto* control = qobject_cast<QWidget*>(watched);
+            const bool takesWheel = qobject_cast<QComboBox*>(watched) || qobject_cast<QSlider*>(watched);
+            if (control && takesWheel && !control->hasFocus()) return true;
+            break;
+        }
         case QEvent::FocusOut: {
             const ControlId id = ids_.value(watched, ids::noId);
             if (id != ids::noId && qobject_cast<QLineEdit*>(watched)) command(id, notify::editKillFocus);

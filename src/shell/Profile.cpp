@@ -136,7 +136,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
     bool exists = false;
     std::vector<Line> lines = readLines(path, &exists);
     // New lines follow the file's own line breaks; a new file gets CR LF,
-    // which every build of the program reads.
+    // which the program reads on every system, so one file serves both.
     std::string ending = "\r\n";
     for (const Line& line : lines) {
         if (!line.ending.empty()) {

@@ -15,7 +15,8 @@ namespace ditdahl {
 
 inline constexpr std::string_view settingsSection = "Ditdahl";
 // The receiver choice has a section of its own, so that the main section
-// keeps the keys it has always had.
+// holds exactly the window's twelve keys, which other copies of the program
+// read and write.
 inline constexpr std::string_view automaticDecoderSection = "Automatic decoder";
 inline constexpr int maxInputDevices = 10;
 

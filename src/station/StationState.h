@@ -5,7 +5,8 @@
 // Numbers and flags that more than one thread touches are atomics, read and
 // written one at a time with relaxed order: each is a single value read when
 // needed, and a change takes effect at its next read. Texts are fixed buffers
-// with the capacities the program has always had; each says who guards it.
+// whose capacities are limits the operator can see (a line of the traffic
+// list, a beacon text); each says who guards it.
 #pragma once
 
 #include <array>

@@ -30,6 +30,13 @@ double NoiseGenerator::gaussian() {
     return r * std::cos(2.0 * std::numbers::pi * u2);
 }
 
+std::uint64_t partSeed(std::uint64_t seed, std::uint64_t part) {
+    std::uint64_t z = seed * 0x9E3779B97F4A7C15ull + part * 0xD1B54A32D192ED03ull + 0x632BE59BD9B4E019ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
 double noiseDeviation(double toneAmplitude, double snrDb, int sampleRate) {
     // Tone power A^2/2; white noise of variance s^2 spreads over sampleRate/2,
     // so a 2500 Hz band holds s^2 * 2500 / (sampleRate / 2).

@@ -22,6 +22,11 @@ private:
     double spare_ = 0.0;
 };
 
+// A seed for one part of what a seed decides (splitmix64 of both): parts
+// drawn from their own generators stay the same when another part draws
+// more or fewer numbers.
+std::uint64_t partSeed(std::uint64_t seed, std::uint64_t part);
+
 // The deviation of white noise whose power in a 2500 Hz band is snrDb below
 // the power of a steady tone of the given peak amplitude.
 double noiseDeviation(double toneAmplitude, double snrDb, int sampleRate);

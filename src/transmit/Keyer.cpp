@@ -27,12 +27,12 @@ void keyCharacter(StationState& state, unsigned char c, SendingPace& pace) {
     for (const char element : pattern) {
         // The element releases the very line (and port) it raised, even when
         // the user switches DTR/RTS or the port while it sounds, so that no
-        // line is left keyed.
+        // line is left keyed. A port is raised only while it is open: once
+        // closed it was released and stays so.
         const Line line = state.pttOnDtr ? Line::Dtr : Line::Rts;
-        const std::shared_ptr<KeyLine> port = state.pttPort.get();
-        if (port) port->raise(line);
+        const std::shared_ptr<KeyLine> port = state.pttPort.use([line](KeyLine& open) { open.raise(line); });
         const KeyTiming on = currentKeyTiming(state);
-        pace.wait(static_cast<std::uint32_t>(element == '.' ? on.dotMs : on.dashMs));
+        pace.waitMark(static_cast<std::uint32_t>(element == '.' ? on.dotMs : on.dashMs));
         if (port) port->release(line);
         pace.wait(static_cast<std::uint32_t>(currentKeyTiming(state).dotMs));
     }

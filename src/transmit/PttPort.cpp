@@ -20,6 +20,14 @@ void openPttPort(StationState& state, int portNumber) {
     state.pttPort.set(std::move(line));
 }
 
-void closePttPort(StationState& state) { state.pttPort.reset(); }
+// Released here, not when the last user lets go of the port: a sending thread
+// in the middle of a mark holds it until the mark's end, and the process may
+// end first.
+void closePttPort(StationState& state) {
+    if (const auto line = state.pttPort.take()) {
+        line->release(Line::Dtr);
+        line->release(Line::Rts);
+    }
+}
 
 }  // namespace ditdahl

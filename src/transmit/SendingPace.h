@@ -19,17 +19,37 @@ public:
 
     explicit SendingPace(Clock& clock) : clock_(clock), deadline_(clock.tickCount()) {}
 
-    // Sleeps until milliseconds after the previous deadline.
+    // A gap: sleeps until milliseconds after the previous deadline, shorter
+    // by what a late wake-up took of it.
     void wait(std::uint32_t milliseconds) {
-        const auto behind = static_cast<std::int32_t>(clock_.tickCount() - deadline_);
-        if (behind > maxCatchUpMs) deadline_ += static_cast<std::uint32_t>(behind);
+        catchUp();
         deadline_ += milliseconds;
         clock_.sleepUntil(deadline_);
     }
 
+    // A mark: lasts its whole length from now, however late the wake-up that
+    // started it; the gaps after it make up the delay.
+    void waitMark(std::uint32_t milliseconds) {
+        catchUp();
+        deadline_ += milliseconds;
+        const std::uint32_t end = clock_.tickCount() + milliseconds;
+        const auto longer = static_cast<std::int32_t>(end - deadline_);
+        owedMs_ = longer > 0 ? longer : 0;
+        clock_.sleepUntil(owedMs_ > 0 ? end : deadline_);
+    }
+
 private:
+    // How far behind the timeline this thread is, beyond what the last mark
+    // was lengthened by; more than maxCatchUpMs is a hold-up, forgotten.
+    void catchUp() {
+        const auto behind = static_cast<std::int32_t>(clock_.tickCount() - deadline_) - owedMs_;
+        owedMs_ = 0;
+        if (behind > maxCatchUpMs) deadline_ += static_cast<std::uint32_t>(behind);
+    }
+
     Clock& clock_;
     std::uint32_t deadline_;
+    std::int32_t owedMs_ = 0;
 };
 
 }  // namespace ditdahl

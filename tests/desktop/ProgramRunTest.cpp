@@ -61,7 +61,7 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
     keying.leadInMs = 1500;
     const std::string text = "CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73 K";
     testing::FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(text, keying)),
-                              false);
+                              testing::AfterAudio::Silence);
     ASSERT_TRUE(radio.ok());
     alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
 
@@ -115,6 +115,59 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
                                         "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
                                         "LogPath=" + work.file("Ditdahl.log"), "Threshold=50",
                                         "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
+}
+
+// An input that stops delivering (a stalled sound card, a stopped sound
+// server) must not hold up the end: the program still saves its settings,
+// writes its last log line and exits soon after a termination signal.
+TEST(DesktopProgram, EndsOnTerminationSignalWhileTheInputStalls) {
+    VirtualDisplay display;
+    if (display.name().empty()) GTEST_SKIP() << "no virtual X server (Xvfb) available";
+
+    testing::AlsaSandbox alsa;
+    // Half a second of audio, then the input delivers nothing more.
+    testing::FifoFeeder radio(alsa.file("radio.fifo"), std::vector<std::int16_t>(2 * 3000), testing::AfterAudio::Stall);
+    ASSERT_TRUE(radio.ok());
+    alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
+
+    int ptyMaster = -1, ptySlave = -1;
+    char ptyName[128] = {};
+    ASSERT_EQ(openpty(&ptyMaster, &ptySlave, ptyName, nullptr, nullptr), 0);
+    close(ptySlave);
+    testing::TempDir work;
+    testing::writeFileBytes(
+        work.file("Ditdahl.ini"),
+        std::string("[Ports]\r\nCOM1=") + ptyName + "\r\n[Ditdahl]\r\nInputDevice=ditdahl_radio\r\nPTT_Port=0\r\n");
+    const int output = open(work.file("output").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
+    const std::string programSanitizerOptions =
+        "ASAN_OPTIONS=" + std::string(sanitizerOptions ? sanitizerOptions : "") + ":strict_string_checks=0";
+    const pid_t program = spawn({DESKTOP_PROGRAM}, work.path().string(), output,
+                                {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", programSanitizerOptions});
+    close(output);
+    ASSERT_GT(program, 0);
+    const auto log = [&] { return testing::readFileBytes(work.file("Ditdahl.log")); };
+    ASSERT_TRUE(waitFor([&] { return log().find("Program startup\r\n") != std::string::npos; }, 30s))
+        << testing::readFileBytes(work.file("output"));
+    // Well past the half second of audio: capture is waiting on the input.
+    std::this_thread::sleep_for(2s);
+
+    kill(program, SIGTERM);
+    int status = -1;
+    // A hang is for ever; this bound only keeps a failing run finite.
+    const bool ended = waitFor([&] { return waitpid(program, &status, WNOHANG) == program; }, 20s);
+    if (!ended) {
+        kill(program, SIGKILL);
+        waitpid(program, &status, 0);
+    }
+    close(ptyMaster);
+    ASSERT_TRUE(ended) << "still running 20 s after SIGTERM";
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto logLines = lines(log());
+    ASSERT_FALSE(logLines.empty());
+    EXPECT_NE(logLines.back().find("Program termination"), std::string::npos) << log();
+    EXPECT_NE(testing::readFileBytes(work.file("Ditdahl.ini")).find("Threshold=50"), std::string::npos);
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ constexpr auto chunkDuration = std::chrono::microseconds(chunkBytes / 4 * 100000
 
 }  // namespace
 
-FifoFeeder::FifoFeeder(std::string path, std::vector<std::int16_t> interleavedStereo, bool repeat)
-    : path_(std::move(path)), frames_(std::move(interleavedStereo)), repeat_(repeat) {
+FifoFeeder::FifoFeeder(std::string path, std::vector<std::int16_t> interleavedStereo, AfterAudio after)
+    : path_(std::move(path)), frames_(std::move(interleavedStereo)), after_(after) {
     if (::mkfifo(path_.c_str(), 0600) != 0) return;
     // Open for reading and writing: never blocks, and the FIFO always has a
     // reader, however often the sound system opens and closes it. Pipe
@@ -48,8 +48,13 @@ void FifoFeeder::play() {
     std::size_t position = 0;
     auto next = std::chrono::steady_clock::now();
     while (!stopping_) {
+        if (position >= frames_.size() && after_ == AfterAudio::Stall) {
+            // The FIFO stays open and silent: a reader waits for ever.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            continue;
+        }
         for (std::size_t k = 0; k < chunkSamples; ++k) {
-            if (position >= frames_.size() && repeat_) position = 0;
+            if (position >= frames_.size() && after_ == AfterAudio::Repeat) position = 0;
             chunk[k] = position < frames_.size() ? frames_[position] : 0;
             ++position;
         }

@@ -15,11 +15,15 @@
 
 namespace ditdahl::testing {
 
+// What the feeder plays once the frames are over: them again, silence, or
+// nothing at all, as a stalled sound card or a stopped sound server delivers.
+enum class AfterAudio { Repeat, Silence, Stall };
+
 class FifoFeeder {
 public:
-    // Creates the FIFO at path and starts playing frames; repeat: over and
-    // over, otherwise once and then silence.
-    FifoFeeder(std::string path, std::vector<std::int16_t> interleavedStereo, bool repeat);
+    // Creates the FIFO at path and starts playing frames, then what `after`
+    // says.
+    FifoFeeder(std::string path, std::vector<std::int16_t> interleavedStereo, AfterAudio after);
     ~FifoFeeder();
     FifoFeeder(const FifoFeeder&) = delete;
     FifoFeeder& operator=(const FifoFeeder&) = delete;
@@ -31,7 +35,7 @@ private:
 
     const std::string path_;
     std::vector<std::int16_t> frames_;
-    const bool repeat_;
+    const AfterAudio after_;
     int fd_ = -1;
     std::atomic<bool> stopping_{false};
     std::thread thread_;

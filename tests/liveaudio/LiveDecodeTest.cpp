@@ -15,6 +15,7 @@
 namespace ditdahl {
 namespace {
 
+using testing::AfterAudio;
 using testing::AlsaSandbox;
 using testing::FifoFeeder;
 using testing::ToolRun;
@@ -62,8 +63,8 @@ TEST(LiveDecode, CommandLineForLiveInput) {
 
 TEST(LiveDecode, ListsTheInputsAndRefusesOneThatIsNotThere) {
     AlsaSandbox alsa;
-    FifoFeeder radio(alsa.file("radio.fifo"), {}, false);
-    FifoFeeder second(alsa.file("second.fifo"), {}, false);
+    FifoFeeder radio(alsa.file("radio.fifo"), {}, AfterAudio::Silence);
+    FifoFeeder second(alsa.file("second.fifo"), {}, AfterAudio::Silence);
     ASSERT_TRUE(radio.ok() && second.ok());
     alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
     alsa.addFileInput("ditdahl_second", alsa.file("second.fifo"));
@@ -103,7 +104,8 @@ TEST(LiveDecode, PrintsTheTextKeyedIntoTheInput) {
         synthesis::KeyingPlan keying;
         keying.wpm = 20;
         keying.toneHz = 562.5;  // the bin that the 600 Hz button watches with the 50 Hz filter
-        FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(c.text, keying)), false);
+        FifoFeeder radio(alsa.file("radio.fifo"), synthesis::toStereo16(synthesis::keyedTone(c.text, keying)),
+                         AfterAudio::Silence);
         ASSERT_TRUE(radio.ok());
         alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
 

@@ -21,6 +21,7 @@ namespace ditdahl {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::AfterAudio;
 using testing::AlsaSandbox;
 using testing::FifoFeeder;
 using testing::TestStation;
@@ -57,8 +58,8 @@ TEST(PortAudioCapture, DeliversTheInputsFramesExactlyInBlocksOfTheChosenSize) {
                           {"selected, 128 frames", 128, true},
                           {"default input, 64 frames", 64, false}};
     AlsaSandbox alsa;
-    FifoFeeder first(alsa.file("first.fifo"), countingFrames(), true);
-    FifoFeeder counting(alsa.file("counting.fifo"), countingFrames(), true);
+    FifoFeeder first(alsa.file("first.fifo"), countingFrames(), AfterAudio::Repeat);
+    FifoFeeder counting(alsa.file("counting.fifo"), countingFrames(), AfterAudio::Repeat);
     ASSERT_TRUE(first.ok() && counting.ok());
     alsa.addFileInput("ditdahl_first", alsa.file("first.fifo"));
     alsa.addFileInput("ditdahl_counting", alsa.file("counting.fifo"), true);

@@ -169,7 +169,8 @@ TEST(Keyer, ChangesDuringACharacterTakeEffectAtTheNextSleep) {
     }
 }
 
-// A clock that wakes every sleeper late, and once holds a thread up for long.
+// A clock that wakes every sleeper late (by lateMs, or by the next of
+// lateCycle's lengths), and once holds a thread up for long.
 class LateClock final : public Clock {
 public:
     std::uint32_t tickCount() override { return now; }
@@ -177,6 +178,7 @@ public:
     void sleepUntil(std::uint32_t deadline) override {
         if (static_cast<std::int32_t>(deadline - now) > 0) now = deadline;
         now += lateMs;
+        if (!lateCycle.empty()) now += lateCycle[wakeUps++ % lateCycle.size()];
         if (stallOnce) {
             now += stallOnce;
             stallOnce = 0;
@@ -185,6 +187,8 @@ public:
     UtcTime utcNow() override { return {}; }
     std::uint32_t now = 0xFFFFFF00u;  // wraps during the test
     std::uint32_t lateMs = 0;
+    std::vector<std::uint32_t> lateCycle;
+    std::size_t wakeUps = 0;
     std::uint32_t stallOnce = 0;
 };
 
@@ -217,6 +221,38 @@ TEST(Keyer, LateWakeUpsDoNotAddUpOverALongText) {
         const std::int64_t drift = static_cast<std::int64_t>(clock.now - start) - ideal;
         EXPECT_GE(drift, 0) << c.lateMs;
         EXPECT_LE(drift, c.maxDriftMs) << c.lateMs << " " << c.stallMs;
+    }
+}
+
+// A wake-up that comes late delays the key-down it starts; the mark then
+// still lasts its whole length (a 30 wpm dot is 40 ms, and 5 ms off it is
+// heard), and the lateness is made up in the gaps that follow.
+TEST(Keyer, ALateWakeUpNeverShortensAMark) {
+    const std::vector<std::vector<std::uint32_t>> cycles = {{0}, {5, 0}, {3, 0, 4}, {0, 5}, {1, 2, 3, 4, 5}};
+    for (const auto& cycle : cycles) {
+        TestStation s;
+        LateClock clock;
+        clock.lateCycle = cycle;
+        s.state.clock = &clock;
+        s.state.txSpeedWpm = 30;  // dot 40 ms, dash 120 ms
+        s.state.pttOnDtr = true;
+        auto line = std::make_shared<RecordingKeyLine>(clock);
+        s.state.pttPort.set(line);
+        const std::uint32_t start = clock.now;
+        SendingPace pace(clock);
+        const std::string text = "PARIS CQ 73";
+        for (const char c : text) keyCharacter(s.state, static_cast<unsigned char>(c), pace);
+
+        const auto changes = line->changes();
+        ASSERT_EQ(changes.size() % 2, 0u);
+        for (std::size_t i = 0; i + 1 < changes.size(); i += 2) {
+            const std::uint32_t mark = changes[i + 1].tick - changes[i].tick;
+            EXPECT_TRUE((mark >= 40 && mark <= 45) || (mark >= 120 && mark <= 125))
+                << "mark " << i / 2 << " lasts " << mark << " ms, cycle of " << cycle.size();
+        }
+        // Made up in the gaps: the whole text ends no later than one late
+        // wake-up after the ideal end.
+        EXPECT_LE(clock.now - start, 5184u + 5u) << "cycle of " << cycle.size();
     }
 }
 

@@ -6,10 +6,12 @@
 
 #include <vector>
 
+#include "doubles/RecordingKeyLine.h"
 #include "linux/SerialKeyLine.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
+#include "transmit/Keyer.h"
 #include "transmit/PttPort.h"
 
 namespace ditdahl {
@@ -106,6 +108,43 @@ TEST(PttPort, OpeningReopeningAndFailing) {
     bare.window.select(ids::pttPortList, 0);
     openPttPort(bare.state, bare.window.selectedIndex(ids::pttPortList) + 1);
     EXPECT_EQ(bare.desktop.messageBoxes(), (std::vector<MessageBoxRequest>{portError}));
+}
+
+// Closing the port while a character is keyed (the window closing, a
+// termination signal, another port chosen) releases the raised line at once:
+// the process may end before the sending thread reaches the end of the mark,
+// and the kernel's hang-up on close cannot be relied on. The closed port is
+// keyed no more.
+TEST(PttPort, ClosingMidElementReleasesTheLineAtOnce) {
+    struct Case {
+        const char* what;
+        bool reopen;  // another port chosen instead of the port closed
+    };
+    for (const Case c : {Case{"closed", false}, Case{"another port chosen", true}}) {
+        SCOPED_TRACE(c.what);
+        TestStation s;
+        s.state.txSpeedWpm = 20;  // dot 60 ms, dash 180 ms
+        s.state.pttOnDtr = true;
+        auto first = std::make_shared<RecordingKeyLine>(s.clock);
+        auto second = std::make_shared<RecordingKeyLine>(s.clock);
+        s.state.pttPort.set(first);
+        s.state.openKeyLine = [&](int) -> std::shared_ptr<KeyLine> { return second; };
+        const std::uint32_t start = s.clock.tickCount();
+        // 100 ms into the dash of "N" (-.).
+        s.clock.at(start + 100, [&] {
+            if (c.reopen) {
+                openPttPort(s.state, 2);
+            } else {
+                closePttPort(s.state);
+            }
+        });
+        keyCharacter(s.state, 'N');
+
+        EXPECT_EQ(first->changes(),
+                  (std::vector<LineChange>{{start, Line::Dtr, true}, {start + 100, Line::Dtr, false}}));
+        EXPECT_FALSE(first->isRaised(Line::Dtr));
+        EXPECT_FALSE(second->isRaised(Line::Dtr));
+    }
 }
 
 // A pseudo-terminal pair standing in for a serial port.

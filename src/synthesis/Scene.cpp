@@ -1,0 +1,100 @@
+#include "synthesis/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "synthesis/Impairments.h"
+#include "synthesis/Noise.h"
+
+namespace ditdahl::synthesis {
+
+namespace {
+
+// How loud an AGC's receiver lets the noise become in the gaps (16-bit
+// units, deviation): its audio stage is set so that the loudest stretch
+// does not clip, as an operator would set the level.
+constexpr double loudestGapDeviation = 8000.0;
+
+void mixInto(std::vector<double>& sum, const std::vector<double>& part) {
+    if (sum.size() < part.size()) sum.resize(part.size(), 0.0);
+    for (std::size_t i = 0; i < part.size(); ++i) sum[i] += part[i];
+}
+
+}  // namespace
+
+TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::uint64_t seed) {
+    // Each part its own generator: the noise must not change when a family
+    // draws one more timing deviate, nor the timing when the SNR changes.
+    NoiseGenerator timingRandom(partSeed(seed, 1));
+    NoiseGenerator phaseRandom(partSeed(seed, 2));
+    NoiseGenerator noise(partSeed(seed, 3));
+    NoiseGenerator crashRandom(partSeed(seed, 4));
+    const Station& wanted = scene.stations.front();
+    const int rate = wanted.tone.sampleRate;
+    TestSignal out;
+    out.toneHz = wanted.tone.toneHz;
+    out.parameters = scene.parameters;
+    std::vector<KeyInterval> allMarks;
+    double previousEnd = 0.0;
+    for (std::size_t s = 0; s < scene.stations.size(); ++s) {
+        const Station& station = scene.stations[s];
+        Timing timing = station.timing;
+        const bool turn = s > 0 && station.afterPreviousSeconds >= 0.0;
+        if (turn) timing.leadInSeconds = previousEnd + station.afterPreviousSeconds;
+        const Keying keying = timeKeying(station.text, timing, timingRandom);
+        previousEnd = keying.marks.empty() ? timing.leadInSeconds : keying.marks.back().end;
+        allMarks.insert(allMarks.end(), keying.marks.begin(), keying.marks.end());
+        if (s == 0 || turn) {
+            if (!out.text.empty()) out.text += ' ';
+            out.text += station.text;
+            for (std::size_t last : keying.characterLastMark)
+                out.characterEndsMs.push_back(keying.marks[last].end * 1000.0);
+            out.keyed.insert(out.keyed.end(), keying.marks.begin(), keying.marks.end());
+        } else if (out.otherText.empty()) {
+            out.otherText = station.text;
+            out.otherToneHz = station.tone.toneHz;
+        }
+        std::vector<double> tone = renderKeyed(keying.marks, keying.totalSeconds, station.tone, phaseRandom);
+        if (content != Content::Keyed) std::fill(tone.begin(), tone.end(), 0.0);
+        if (station.fadePeriodSeconds > 0.0)
+            applyFadeDb(tone, station.fadePeriodSeconds, station.fadeDepthDb, station.fadePhase, rate);
+        mixInto(out.samples, tone);
+    }
+    std::sort(allMarks.begin(), allMarks.end(),
+              [](const KeyInterval& a, const KeyInterval& b) { return a.start < b.start; });
+
+    const double sigma = noiseDeviation(wanted.tone.amplitude, snrDb, rate);
+    if (content == Content::FilteredNoise) {
+        std::vector<double> band(out.samples.size());
+        for (double& s : band) s = noise.gaussian();
+        narrowFilter(band, wanted.tone.toneHz, 250.0, rate);
+        double power = 0.0;
+        for (double s : band) power += s * s;
+        const double scale = sigma / std::sqrt(std::max(power / static_cast<double>(band.size()), 1e-300));
+        for (std::size_t i = 0; i < band.size(); ++i) out.samples[i] += scale * band[i];
+    } else if (content != Content::Silence) {
+        for (double& s : out.samples) s += sigma * noise.gaussian();
+    }
+
+    // Without a signal the AGC has nothing to pump it, unless asked to.
+    std::optional<Agc> agc = content == Content::Keyed || content == Content::PumpedNoise ? scene.agc : std::nullopt;
+    if (content == Content::PumpedNoise && !agc) agc = Agc{.fallMs = wanted.tone.fallMs};
+    if (agc && content == Content::Keyed) agc->pumpDb = agcPumpDb(*agc, wanted.tone.amplitude, sigma, rate);
+    if (agc) {
+        const std::vector<double> gain = agcGain(allMarks, out.samples.size(), *agc, rate);
+        const double loudest = sigma * std::pow(10.0, agc->pumpDb / 20.0);
+        const double level = std::min(1.0, loudestGapDeviation / loudest);
+        for (std::size_t i = 0; i < out.samples.size(); ++i) out.samples[i] *= level * gain[i];
+    }
+    if (scene.crashesPerSecond > 0.0) {
+        std::vector<double> crashes(out.samples.size(), 0.0);
+        addCrashes(crashes, scene.crashesPerSecond, 1.0, scene.crashDecayMs, crashRandom, rate);
+        if (scene.crashFilterHz > 0.0) narrowFilter(crashes, wanted.tone.toneHz, scene.crashFilterHz, rate);
+        double loudest = 1e-300;
+        for (double s : crashes) loudest = std::max(loudest, std::abs(s));
+        for (std::size_t i = 0; i < crashes.size(); ++i) out.samples[i] += scene.crashPeak / loudest * crashes[i];
+    }
+    return out;
+}
+
+}  // namespace ditdahl::synthesis
