@@ -56,8 +56,10 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
     samples_ += static_cast<std::int64_t>(count);
     const bool changed = search_.push(samples, count);
     if (changed && search_.locked()) {
+        // Locked, or moved to another station: its speed is measured anew.
+        if (stage_ == Stage::decoding) pipeline_.stop();
         lockedAt_ = samples_;
-        if (stage_ == Stage::searchingTone) stage_ = Stage::measuringSpeed;
+        stage_ = Stage::measuringSpeed;
     }
     if (changed && !search_.locked()) {
         letGo();

@@ -3,7 +3,8 @@
 // 6000 samples/s), power averaged over about 2 s; a peak between 200 and
 // 1600 Hz that stands clearly and narrowly above its neighbourhood for half a
 // second is locked, then followed within 20 Hz, and let go once it has faded
-// for 3 s. Runs on whichever thread feeds the automatic receiver.
+// for 3 s; another station that takes over within 120 Hz is moved to. Runs on whichever thread feeds the automatic
+// receiver.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,8 @@ public:
     void setHint(double toneHz);
 
     // Takes samples; returns true when, during these samples, the search has
-    // locked on a tone or let one go (at most one change per hop).
+    // locked on a tone, moved to another station's or let one go (at most
+    // one change per hop).
     bool push(const double* samples, std::size_t count);
 
     bool locked() const { return locked_; }
@@ -45,6 +47,7 @@ private:
     bool analyse();
     bool searchForLock();
     bool followLock();
+    bool moveToAnother();
     bool qualifies(int bin) const;
 
     std::vector<double> window_;
@@ -68,6 +71,8 @@ private:
     int candidateBin_ = -1;
     int candidateHops_ = 0;
     int fadedHops_ = 0;
+    int movingBin_ = -1;  // another station's, louder than the followed tone
+    int movingHops_ = 0;
 };
 
 }  // namespace ditdahl::automatic

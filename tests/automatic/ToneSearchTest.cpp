@@ -100,6 +100,33 @@ TEST(ToneSearch, HintChoosesBetweenTwoSignals) {
     }
 }
 
+TEST(ToneSearch, MovesToAStationThatTakesOverNearbyWithinTwoSeconds) {
+    const double offsets[] = {40.0, -55.0, 90.0};
+    for (double offset : offsets) {
+        KeyingPlan first;
+        first.toneHz = 700.0;
+        first.tailMs = 1500.0;
+        auto samples = synthesis::keyedTone(text, first);
+        const double secondStarts = static_cast<double>(samples.size()) / 6000.0;
+        KeyingPlan second = first;
+        second.toneHz = 700.0 + offset;
+        second.leadInMs = 0.0;
+        const auto other = synthesis::keyedTone(text, second);
+        samples.insert(samples.end(), other.begin(), other.end());
+        NoiseGenerator noise(21);
+        synthesis::addNoise(samples, first.amplitude, 3.0, 6000, noise);
+        ToneSearch s;
+        double movedAt = -1.0;
+        for (std::size_t i = 0; i < samples.size(); i += 100) {
+            s.push(samples.data() + i, std::min<std::size_t>(100, samples.size() - i));
+            if (movedAt < 0.0 && s.locked() && std::abs(s.toneHz() - second.toneHz) < 5.0)
+                movedAt = static_cast<double>(i) / 6000.0;
+        }
+        ASSERT_GE(movedAt, secondStarts) << offset;
+        EXPECT_LT(movedAt - secondStarts, 2.0) << offset;
+    }
+}
+
 TEST(ToneSearch, FollowsSlowDriftAndLetsGoWhenTheToneEnds) {
     // A steady carrier sliding up by 15 Hz over 20 s, then 6 s of noise.
     const double pi = 3.14159265358979323846;
