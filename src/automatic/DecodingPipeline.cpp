@@ -175,7 +175,10 @@ void DecodingPipeline::finish() {
     runs_.clear();
     likelihood_.flush(runs_);
     for (const KeyRun& run : runs_) words_.take(run, speed_.dotMs());
-    if (likelihood_.keyDown()) words_.take({true, likelihood_.runStart(), t}, speed_.dotMs());
+    // The search ends its last gap where the audio ends: a mark cut off by
+    // the end counts only once it is as long as the shortest it would take.
+    if (likelihood_.keyDown() && (t - likelihood_.runStart()) * stepMs >= glitchDots * speed_.dotMs())
+        words_.take({true, likelihood_.runStart(), t}, speed_.dotMs());
     std::string decided;
     words_.endWord(t * stepMs, decided);
     write(decided);

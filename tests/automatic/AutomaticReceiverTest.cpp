@@ -69,6 +69,25 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
     }
 }
 
+TEST(AutomaticReceiver, ReadsNothingIntoTheEndOfTheAudioAndTakesAHintUpTo50HzOff) {
+    struct Case {
+        double toneHint;
+        double snrDb;
+    };
+    const Case cases[] = {{0.0, 10.0}, {700.0, 10.0}, {650.0, 10.0}, {748.0, 100.0}};
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.wpm = 10;
+        plan.toneHz = 700;
+        plan.leadInMs = 3000.0;
+        // A word gap, then the audio's end.
+        auto samples = synthesis::keyedTone("CQ TEST CQ TEST ", plan);
+        synthesis::NoiseGenerator noise(53);
+        if (c.snrDb < 99.0) synthesis::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
+        EXPECT_EQ(receive(samples, 64, c.toneHint).decoded, "CQ TEST CQ TEST ") << c.toneHint;
+    }
+}
+
 TEST(AutomaticReceiver, BlockSizeDoesNotChangeTheResult) {
     KeyingPlan plan;
     plan.wpm = 18;
