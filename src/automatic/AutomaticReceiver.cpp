@@ -71,6 +71,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
         return;
     }
     mixer_.setTone(search_.toneHz());
+    pipeline_.setToneStands(search_.toneStands());
     steps_.clear();
     mixer_.push(samples, count, steps_);
     for (const auto& z : steps_) {

@@ -169,6 +169,9 @@ void DecodingPipeline::stop() {
 }
 
 void DecodingPipeline::finish() {
+    // The audio ends while the tone is still followed: what was held while
+    // it did not stand out is the end of its transmission.
+    release_.setToneStands(true);
     const auto t = static_cast<double>(stepIndex_);
     if (thresholds_.keyDown()) takeThresholdRun({true, thresholds_.runStart(), t});
     endJudgedWord();

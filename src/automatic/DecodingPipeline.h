@@ -54,6 +54,8 @@ public:
     // The audio has ended: decides and writes whatever is still undecided.
     void finish();
     void reportSpeed();
+    // Whether the followed tone stands out now (see ToneSearch).
+    void setToneStands(bool stands) { release_.setToneStands(stands); }
 
     double nowMs() const { return static_cast<double>(stepIndex_) * stepMs; }
 

@@ -15,7 +15,7 @@ constexpr std::size_t heldCapacity = 256;
 
 void TextRelease::write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs) {
     const bool briefShut = !gate.open() && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
-    if (catchingUp_ || gate.undecided() || briefShut) {
+    if (catchingUp_ || !toneStands_ || gate.undecided() || briefShut) {
         held_ += decided;
         if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
         return;

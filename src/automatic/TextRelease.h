@@ -20,6 +20,9 @@ public:
     // A new run of decoding starts: its first blank is not written.
     void startDecoding() { lastWasBlank_ = true; }
     void setCatchingUp(bool catchingUp) { catchingUp_ = catchingUp; }
+    // While the followed tone does not stand out, text is held: written if
+    // it stands again, dropped if it is let go.
+    void setToneStands(bool stands) { toneStands_ = stands; }
     // The gate, open before, shut at this time.
     void gateShut(double timeMs) { shutAtMs_ = timeMs; }
     void forgetShut() { shutAtMs_.reset(); }
@@ -35,6 +38,7 @@ private:
     ReceiverListener& listener_;
     std::string held_;
     bool catchingUp_ = false;
+    bool toneStands_ = true;
     std::optional<double> shutAtMs_;
     bool lastWasBlank_ = true;
     std::optional<double> writtenUntilMs_;

@@ -136,9 +136,8 @@ bool ToneSearch::searchForLock() {
     double low = lowestHz;
     double high = highestHz;
     if (hintHz_ > 0.0) {
-        // A bin whose main lobe reaches into the span counts.
-        low = std::max(low, hintHz_ - hintSpanHz - binHz);
-        high = std::min(high, hintHz_ + hintSpanHz + binHz);
+        low = std::max(low, hintHz_ - hintSpanHz);
+        high = std::min(high, hintHz_ + hintSpanHz);
     }
     int best = -1;
     double bestStand = 0.0;

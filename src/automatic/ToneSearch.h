@@ -32,6 +32,11 @@ public:
     bool push(const double* samples, std::size_t count);
 
     bool locked() const { return locked_; }
+    // Locked, and the tone has stood over its neighbourhood within the last
+    // half second: what is decoded while it does not may be another
+    // station's leakage.
+    bool toneStands() const { return locked_ && fadedHops_ < standingHops; }
+    static constexpr int standingHops = 12;
     double toneHz() const { return toneHz_; }
     // Samples consumed so far.
     std::int64_t sampleCount() const { return consumed_; }
