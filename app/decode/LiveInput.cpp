@@ -29,6 +29,7 @@ constexpr std::uint32_t audioResetPauseMs = 5;
 
 std::vector<std::string> inputNames(PortAudioWaveIn& device) {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(device.deviceCount()));
     for (int k = 0; k < device.deviceCount(); ++k) names.push_back(device.deviceName(k));
     return names;
 }

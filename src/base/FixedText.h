@@ -1,6 +1,6 @@
 // A text in a buffer of fixed capacity (the terminating zero included), as the
 // station's shared texts are. Writes never go past the capacity: whatever does
-// not fit is cut off. Not synchronised: each owner says who may touch it.
+// not fit is cut off, between two characters. Not synchronised: each owner says who may touch it.
 #pragma once
 
 #include <algorithm>
@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "base/Utf8.h"
 
 namespace ditdahl {
 
@@ -27,10 +29,11 @@ public:
         append(text);
     }
 
-    // Appends what fits; returns false when something had to be cut off.
+    // Appends what fits, whole characters only; returns false when something
+    // had to be cut off.
     bool append(std::string_view text) {
         const std::size_t room = maxLength - size_;
-        const std::size_t n = text.size() < room ? text.size() : room;
+        const std::size_t n = text.size() <= room ? text.size() : wholeCharacterPrefix(text, room);
         text.copy(data_.data() + size_, n);
         size_ += n;
         data_[size_] = '\0';

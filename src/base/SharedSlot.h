@@ -37,6 +37,14 @@ public:
         return value_;
     }
 
+    // Empties the slot and hands its object over, only when it holds this
+    // very object; nullptr otherwise.
+    std::shared_ptr<T> takeIf(const T* expected) {
+        std::lock_guard lock(mutex_);
+        if (value_.get() != expected) return nullptr;
+        return std::exchange(value_, nullptr);
+    }
+
     // Empties the slot and hands its object over.
     std::shared_ptr<T> take() {
         std::lock_guard lock(mutex_);

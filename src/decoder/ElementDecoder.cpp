@@ -93,7 +93,10 @@ void followWithTxSpeed(StationState& state) {
 
 void appendToTrafficLine(StationState& state, std::string_view text) {
     {
+        // Checked under the lock: a transmission switches receiving off while
+        // it holds it, so nothing received slips into the line being sent.
         std::lock_guard lock(state.trafficLock);
+        if (!state.receiveEnabled) return;
         state.trafficLine.append(text);
         state.displays.line->showLine(state.trafficLine.view());
         if (state.receivedTextObserver) state.receivedTextObserver(text);

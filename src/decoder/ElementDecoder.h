@@ -21,8 +21,8 @@ inline constexpr std::uint32_t measurementMs = 10000;
 void decodeRun(StationState& state, std::uint32_t durationMs);
 
 // Appends received text to trafficLine, shows the whole line in the RX/TX
-// buffer box, empties symbolBuffer and tells state.receivedTextObserver.
-// Takes trafficLock. Capture thread.
+// buffer box, empties symbolBuffer and tells state.receivedTextObserver;
+// nothing while receiving is off. Takes trafficLock. Capture thread.
 void appendToTrafficLine(StationState& state, std::string_view text);
 
 // Records trafficLine and empties it once it holds more than 60 characters.

@@ -5,6 +5,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "shell/Profile.h"
 
 namespace ditdahl {
@@ -46,14 +48,16 @@ SerialKeyLine::~SerialKeyLine() {
     ::close(fd_);
 }
 
-void SerialKeyLine::raise(Line line) {
-    int bit = modemBit(line);
-    ioctl(fd_, TIOCMBIS, &bit);
-}
+void SerialKeyLine::raise(Line line) { change(TIOCMBIS, line); }
 
-void SerialKeyLine::release(Line line) {
+void SerialKeyLine::release(Line line) { change(TIOCMBIC, line); }
+
+void SerialKeyLine::change(int request, Line line) {
     int bit = modemBit(line);
-    ioctl(fd_, TIOCMBIC, &bit);
+    if (ioctl(fd_, static_cast<unsigned long>(request), &bit) == 0) return;
+    // An unplugged adapter answers EIO (or ENODEV, ENXIO); a terminal without
+    // modem lines (a pseudo-terminal) refuses the request itself, harmlessly.
+    if (errno == EIO || errno == ENODEV || errno == ENXIO) gone_ = true;
 }
 
 }  // namespace ditdahl

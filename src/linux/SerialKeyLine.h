@@ -6,6 +6,7 @@
 // the sending thread raises and releases.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -32,11 +33,15 @@ public:
     // driven changes nothing else.
     void raise(Line line) override;
     void release(Line line) override;
+    bool gone() const override { return gone_; }
 
 private:
     explicit SerialKeyLine(int fd) : fd_(fd) {}
 
+    void change(int request, Line line);
+
     int fd_;
+    std::atomic<bool> gone_{false};
 };
 
 }  // namespace ditdahl

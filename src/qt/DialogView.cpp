@@ -39,12 +39,20 @@ public:
 
     void showPopup() override {
         if (notifyPopup) notifyPopup(notify::listDropDown);
+        open_ = true;
         QComboBox::showPopup();
     }
+    // Qt also hides a list that was never opened (when the box goes): that is
+    // no close-up, and must not reach the window procedure, which may be gone.
     void hidePopup() override {
         QComboBox::hidePopup();
+        if (!open_) return;
+        open_ = false;
         if (notifyPopup) notifyPopup(notify::listCloseUp);
     }
+
+private:
+    bool open_ = false;
 };
 
 bool sameEntries(const QComboBox& box, const std::vector<std::string>& entries) {

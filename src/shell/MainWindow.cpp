@@ -89,7 +89,8 @@ void MainWindow::selectFilter(int widthHz) {
 }
 
 // A capture that cannot be opened leaves the receive side idle without a
-// message; the next Input or Filter change tries again.
+// message; the next Input or Filter change, or the Input entry chosen again,
+// tries again.
 void MainWindow::beginCapture() {
     const int device = state_.mainWindow->selectedIndex(ids::inputList);
     if (parts_.recorder) startCapture(state_, *parts_.recorder, receivers_, device);
@@ -123,6 +124,9 @@ void MainWindow::onAutoTxSpeed() {
 }
 
 void MainWindow::onCommand(int id, int notificationCode) {
+    // Closing the window closes its lists too, which reports them; after the
+    // shutdown nothing may start again.
+    if (ended_) return;
     Controls& window = *state_.mainWindow;
     switch (id) {
         case ids::transmitButton:
@@ -147,7 +151,13 @@ void MainWindow::onCommand(int id, int notificationCode) {
             jobs_.startFileTransmission();
             return;
         case ids::inputList:
-            if (notificationCode == notify::listSelectionChange) restartCapture();
+            if (notificationCode == notify::listSelectionChange) {
+                restartCapture();
+            } else if (notificationCode == notify::listCloseUp && parts_.recorder && !parts_.recorder->isRunning()) {
+                // The same entry chosen again: an input that failed to open
+                // (unplugged, busy) is tried once more.
+                beginCapture();
+            }
             return;
         case ids::pttPortList:
             if (notificationCode == notify::listSelectionChange) openSelectedPttPort();
@@ -219,6 +229,15 @@ void MainWindow::onMessage(const WindowMessage& message) {
         state_.clock->sleepMs(audioResetPauseMs);
         restartCapture();
         writeLogLine(state_, "Audio reset (WM_USER)", true);
+    } else if (message.code == logFailedMessage) {
+        state_.desktop->messageBox({"Ditdahl cannot write its log file " + state_.logPath +
+                                        ". Received and sent lines are kept and written as soon as it can.",
+                                    "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+    } else if (message.code == keyingPortGoneMessage) {
+        state_.desktop->messageBox(
+            {"The PTT port stopped working and was closed; sending goes on without keying. "
+             "Choose the port again once it is back.",
+             "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
     } else if (message.code == wmClose) {
         shutdown();
     }

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "station/ReplaceFile.h"
 
 namespace ditdahl {
@@ -35,7 +36,12 @@ struct Line {
     std::string ending;  // "\r\n", "\n" or "" for a last line without one
 };
 
-std::vector<Line> readLines(const std::string& path, bool* exists) {
+// The UTF-8 byte-order mark that some editors put before the first line.
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+// The file's lines; a byte-order mark is not part of the first line, but is
+// handed back in *mark so that a rewrite keeps it.
+std::vector<Line> readLines(const std::string& path, bool* exists, std::string* mark = nullptr) {
     std::ifstream in(path, std::ios::binary);
     *exists = static_cast<bool>(in);
     std::vector<Line> lines;
@@ -44,6 +50,10 @@ std::vector<Line> readLines(const std::string& path, bool* exists) {
     all << in.rdbuf();
     const std::string bytes = all.str();
     std::size_t start = 0;
+    if (std::string_view(bytes).starts_with(byteOrderMark)) {
+        start = byteOrderMark.size();
+        if (mark) *mark = byteOrderMark;
+    }
     while (start < bytes.size()) {
         const auto newline = bytes.find('\n', start);
         if (newline == std::string::npos) {
@@ -127,14 +137,15 @@ std::string readProfileString(const std::string& path, std::string_view section,
     if (found && v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         v = v.substr(1, v.size() - 2);
     }
-    return std::string(v.substr(0, maxLength));
+    return std::string(v.substr(0, wholeCharacterPrefix(v, maxLength)));
 }
 
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
     value = value.substr(0, value.find_first_of("\r\n"));
     bool exists = false;
-    std::vector<Line> lines = readLines(path, &exists);
+    std::string mark;
+    std::vector<Line> lines = readLines(path, &exists, &mark);
     // New lines follow the file's own line breaks; a new file gets CR LF,
     // which the program reads on every system, so one file serves both.
     std::string ending = "\r\n";
@@ -177,7 +188,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
         }
     }
 
-    std::string bytes;
+    std::string bytes = mark;
     for (const Line& line : lines) bytes += line.text + line.ending;
     return replaceFile(path, bytes);
 }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "analysis/SpectrumBars.h"
 #include "base/CaptureFormat.h"
+#include "base/Utf8.h"
 #include "shell/Profile.h"
 #include "station/ControlIds.h"
 
@@ -13,7 +15,6 @@ namespace ditdahl {
 namespace {
 
 constexpr std::size_t maxTextValue = 255;
-constexpr std::size_t maxPathValue = 511;
 constexpr int delayEntriesMs[] = {0, 100, 200, 500, 1000, 2000};
 
 int readInt(const std::string& path, std::string_view key, int defaultValue) {
@@ -29,15 +30,21 @@ void writeInt(const std::string& path, std::string_view key, long long value) {
 }
 
 std::string cut(std::string text, std::size_t length) {
-    if (text.size() > length) text.resize(length);
+    text.resize(wholeCharacterPrefix(text, length));
     return text;
 }
 
 }  // namespace
 
-std::string settingsPath(const StationState& state) { return state.startDirectory.str() + "/Ditdahl.ini"; }
+// Joined with the system's own separator, so that the log path kept in the
+// settings file reads as its users expect.
+std::string settingsPath(const StationState& state) {
+    return (std::filesystem::path(state.startDirectory) / "Ditdahl.ini").string();
+}
 
-std::string defaultLogPath(const StationState& state) { return state.startDirectory.str() + "/Ditdahl.log"; }
+std::string defaultLogPath(const StationState& state) {
+    return (std::filesystem::path(state.startDirectory) / "Ditdahl.log").string();
+}
 
 void fillInputList(StationState& state, const std::vector<std::string>& deviceNames) {
     int added = 0;
@@ -112,7 +119,7 @@ void loadSettings(StationState& state) {
     window.setText(ids::beaconInterval,
                    std::to_string(static_cast<std::uint32_t>(readInt(path, "BeaconInterval", 600))));
 
-    const std::string logPath = readProfileString(path, settingsSection, "LogPath", "", maxPathValue);
+    const std::string logPath = readProfileString(path, settingsSection, "LogPath", "");
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
 
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
@@ -141,7 +148,7 @@ void saveSettings(StationState& state) {
     write(path, "AutoRXSpeed", window.isChecked(ids::autoSpeedTick) ? "1" : "0");
     write(path, "AutoTXSpeed", window.isChecked(ids::autoTxTick) ? "1" : "0");
     writeInt(path, "Delay", window.selectedIndex(ids::delayList));
-    write(path, "LogPath", state.logPath.view());
+    write(path, "LogPath", state.logPath);
     writeInt(path, "Threshold", static_cast<long long>(state.thresholdPercent.load()));
     write(path, "BeaconText", cut(window.text(ids::beaconText), maxTextValue));
     write(path, "BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));

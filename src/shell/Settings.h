@@ -20,10 +20,10 @@ inline constexpr std::string_view settingsSection = "Ditdahl";
 inline constexpr std::string_view automaticDecoderSection = "Automatic decoder";
 inline constexpr int maxInputDevices = 10;
 
-// startDirectory + "/Ditdahl.ini", rebuilt for every load and save so that a
+// startDirectory and "Ditdahl.ini", rebuilt for every load and save so that a
 // later change of the current directory does not move the file.
 std::string settingsPath(const StationState& state);
-// startDirectory + "/Ditdahl.log".
+// startDirectory and "Ditdahl.log".
 std::string defaultLogPath(const StationState& state);
 
 // The Input list: the names of at most the first 10 devices, device 0 first,

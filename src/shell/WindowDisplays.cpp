@@ -64,6 +64,11 @@ void WindowDisplays::addTrafficEntry(std::string_view entry) {
     window_.select(ids::trafficList, window_.entryCount(ids::trafficList) - 1);
 }
 
+// Told on the window thread, which owns the message boxes.
+void WindowDisplays::logFailing(std::string_view) { window_.postMessage({logFailedMessage, 0, 0}); }
+
+void WindowDisplays::keyingPortGone() { window_.postMessage({keyingPortGoneMessage, 0, 0}); }
+
 void WindowDisplays::showStatus(std::string_view status) { window_.setText(ids::statusLine, status); }
 
 // The three changes are made in this order.

@@ -41,6 +41,7 @@ public:
     void captureFellBehind() override;
 
     void addTrafficEntry(std::string_view entry) override;
+    void logFailing(std::string_view path) override;
 
     void showStatus(std::string_view status) override;
     void showIdle(bool idle) override;
@@ -54,6 +55,7 @@ public:
     void putBeaconText(std::string_view text) override;
     std::string beaconInterval() const override;
     std::string delayChoice() const override;
+    void keyingPortGone() override;
 
 private:
     Controls& window_;

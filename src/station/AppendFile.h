@@ -1,8 +1,11 @@
 // A file opened for appending only, readable by other programs while it is
-// open. Every write goes to the end in one system call, so that a reader never
-// sees half a line and a crash loses at most the line being written.
+// open: the log. Every write goes to the end in one piece, so that a reader
+// never sees half a line and a crash loses at most the line being written.
+// The system's files are opened by openAppendFile (each platform's adapter);
+// tests open files that fail as a full or read-only disk does.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,22 +13,16 @@ namespace ditdahl {
 
 class AppendFile {
 public:
-    AppendFile() = default;
-    ~AppendFile();
-    AppendFile(const AppendFile&) = delete;
-    AppendFile& operator=(const AppendFile&) = delete;
-
-    // Opens path, creating the file when it does not exist; closes any file
-    // open before. Returns false (and stays closed) on failure.
-    bool open(const std::string& path);
-    void close();
-    bool isOpen() const { return fd_ >= 0; }
-    // Appends bytes; false when no file is open or the write failed.
-    bool write(std::string_view bytes);
-
-private:
-    int fd_ = -1;
+    // Closes the file.
+    virtual ~AppendFile() = default;
+    // Appends the bytes whole, or (a full or read-only disk) not at all;
+    // false then.
+    virtual bool write(std::string_view bytes) = 0;
 };
+
+// Opens path for appending, creating the file when it does not exist;
+// nullptr on failure.
+std::unique_ptr<AppendFile> openAppendFile(const std::string& path);
 
 // Deletes a file; false when it could not be deleted.
 bool deleteFile(const std::string& path);

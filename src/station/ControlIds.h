@@ -90,5 +90,7 @@ namespace ditdahl {
 inline constexpr std::uint32_t wmClose = 0x0010;
 inline constexpr std::uint32_t wmUser = 0x0400;
 inline constexpr std::uint32_t audioResetMessage = wmUser + 128;  // 0x480
+inline constexpr std::uint32_t logFailedMessage = wmUser + 129;
+inline constexpr std::uint32_t keyingPortGoneMessage = wmUser + 130;
 
 }  // namespace ditdahl

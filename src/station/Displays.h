@@ -46,11 +46,16 @@ public:
     virtual void captureFellBehind() {}
 };
 
-// The recorded traffic lines, each with its timestamp and label.
+// The recorded traffic lines, each with its timestamp and label, and the log
+// they go to.
 class TrafficDisplay {
 public:
     virtual ~TrafficDisplay() = default;
     virtual void addTrafficEntry(std::string_view /*entry*/) {}
+    // The log file cannot be written (a full or read-only disk, a missing
+    // folder); its lines wait. Said once until it can be written again. Must
+    // not wait for the window thread.
+    virtual void logFailing(std::string_view /*path*/) {}
 };
 
 // The transmit side of the window: the text to send, the beacon's settings,
@@ -76,6 +81,10 @@ public:
 
     // The chosen delay entry, e.g. "100 ms"; empty when none is chosen.
     virtual std::string delayChoice() const { return {}; }
+
+    // The keying port has gone in the middle of a sending and was closed.
+    // Must not wait for the window thread.
+    virtual void keyingPortGone() {}
 };
 
 // Where each subsystem shows what it shows. Never null: each starts at a

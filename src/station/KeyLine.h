@@ -13,6 +13,9 @@ public:
     virtual ~KeyLine() = default;
     virtual void raise(Line line) = 0;
     virtual void release(Line line) = 0;
+    // The device has gone (an adapter unplugged): it takes no more changes.
+    // A port without modem lines is not gone; it merely keys nothing.
+    virtual bool gone() const { return false; }
 };
 
 }  // namespace ditdahl

@@ -12,9 +12,11 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 #include "base/FixedText.h"
@@ -47,11 +49,21 @@ struct StationState {
     Displays displays = Displays::none();
 
     // Window and files. Written on the window thread only.
-    FixedText<512> startDirectory;
-    FixedText<512> logPath;
-    // The log file; logLock guards it, and nothing else.
-    AppendFile logFile;
+    // Whole paths, however long: a path cut to a fixed length names another
+    // file or directory.
+    std::string startDirectory;
+    std::string logPath;
+    // The log; logLock guards it, and nothing else. logWanted from the log's
+    // opening to its closing; logFile is open unless the file could not be
+    // opened or written, and lines that could not be written wait in
+    // logBacklog, in order, until they can.
+    bool logWanted = false;
+    std::unique_ptr<AppendFile> logFile;
+    std::deque<std::string> logBacklog;
+    bool logFailing = false;
     std::mutex logLock;
+    // How the log is opened: the system's files, or a test's.
+    std::function<std::unique_ptr<AppendFile>(const std::string& path)> openLog = openAppendFile;
 
     // Keying. pttPort is empty when no port is open. openKeyLine turns a port
     // number (1 to 256) into an open line with both lines released, or gives

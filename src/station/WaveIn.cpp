@@ -28,6 +28,7 @@ const char* describe(WaveResult result) {
 std::vector<std::string> WaveIn::deviceNames() {
     std::vector<std::string> names;
     const int count = std::min(deviceCount(), maxListedDevices);
+    names.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int device = 0; device < count; ++device) names.push_back(deviceName(device));
     return names;
 }

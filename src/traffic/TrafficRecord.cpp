@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/MorseTable.h"
+#include "base/Utf8.h"
 
 namespace ditdahl {
 
@@ -49,24 +50,49 @@ void flushTrafficLine(StationState& state) {
     writeLogLine(state, entry, false);
 }
 
+namespace {
+
+// Writes the waiting lines, oldest first, for as long as the file takes them;
+// a file that could not be opened is tried again first. False when some are
+// still waiting. Caller holds logLock.
+bool writeWaitingLines(StationState& state) {
+    while (!state.logBacklog.empty()) {
+        if (!state.logFile) state.logFile = state.openLog(state.logPath);
+        if (!state.logFile || !state.logFile->write(state.logBacklog.front())) return false;
+        state.logBacklog.pop_front();
+    }
+    return true;
+}
+
+}  // namespace
+
 void writeLogLine(StationState& state, std::string_view message, bool withTimestamp) {
     std::string line;
     if (withTimestamp) appendTimestamp(state, line);
     line += message;
-    if (line.size() > maxLogLineBytes - 2) line.resize(maxLogLineBytes - 2);
+    line.resize(wholeCharacterPrefix(line, maxLogLineBytes - 2));
     line += "\r\n";
     std::lock_guard lock(state.logLock);
-    state.logFile.write(line);
+    if (!state.logWanted) return;
+    if (state.logBacklog.size() >= maxWaitingLogLines) state.logBacklog.pop_front();
+    state.logBacklog.push_back(std::move(line));
+    const bool written = writeWaitingLines(state);
+    // Said once for each stretch of failures, not for every line.
+    if (!written && !state.logFailing) state.displays.traffic->logFailing(state.logPath);
+    state.logFailing = !written;
 }
 
 void openLogFile(StationState& state) {
     std::lock_guard lock(state.logLock);
-    state.logFile.open(state.logPath.str());
+    state.logWanted = true;
+    state.logFile = state.openLog(state.logPath);
 }
 
 void closeLogFile(StationState& state) {
     std::lock_guard lock(state.logLock);
-    state.logFile.close();
+    writeWaitingLines(state);
+    state.logFile.reset();
+    state.logWanted = false;
 }
 
 void deleteLogFile(StationState& state) {
@@ -76,13 +102,13 @@ void deleteLogFile(StationState& state) {
     // Held across close, delete and reopen, so that no line is written to the
     // old file after it is gone, nor lost between the two files.
     std::lock_guard lock(state.logLock);
-    state.logFile.close();
-    deleteFile(state.logPath.str());
-    state.logFile.open(state.logPath.str());
+    state.logFile.reset();
+    deleteFile(state.logPath);
+    state.logFile = state.openLog(state.logPath);
 }
 
 void viewLogFile(StationState& state) {
-    const std::string failure = state.desktop->startViewer(state.logPath.str());
+    const std::string failure = state.desktop->startViewer(state.logPath);
     if (!failure.empty()) {
         state.desktop->messageBox({failure, "Error", MessageButtons::Ok, MessageIcon::Warning});
     }

@@ -34,12 +34,21 @@ void trimTrafficLine(StationState& state);
 // caller. Caller holds trafficLock.
 void flushTrafficLine(StationState& state);
 
+// Lines kept while the log cannot be written (a full or read-only disk), at
+// most; beyond them the oldest give way.
+inline constexpr std::size_t maxWaitingLogLines = 10000;
+
 // Writes one line (optionally timestamped) with CR LF to the log, whole, under
-// logLock. Without an open log file the line is silently lost.
+// logLock, after any lines still waiting. When the file cannot be written the
+// line waits too, and the traffic display hears once that the log is failing;
+// the next line written tries again. Before the log is opened (and in a tool
+// without one) nothing is kept.
 void writeLogLine(StationState& state, std::string_view message, bool withTimestamp);
 
-// Opens logPath for appending; logFile stays closed on failure, silently.
+// Opens logPath for appending; a file that cannot be opened is tried again at
+// every line written.
 void openLogFile(StationState& state);
+// Writes what waits, if it can, and closes the log.
 void closeLogFile(StationState& state);
 // Asks "Delete logfile ?"; on OK replaces the log by a new empty file.
 void deleteLogFile(StationState& state);

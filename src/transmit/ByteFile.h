@@ -16,6 +16,9 @@ public:
 
     // The next byte; nothing at the end of the file or on a read error.
     std::optional<unsigned char> next();
+    // The next character: one byte, or the bytes of a well-formed UTF-8
+    // sequence; empty at the end of the file or on a read error.
+    std::string nextCharacter();
     void close() { file_.reset(); }
 
 private:

@@ -4,6 +4,7 @@
 #include <limits>
 #include <mutex>
 
+#include "base/Utf8.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/TransmitStep.h"
 
@@ -15,8 +16,8 @@ constexpr std::size_t maxBeaconTextLength = 1023;
 constexpr std::uint32_t beaconWaitStepMs = 1000;
 
 void sendFileBytes(StationState& state, ByteFile& file, int delayMs, SendingPace& pace) {
-    while (const auto c = file.next()) {
-        transmitCharacter(state, *c, delayMs, pace);
+    for (std::string c = file.nextCharacter(); !c.empty(); c = file.nextCharacter()) {
+        transmitCharacter(state, c, delayMs, pace);
         if (state.stopRequested) break;
     }
     file.close();
@@ -62,26 +63,28 @@ bool waitForInterval(StationState& state, Elapsed& elapsed, std::uint64_t interv
 
 }  // namespace
 
-void textJob(StationState& state) {
+// Receiving was switched off by the start command, when it recorded the
+// received line.
+void textJob(StationState& state, std::atomic<bool>& running) {
     const int delayMs = selectedDelayMs(state);
-    state.receiveEnabled = false;
     SendingPace pace(*state.clock);
     transmitText(state, state.transmitText.view(), delayMs, pace);
     closeSending(state, pace);
+    running = false;
     returnToIdle(state);
     state.receiveEnabled = true;
 }
 
-void fileJob(StationState& state, ByteFile file) {
+void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running) {
     const int delayMs = selectedDelayMs(state);
     {
         std::lock_guard lock(state.trafficLock);
         state.trafficLine.clear();
     }
-    state.receiveEnabled = false;
     SendingPace pace(*state.clock);
     sendFileBytes(state, file, delayMs, pace);
     closeSending(state, pace);
+    running = false;
     returnToIdle(state);
     state.receiveEnabled = true;
 }
@@ -115,24 +118,25 @@ void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace
     sendFileBytes(state, file, delayMs, pace);
 }
 
-void beaconJob(StationState& state) {
+void beaconJob(StationState& state, std::atomic<bool>& running) {
     TransmitPanel& panel = *state.displays.transmit;
     Clock& clock = *state.clock;
     state.beaconActive = true;
     for (;;) {
         const int delayMs = selectedDelayMs(state);
         std::string text = panel.beaconText();
-        if (text.size() > maxBeaconTextLength) text.resize(maxBeaconTextLength);
+        text.resize(wholeCharacterPrefix(text, maxBeaconTextLength));
         // Kept in 64 bits: intervals of more than 49 days wait as long as asked.
         const std::uint64_t intervalMs = std::uint64_t{beaconIntervalSeconds(state)} * 1000;
         {
-            // Text received while the beacon waited is recorded as received.
+            // Text received while the beacon waited is recorded as received;
+            // from here on nothing received joins the line.
             std::lock_guard lock(state.trafficLock);
             flushTrafficLine(state);
             state.trafficLine.clear();
+            state.receiveEnabled = false;
         }
         Elapsed elapsed(clock, clock.tickCount());
-        state.receiveEnabled = false;
         SendingPace pace(clock);
         if (auto file = ByteFile::open(text)) {
             sendBeaconFile(state, std::move(*file), delayMs, pace);
@@ -147,6 +151,7 @@ void beaconJob(StationState& state) {
     }
     panel.showStatus("");
     panel.untickBeacon();
+    running = false;
     setIdleControls(state, true);
     state.beaconActive = false;
 }

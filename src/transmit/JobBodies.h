@@ -1,8 +1,11 @@
 // What the text, file and beacon jobs do, each on a thread of its own from
 // start to end. A job ends by itself: at the end of its text or file, or at its
-// next check of stopRequested. The window is returned to idle by the job.
+// next check of stopRequested. The window is returned to idle by the job, which
+// clears `running` just before, so that a new start command is never refused
+// once the window shows the station idle.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -13,12 +16,12 @@
 namespace ditdahl {
 
 // Sends transmitText.
-void textJob(StationState& state);
+void textJob(StationState& state, std::atomic<bool>& running);
 // Sends the file's bytes, every one unchanged, and closes it.
-void fileJob(StationState& state, ByteFile file);
+void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running);
 // Sends the beacon text, or the file it names, again and again, each sending
 // starting the interval after the start of the one before, until stopped.
-void beaconJob(StationState& state);
+void beaconJob(StationState& state, std::atomic<bool>& running);
 
 void sendBeaconText(StationState& state, const std::string& text, int delayMs, SendingPace& pace);
 void sendBeaconFile(StationState& state, ByteFile file, int delayMs, SendingPace& pace);

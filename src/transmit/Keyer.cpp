@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "transmit/PttPort.h"
+
 namespace ditdahl {
 
 namespace {
@@ -31,6 +33,7 @@ void keyCharacter(StationState& state, unsigned char c, SendingPace& pace) {
         // closed it was released and stays so.
         const Line line = state.pttOnDtr ? Line::Dtr : Line::Rts;
         const std::shared_ptr<KeyLine> port = state.pttPort.use([line](KeyLine& open) { open.raise(line); });
+        if (port && port->gone()) dropGonePttPort(state, *port);
         const KeyTiming on = currentKeyTiming(state);
         pace.waitMark(static_cast<std::uint32_t>(element == '.' ? on.dotMs : on.dashMs));
         if (port) port->release(line);

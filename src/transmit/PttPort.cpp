@@ -20,6 +20,14 @@ void openPttPort(StationState& state, int portNumber) {
     state.pttPort.set(std::move(line));
 }
 
+void dropGonePttPort(StationState& state, const KeyLine& gone) {
+    const auto line = state.pttPort.takeIf(&gone);
+    if (!line) return;
+    line->release(Line::Dtr);
+    line->release(Line::Rts);
+    state.displays.transmit->keyingPortGone();
+}
+
 // Released here, not when the last user lets go of the port: a sending thread
 // in the middle of a mark holds it until the mark's end, and the process may
 // end first.

@@ -25,4 +25,9 @@ void openPttPort(StationState& state, int portNumber);
 // Releases both lines and closes the port.
 void closePttPort(StationState& state);
 
+// A port that has gone (unplugged in the middle of a sending) is closed, if it
+// is still the open one, and the transmit panel is told; sending goes on with
+// full timing and no keying. Any thread.
+void dropGonePttPort(StationState& state, const KeyLine& gone);
+
 }  // namespace ditdahl

@@ -27,27 +27,30 @@ bool TransmissionJobs::refuseWhileRunning() {
     return true;
 }
 
+// A job that has ended (running_ is false) may still be making the window
+// idle and switching receiving back on; it is collected before the new one
+// changes either, which takes only those last steps.
+void TransmissionJobs::collectEndedJob() { waitForJob(); }
+
 void TransmissionJobs::launch(std::function<void()> body) {
-    // The previous job has ended (running_ was false); collect its thread.
-    waitForJob();
     running_ = true;
-    thread_ = std::thread([this, job = std::move(body)] {
-        job();
-        running_ = false;
-    });
+    thread_ = std::thread(std::move(body));
 }
 
 void TransmissionJobs::startTextTransmission() {
     if (refuseWhileRunning()) return;
+    collectEndedJob();
     TransmitPanel& panel = *state_.displays.transmit;
     setIdleControls(state_, false);
     {
-        // A line received so far is recorded as received before sending starts.
+        // A line received so far is recorded as received before sending
+        // starts; from here on nothing received joins the line.
         std::lock_guard lock(state_.trafficLock);
         if (!state_.trafficLine.empty()) {
             flushTrafficLine(state_);
             state_.trafficLine.clear();
         }
+        state_.receiveEnabled = false;
     }
     state_.stopRequested = false;
     state_.transmitText.assign(panel.textToSend());
@@ -55,11 +58,12 @@ void TransmissionJobs::startTextTransmission() {
     panel.putTextToSend("");
     panel.showStatus("Transmitting: " + state_.transmitText.str());
     panel.focusTextToSend();
-    launch([this] { textJob(state_); });
+    launch([this] { textJob(state_, running_); });
 }
 
 void TransmissionJobs::startFileTransmission() {
     if (refuseWhileRunning()) return;
+    collectEndedJob();
     const std::string path = chooseTextFile(state_);
     if (path.empty()) return;
     auto file = ByteFile::open(path);
@@ -70,14 +74,18 @@ void TransmissionJobs::startFileTransmission() {
     TransmitPanel& panel = *state_.displays.transmit;
     setIdleControls(state_, false);
     {
-        // Recorded as received; the job empties the line.
+        // Recorded as received; the job empties the line. From here on
+        // nothing received joins it.
         std::lock_guard lock(state_.trafficLock);
         if (!state_.trafficLine.empty()) flushTrafficLine(state_);
+        state_.receiveEnabled = false;
     }
     state_.stopRequested = false;
     panel.showStatus("Transmitting file " + path);
     panel.focusTextToSend();
-    launch([this, f = std::make_shared<ByteFile>(std::move(*file))]() mutable { fileJob(state_, std::move(*f)); });
+    launch([this, f = std::make_shared<ByteFile>(std::move(*file))]() mutable {
+        fileJob(state_, std::move(*f), running_);
+    });
 }
 
 void TransmissionJobs::toggleBeacon() {
@@ -91,9 +99,10 @@ void TransmissionJobs::toggleBeacon() {
         refuseWhileRunning();
         return;
     }
+    collectEndedJob();
     setIdleControls(state_, false);
     state_.stopRequested = false;
-    launch([this] { beaconJob(state_); });
+    launch([this] { beaconJob(state_, running_); });
 }
 
 void TransmissionJobs::stopTransmission() { state_.stopRequested = true; }

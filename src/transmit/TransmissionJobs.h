@@ -46,6 +46,7 @@ public:
 
 private:
     bool refuseWhileRunning();
+    void collectEndedJob();
     void launch(std::function<void()> body);
 
     StationState& state_;

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/MorseTable.h"
+#include "base/Utf8.h"
 #include "traffic/TrafficRecord.h"
 #include "transmit/Keyer.h"
 
@@ -18,10 +19,15 @@ int selectedDelayMs(const StationState& state) {
     return delayMs;
 }
 
-void transmitCharacter(StationState& state, unsigned char c, int delayMs, SendingPace& pace) {
+void transmitCharacter(StationState& state, std::string_view character, int delayMs, SendingPace& pace) {
+    const auto first = static_cast<unsigned char>(character.empty() ? 0 : character[0]);
     {
         std::lock_guard lock(state.trafficLock);
-        if (c != 0) state.trafficLine.append(static_cast<char>(upperAscii(c)));
+        if (character.size() == 1 && first != 0) {
+            state.trafficLine.append(static_cast<char>(upperAscii(first)));
+        } else if (character.size() > 1) {
+            state.trafficLine.append(character);
+        }
         state.displays.line->showLine(state.trafficLine.view());
         // The box keeps showing the recorded line until the next character.
         if (state.trafficLine.size() > trafficLineFlushLength) {
@@ -29,14 +35,17 @@ void transmitCharacter(StationState& state, unsigned char c, int delayMs, Sendin
             state.trafficLine.clear();
         }
     }
-    keyCharacter(state, c, pace);
+    // Bytes above ASCII have no pattern: a character of several keys as one pause.
+    keyCharacter(state, character.size() == 1 ? first : 0x80, pace);
     pace.wait(static_cast<std::uint32_t>(delayMs));
 }
 
 void transmitText(StationState& state, std::string_view text, int delayMs, SendingPace& pace) {
-    for (const char c : text) {
+    while (!text.empty()) {
         if (state.stopRequested) return;
-        transmitCharacter(state, static_cast<unsigned char>(c), delayMs, pace);
+        const std::size_t length = characterLength(text);
+        transmitCharacter(state, text.substr(0, length), delayMs, pace);
+        text.remove_prefix(length);
     }
 }
 

@@ -14,10 +14,11 @@ namespace ditdahl {
 // no selection or no number.
 int selectedDelayMs(const StationState& state);
 
-// Appends c (upper-cased; a zero byte appends nothing) to the traffic line and
-// shows it, records the line once it passes 60 characters, keys c and waits
-// the delay.
-void transmitCharacter(StationState& state, unsigned char c, int delayMs, SendingPace& pace);
+// Appends the character (one byte, or the bytes of one UTF-8 character;
+// upper-cased; a zero byte appends nothing) to the traffic line and shows it,
+// records the line once it passes 60 bytes, keys it (a character outside the
+// Morse table is one pause) and waits the delay.
+void transmitCharacter(StationState& state, std::string_view character, int delayMs, SendingPace& pace);
 
 // Sends each character of text until a stop is requested (checked before each).
 void transmitText(StationState& state, std::string_view text, int delayMs, SendingPace& pace);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -90,7 +89,7 @@ TEST(LoadSettings, WithoutAFileShowsTheDefaults) {
     EXPECT_FALSE(w.isEnabled(ids::autoTxTick));
     EXPECT_EQ(w.text(ids::beaconText), "");
     EXPECT_EQ(w.text(ids::beaconInterval), "600");
-    EXPECT_EQ(s.state().logPath.str(), (s.dir.path() / "Ditdahl.log").string());
+    EXPECT_EQ(s.state().logPath, (s.dir.path() / "Ditdahl.log").string());
     EXPECT_EQ(s.state().txSpeedWpm, 0) << "the speed is taken from the list afterwards";
     EXPECT_FALSE(std::filesystem::exists(s.ini())) << "loading never writes";
 }
@@ -316,7 +315,7 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     }
     EXPECT_EQ(second.window().trackPosition(ids::thresholdTrackBar), 65);
     EXPECT_EQ(second.state().thresholdPercent, 35.0);
-    EXPECT_EQ(second.state().logPath.str(), "/tmp/x.log");
+    EXPECT_EQ(second.state().logPath, "/tmp/x.log");
     EXPECT_EQ(second.state().filterWidth, 100);
     EXPECT_FALSE(second.state().pttOnDtr);
     EXPECT_TRUE(second.state().autoTxSpeed);
@@ -370,6 +369,39 @@ TEST(SaveSettings, KeepsEveryOtherLineOfAHandWrittenFile) {
     }
     EXPECT_EQ(readProfileInt(s.ini(), "Ditdahl", "Filter", 5), 0);
     EXPECT_EQ(readProfileInt(s.ini(), "Later", "Filter", 5), 9);
+}
+
+// Files that other editors write: a byte-order mark before the first section
+// (Windows Notepad writes one) must not hide the keys, nor make a save add a
+// second section; the mark stays where it was.
+TEST(Settings, AByteOrderMarkBeforeTheFirstSectionIsKept) {
+    SettingsStation s;
+    const std::string mark = "\xEF\xBB\xBF";
+    writeFileBytes(s.ini(), mark + "[Ditdahl]\r\nFilter=0\r\nThreshold=20\r\n");
+    loadSettings(s.state());
+    EXPECT_EQ(s.state().filterWidth, 100);
+    EXPECT_EQ(s.state().thresholdPercent, 20.0);
+    saveSettings(s.state());
+    const std::string saved = readFileBytes(s.ini());
+    EXPECT_EQ(saved.substr(0, 3), mark);
+    EXPECT_EQ(saved.find("[Ditdahl]"), 3u);
+    EXPECT_EQ(saved.find("[Ditdahl]", 4), std::string::npos) << saved;
+}
+
+// A start directory of any length keeps its settings and its log in itself,
+// never in a directory named by a cut-off part of its path.
+TEST(Settings, ALongStartDirectoryIsKeptWhole) {
+    SettingsStation s;
+    std::filesystem::path deep = s.dir.path();
+    while (deep.string().size() < 700) deep /= std::string(60, 'd');
+    std::filesystem::create_directories(deep);
+    s.state().startDirectory.assign(deep.string());
+    loadSettings(s.state());
+    EXPECT_EQ(s.state().logPath, (deep / "Ditdahl.log").string());
+    saveSettings(s.state());
+    EXPECT_TRUE(std::filesystem::exists(deep / "Ditdahl.ini"));
+    const std::string saved = readFileBytes((deep / "Ditdahl.ini").string());
+    EXPECT_NE(saved.find("LogPath=" + (deep / "Ditdahl.log").string() + "\r\n"), std::string::npos);
 }
 
 }  // namespace

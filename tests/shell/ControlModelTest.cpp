@@ -159,7 +159,7 @@ TEST(StationState, FreshRecordHoldsTheInitialValues) {
     EXPECT_EQ(s.thresholdPercent, 0.0);
     EXPECT_EQ(s.markHistory.count, 0);
     EXPECT_FALSE(s.pttPort.get());
-    EXPECT_FALSE(s.logFile.isOpen());
+    EXPECT_EQ(s.logFile, nullptr);
     EXPECT_TRUE(s.trafficLine.empty());
     // The fixed capacities never overflow: what does not fit is cut off.
     s.symbolBuffer.assign("................x");

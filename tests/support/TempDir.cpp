@@ -1,16 +1,27 @@
 #include "support/TempDir.h"
 
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace ditdahl::testing {
 
+// create_directory says whether it made the directory itself, so a name
+// another test or program holds is never shared; portable where mkdtemp is not.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ditdahl-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary directory");
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 names(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate = base / ("ditdahl-test-" + std::to_string(names()));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = std::move(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDir::~TempDir() {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "station/AppendFile.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
@@ -147,8 +148,70 @@ TEST(TrafficRecord, LogAppendsToAnExistingFileAndWritesNothingWithoutOne) {
 
     station.state.logPath.assign(dir.file("no/such/dir/Ditdahl.log"));
     openLogFile(station.state);
-    EXPECT_FALSE(station.state.logFile.isOpen());
+    EXPECT_EQ(station.state.logFile, nullptr);
     writeLogLine(station.state, "nowhere", true);
+}
+
+// A log file that fails as a full or read-only disk does, while `failing`.
+class FailingLog final : public AppendFile {
+public:
+    FailingLog(std::string& bytes, const bool& failing) : bytes_(bytes), failing_(failing) {}
+    bool write(std::string_view bytes) override {
+        if (failing_) return false;
+        bytes_ += bytes;
+        return true;
+    }
+
+private:
+    std::string& bytes_;
+    const bool& failing_;
+};
+
+// Counts what the traffic display is told about the log.
+struct LogWatch final : TrafficDisplay {
+    void logFailing(std::string_view) override { ++failures; }
+    int failures = 0;
+};
+
+// The log's disk fills up, or the file cannot be opened at all, for a while:
+// the program goes on, says so once for each stretch, and once the file can
+// be written again every line is there, whole and in order.
+TEST(TrafficRecord, LinesWaitWhileTheLogCannotBeWrittenAndNoneIsLost) {
+    struct Case {
+        const char* what;
+        bool opensWhileFailing;  // a full disk; else the file cannot be opened (read-only)
+    };
+    for (const Case c : {Case{"full disk", true}, Case{"read-only", false}}) {
+        SCOPED_TRACE(c.what);
+        TestStation station;
+        LogWatch watch;
+        station.state.displays.traffic = &watch;
+        std::string written;
+        bool failing = false;
+        int opens = 0;
+        station.state.openLog = [&](const std::string&) -> std::unique_ptr<AppendFile> {
+            ++opens;
+            if (failing && !c.opensWhileFailing) return nullptr;
+            return std::make_unique<FailingLog>(written, failing);
+        };
+        station.state.logPath = "Ditdahl.log";
+        failing = !c.opensWhileFailing;
+        openLogFile(station.state);
+        failing = true;
+        for (const char* line : {"one", "two", "three"}) writeLogLine(station.state, line, false);
+        EXPECT_EQ(written, "");
+        EXPECT_EQ(watch.failures, 1);
+        failing = false;
+        writeLogLine(station.state, "four", false);
+        EXPECT_EQ(written, "one\r\ntwo\r\nthree\r\nfour\r\n");
+        failing = true;
+        writeLogLine(station.state, "five", false);
+        EXPECT_EQ(watch.failures, 2) << "a new stretch of failures is told again";
+        failing = false;
+        closeLogFile(station.state);
+        EXPECT_EQ(written, "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\n");
+        EXPECT_GE(opens, 1);
+    }
 }
 
 TEST(TrafficRecord, DeleteAsksFirstAndReplacesTheFile) {
