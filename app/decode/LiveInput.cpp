@@ -16,7 +16,7 @@
 #include "ToolStation.h"
 #include "analysis/KeyDetector.h"
 #include "audio/Capture.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "automatic/StationOutput.h"
 #include "portable/SystemClock.h"
 #include "portaudio/PortAudioWaveIn.h"
@@ -104,7 +104,7 @@ int decodeLiveInput(const DecodeOptions& options) {
     Recorder recorder(state, device);
     KeyDetector detector;
     automatic::StationOutput automaticOutput(state);
-    automatic::BestReceiver automatic(state.morseTable, automaticOutput);
+    automatic::AutomaticReceiver automatic(state.morseTable, automaticOutput);
     if (options.toneHz) automatic.setToneHint(*options.toneHz);
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
     const auto beginCapture = [&] {

@@ -11,7 +11,7 @@
 #include "LiveInput.h"
 #include "ToolStation.h"
 #include "analysis/BlockFeeder.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "automatic/StationOutput.h"
 #include "portable/AudioClock.h"
 #include "sndfile/AudioFileReader.h"
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     KeyDetector detector;
     BlockFeeder feeder(state, detector, clock);
     automatic::StationOutput automaticOutput(state);
-    automatic::BestReceiver automatic(state.morseTable, automaticOutput);
+    automatic::AutomaticReceiver automatic(state.morseTable, automaticOutput);
     if (options.toneHz) automatic.setToneHint(*options.toneHz);
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
     std::vector<std::int16_t> frames(2 * readFrames);

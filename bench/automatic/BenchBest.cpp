@@ -5,7 +5,8 @@
 // on one core and the delay from the end of a character to its output; and
 // the same receiver on the families of real-band signals (src/synthesis/
 // Families.h).
-// Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick] (default all).
+// Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick|keying] (default
+// all); "keying" measures steady weighted, shaped machine keying at every speed.
 // Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
@@ -20,13 +21,14 @@
 #include <vector>
 
 #include "BenchTexts.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "base/MorseTable.h"
 #include "support/EditDistance.h"
 #include "synthesis/Families.h"
 #include "synthesis/Impairments.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
+#include "synthesis/Scene.h"
 
 using namespace ditdahl;
 using namespace ditdahl::automatic;
@@ -35,8 +37,8 @@ using ditdahl::synthesis::NoiseGenerator;
 
 namespace {
 
-struct Collector : BestListener {
-    BestReceiver* receiver = nullptr;
+struct Collector : ReceiverListener {
+    AutomaticReceiver* receiver = nullptr;
     std::string decoded;
     std::vector<double> charTimesMs;  // output time of each non-blank character
     void text(std::string_view t) override {
@@ -71,7 +73,7 @@ Decoded decode(const std::vector<double>& samples, double toneHint, double speed
     MorseTable table;
     buildMorseTable(table);
     Collector out;
-    BestReceiver rx(table, out);
+    AutomaticReceiver rx(table, out);
     out.receiver = &rx;
     rx.setToneHint(toneHint);
     rx.setSpeedHint(speedHint);
@@ -368,6 +370,46 @@ void familiesTable(bool quick) {
 
 }  // namespace
 
+// Steady machine keying as another keyer sends it: marks 15 % longer than
+// the gaps after them, 5 ms raised-cosine edges; every speed from 10 to 35
+// wpm, each over all the family texts with its own noise.
+void keyingTable() {
+    const double speeds[] = {10.0, 15.0, 20.0, 25.0, 30.0, 35.0};
+    const double snrs[] = {0.0, -3.0, -6.0, -9.0};
+    std::printf("| wpm |");
+    for (double snr : snrs) std::printf(" %+g dB |", snr);
+    std::printf(" characters |\n|---|---|---|---|---|---|\n");
+    for (double wpm : speeds) {
+        std::printf("| %g |", wpm);
+        std::size_t characters = 0;
+        for (double snr : snrs) {
+            Tally tally;
+            for (std::size_t t = 0; t < bench::familyTexts.size(); ++t) {
+                synthesis::Station station;
+                station.text = bench::familyTexts[t];
+                station.timing.wpm = wpm;
+                station.timing.weight = 1.15;
+                station.timing.leadInSeconds = 2.0;
+                station.timing.tailSeconds = 3.0;
+                station.tone.toneHz = 450.0 + 70.0 * static_cast<double>(t);
+                station.tone.riseMs = station.tone.fallMs = 5.0;
+                synthesis::Scene scene;
+                scene.stations.push_back(station);
+                const auto seed = static_cast<std::uint64_t>(900 + 10 * t + seedOffset());
+                const auto signal = synthesis::renderScene(scene, snr, synthesis::Content::Keyed, seed);
+                const std::string heard = decode(signal.samples, 0.0).text;
+                tally.add(signal.text, heard);
+                if (std::getenv("SHOW") && normalise(signal.text) != normalise(heard))
+                    std::printf("\n  [%g wpm %+g dB] %s\n", wpm, snr, heard.c_str());
+            }
+            characters = tally.characters;
+            std::printf(" %.2f %% |", tally.percent());
+            std::fflush(stdout);
+        }
+        std::printf(" %zu |\n", characters);
+    }
+}
+
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "all";
     if (mode == "quick") snrTable(true);
@@ -376,6 +418,7 @@ int main(int argc, char** argv) {
     if (mode == "quiet" || mode == "all") quietTable(10.0);
     if (mode == "quickquiet") quietTable(2.0);
     if (mode == "hard" || mode == "all") hardTable();
+    if (mode == "keying") keyingTable();
     if (mode == "families") familiesTable(false);
     if (mode == "familiesquick") familiesTable(true);
     auto printDelays = [](const char* what, std::vector<double>& delays) {

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "analysis/SpectrumBars.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "automatic/StationOutput.h"
 
 namespace ditdahl {
@@ -37,7 +37,7 @@ void ReceiverSwitch::handleBlock(const std::int16_t* interleavedStereoFrames, in
 
 void ReceiverSwitch::changeOver(bool automatic) {
     if (automatic) {
-        automatic_ = std::make_unique<automatic::BestReceiver>(state_.morseTable, *output_);
+        automatic_ = std::make_unique<automatic::AutomaticReceiver>(state_.morseTable, *output_);
         return;
     }
     // What the automatic receiver had not yet decided is dropped with it;

@@ -13,7 +13,7 @@
 #include "station/StationState.h"
 
 namespace ditdahl::automatic {
-class BestReceiver;
+class AutomaticReceiver;
 class StationOutput;
 }  // namespace ditdahl::automatic
 
@@ -39,7 +39,7 @@ private:
     std::unique_ptr<automatic::StationOutput> output_;
     // Present while the automatic receiver decodes; a new one for every
     // switch-on, so that it never decodes audio from before.
-    std::unique_ptr<automatic::BestReceiver> automatic_;
+    std::unique_ptr<automatic::AutomaticReceiver> automatic_;
     // The key decision skipped blocks and starts afresh when it next runs.
     bool keyRunsPaused_ = false;
 };

@@ -14,6 +14,12 @@ struct KeyRun {
     bool mark = false;
     double start = 0.0;
     double end = 0.0;
+    // For a mark of the likelihood decision: how much likelier its steps
+    // are under the tone than under noise (natural log), and its mean
+    // amplitude along the carrier's phase over the level it was decided at
+    // (about 1 for a mark of the signal, less for noise that passed for one).
+    double evidence = 0.0;
+    double strength = 0.0;
     double length() const { return end - start; }
 };
 

@@ -17,9 +17,10 @@ double logNormal(double lengthMs, double classMs, double sigma) {
     return -dev * dev / (2.0 * sigma * sigma);
 }
 
-// A word gap is "7 dots or more": longer ones are no less likely.
-double wordGapScore(double lengthMs, double dotMs) {
-    return lengthMs >= 7.0 * dotMs ? 0.0 : logNormal(lengthMs, 7.0 * dotMs, gapSigma);
+// A word gap is "as long as the word class or more": longer ones are no
+// less likely.
+double wordGapScore(double lengthMs, double wordMs) {
+    return lengthMs >= wordMs ? 0.0 : logNormal(lengthMs, wordMs, gapSigma);
 }
 }  // namespace
 
@@ -92,8 +93,8 @@ void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool 
     const double g = p.gapMs;
     add(p.node, logNormal(g, dotMs, gapSigma), {});
     if (!ends) return;
-    add(0, logNormal(g, 3.0 * dotMs, gapSigma), text);
-    add(0, wordGapScore(g, dotMs), text + " ");
+    add(0, logNormal(g, letterDots_ * dotMs, gapSigma), text);
+    add(0, wordGapScore(g, wordDots_ * dotMs), text + " ");
 }
 
 void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {

@@ -23,6 +23,11 @@ public:
     // Drops every path and all undecided text.
     void reset();
     void setLagMs(double lagMs) { lagMs_ = lagMs; }
+    // The sender's letter and word gaps, in dots (3 and 7 unless set).
+    void setGapClasses(double letterDots, double wordDots) {
+        letterDots_ = letterDots;
+        wordDots_ = wordDots;
+    }
     // Text that ends at or before this time is decided but not written
     // (it was written before a restart).
     void silenceUntil(double timeMs) { silentUntilMs_ = timeMs; }
@@ -70,6 +75,8 @@ private:
     std::vector<Node> nodes_;
     std::vector<Path> paths_;
     double lagMs_ = 500.0;
+    double letterDots_ = 3.0;
+    double wordDots_ = 7.0;
     double silentUntilMs_ = -1.0;
     double lastDecidedMs_ = -1.0;
 };

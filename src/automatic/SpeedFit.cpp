@@ -40,6 +40,10 @@ Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, 
 }
 }  // namespace
 
+double fitCost(const std::vector<double>& marksMs, const std::vector<double>& gapsMs, double dotMs) {
+    return onePass(marksMs, gapsMs, dotMs).cost;
+}
+
 double classDeviation(double durationMs, bool mark, double dotMs, int* classDots) {
     const double units = std::log(std::max(durationMs, 1e-3) / dotMs);
     double best = 0.0;

@@ -23,6 +23,10 @@ struct SpeedFit {
 // mark or a gap at the given dot length.
 double classDeviation(double durationMs, bool mark, double dotMs, int* classDots = nullptr);
 
+// How badly the durations fit the classes at this dot length (the fit's
+// cost, see SpeedFit).
+double fitCost(const std::vector<double>& marksMs, const std::vector<double>& gapsMs, double dotMs);
+
 // Fits the dot length from these starting lengths (when empty: a spread from
 // 8 to 50 wpm). Needs at least 4 marks, else gives an invalid fit.
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,

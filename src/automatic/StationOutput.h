@@ -8,12 +8,12 @@
 // Runs on the thread that feeds the receiver (the capture thread).
 #pragma once
 
-#include "automatic/BestReceiver.h"
+#include "automatic/ReceiverListener.h"
 #include "station/StationState.h"
 
 namespace ditdahl::automatic {
 
-class StationOutput : public BestListener {
+class StationOutput : public ReceiverListener {
 public:
     explicit StationOutput(StationState& state) : state_(state) {}
 

@@ -13,7 +13,9 @@ constexpr double binHz = static_cast<double>(ToneSearch::sampleRate) / ToneSearc
 constexpr std::size_t averagedSpectra = 2 * ToneSearch::sampleRate / ToneSearch::hopSamples;
 constexpr double lowestHz = 200.0;
 constexpr double highestHz = 1600.0;
-constexpr double hintSpanHz = 100.0;
+// Stations 60 Hz from the hint are others; the hint itself may be off by
+// half the 50 Hz bar grid it is chosen on.
+constexpr double hintSpanHz = 50.0;
 constexpr double lockStandDb = 6.0;
 // A tone is narrow: it also stands over the bins 47 Hz away, which the hump
 // of noise through a narrow receiver filter does not.
@@ -28,6 +30,15 @@ constexpr double followHz = 20.0;
 constexpr double fadedDb = 3.0;
 constexpr int fadedHops = 70;  // 3 s
 constexpr double followWeight = 0.1;
+// Stations take turns a few tens of hertz apart: when, over the last second,
+// another peak within 120 Hz (but 23 Hz or more away) stands 10 dB over the
+// followed tone and qualifies as a tone, for half a second on end, the
+// search moves to it.
+constexpr std::size_t recentSpectra = 24;
+constexpr double moveSpanHz = 120.0;
+constexpr int moveApartBins = 2;
+constexpr double moveOverDb = 10.0;
+constexpr int moveHops = 12;
 constexpr double tiny = 1e-30;
 }  // namespace
 
@@ -133,7 +144,12 @@ bool ToneSearch::searchForLock() {
     for (int bin = static_cast<int>(std::ceil(low / binHz)); bin <= static_cast<int>(high / binHz); ++bin) {
         if (!qualifies(bin)) continue;
         const double stand = standOverNeighbourhoodDb(bin);
-        if (best < 0 || stand > bestStand) {
+        // The operator chose the station nearest the hint, whatever stronger
+        // one sends beside it.
+        const bool nearer =
+            hintHz_ > 0.0 && best >= 0 && std::abs(bin * binHz - hintHz_) < std::abs(best * binHz - hintHz_);
+        const bool further = hintHz_ > 0.0 && best >= 0 && !nearer;
+        if (best < 0 || nearer || (!further && stand > bestStand)) {
             best = bin;
             bestStand = stand;
         }
@@ -164,9 +180,51 @@ bool ToneSearch::followLock() {
     standDb_ = standOverNeighbourhoodDb(best);
     if (best > first && best < last) toneHz_ += followWeight * (refinedHz(best) - toneHz_);
     fadedHops_ = standDb_ <= fadedDb ? fadedHops_ + 1 : 0;
-    if (fadedHops_ < fadedHops) return false;
-    locked_ = false;
-    fadedHops_ = 0;
+    if (fadedHops_ >= fadedHops) {
+        locked_ = false;
+        fadedHops_ = 0;
+        return true;
+    }
+    return moveToAnother();
+}
+
+bool ToneSearch::moveToAnother() {
+    const int toneBin = static_cast<int>(std::lround(toneHz_ / binHz));
+    double low = toneHz_ - moveSpanHz;
+    double high = toneHz_ + moveSpanHz;
+    if (hintHz_ > 0.0) {
+        low = std::max(low, hintHz_ - hintSpanHz);
+        high = std::min(high, hintHz_ + hintSpanHz);
+    }
+    const int first = std::max(2, static_cast<int>(std::ceil(low / binHz)));
+    const int last = std::min(fftSize / 2 - 2, static_cast<int>(high / binHz));
+    auto recentPower = [&](int bin) {
+        double sum = 0.0;
+        for (std::size_t k = 1; k <= recentSpectra; ++k)
+            sum += recent_[(nextRecent_ + averagedSpectra - k) % averagedSpectra][static_cast<std::size_t>(bin)];
+        return sum;
+    };
+    double followed = 0.0;
+    for (int bin = std::max(first, toneBin - 1); bin <= std::min(last, toneBin + 1); ++bin)
+        followed = std::max(followed, recentPower(bin));
+    int best = -1;
+    double bestPower = 0.0;
+    for (int bin = first; bin <= last; ++bin) {
+        if (std::abs(bin - toneBin) <= moveApartBins) continue;
+        const double power = recentPower(bin);
+        if (power > bestPower && qualifies(bin)) {
+            best = bin;
+            bestPower = power;
+        }
+    }
+    const bool louder = best >= 0 && 10.0 * std::log10((bestPower + tiny) / (followed + tiny)) >= moveOverDb;
+    movingHops_ = louder && (movingBin_ < 0 || std::abs(best - movingBin_) <= 1) ? movingHops_ + 1 : 0;
+    movingBin_ = louder ? best : -1;
+    if (movingHops_ < moveHops) return false;
+    toneHz_ = refinedHz(best);
+    standDb_ = standOverNeighbourhoodDb(best);
+    movingHops_ = 0;
+    movingBin_ = -1;
     return true;
 }
 

@@ -3,7 +3,8 @@
 // 6000 samples/s), power averaged over about 2 s; a peak between 200 and
 // 1600 Hz that stands clearly and narrowly above its neighbourhood for half a
 // second is locked, then followed within 20 Hz, and let go once it has faded
-// for 3 s. Runs on whichever thread feeds the automatic receiver.
+// for 3 s; another station that takes over within 120 Hz is moved to. Runs on whichever thread feeds the automatic
+// receiver.
 #pragma once
 
 #include <cstdint>
@@ -21,15 +22,21 @@ public:
 
     ToneSearch();
 
-    // Narrows the search to about 100 Hz either side of the given tone; 0
+    // Narrows the search to 50 Hz either side of the given tone; 0
     // searches the whole range.
     void setHint(double toneHz);
 
     // Takes samples; returns true when, during these samples, the search has
-    // locked on a tone or let one go (at most one change per hop).
+    // locked on a tone, moved to another station's or let one go (at most
+    // one change per hop).
     bool push(const double* samples, std::size_t count);
 
     bool locked() const { return locked_; }
+    // Locked, and the tone has stood over its neighbourhood within the last
+    // half second: what is decoded while it does not may be another
+    // station's leakage.
+    bool toneStands() const { return locked_ && fadedHops_ < standingHops; }
+    static constexpr int standingHops = 12;
     double toneHz() const { return toneHz_; }
     // Samples consumed so far.
     std::int64_t sampleCount() const { return consumed_; }
@@ -45,6 +52,7 @@ private:
     bool analyse();
     bool searchForLock();
     bool followLock();
+    bool moveToAnother();
     bool qualifies(int bin) const;
 
     std::vector<double> window_;
@@ -68,6 +76,8 @@ private:
     int candidateBin_ = -1;
     int candidateHops_ = 0;
     int fadedHops_ = 0;
+    int movingBin_ = -1;  // another station's, louder than the followed tone
+    int movingHops_ = 0;
 };
 
 }  // namespace ditdahl::automatic

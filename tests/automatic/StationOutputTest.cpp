@@ -3,6 +3,7 @@
 #include <string>
 
 #include "analysis/SpectrumBars.h"
+#include "automatic/AutomaticReceiver.h"
 #include "automatic/StationOutput.h"
 #include "station/ControlIds.h"
 #include "support/Station.h"
@@ -90,7 +91,7 @@ TEST(StationOutput, FollowedToneIsHighlightedAndTheSelectedOneComesBack) {
 TEST(StationOutput, AReceiverFedWithAudioFillsTheStation) {
     testing::TestStation station;
     StationOutput out(station.state);
-    BestReceiver rx(station.state.morseTable, out);
+    AutomaticReceiver rx(station.state.morseTable, out);
     synthesis::KeyingPlan plan;
     plan.wpm = 22;
     plan.toneHz = 640;

@@ -73,16 +73,58 @@ TEST(ToneSearch, NeverLocksOnNoiseOrSilenceOrOutsideTheRange) {
 }
 
 TEST(ToneSearch, HintChoosesBetweenTwoSignals) {
-    KeyingPlan a;
-    a.toneHz = 500.0;
-    KeyingPlan b;
-    b.toneHz = 900.0;
-    b.amplitude = 20000.0;  // the louder one wins without a hint
-    auto samples = synthesis::keyedTone(text, a);
-    const auto other = synthesis::keyedTone(text, b);
-    for (std::size_t i = 0; i < samples.size() && i < other.size(); ++i) samples[i] += other[i];
-    EXPECT_NEAR(search(samples).toneHz, 900.0, 5.0);
-    EXPECT_NEAR(search(samples, 520.0).toneHz, 500.0, 5.0);
+    // The louder one wins without a hint; with one, the station nearest it,
+    // also when a louder one close beside it starts first.
+    struct Case {
+        double otherHz;
+        double otherLeadInMs;
+        double hintHz;
+        double expectedHz;
+    };
+    const Case cases[] = {{900.0, 500.0, 0.0, 900.0},
+                          {900.0, 500.0, 520.0, 500.0},
+                          {570.0, 200.0, 480.0, 500.0},
+                          {430.0, 200.0, 520.0, 500.0}};
+    for (const Case& c : cases) {
+        KeyingPlan a;
+        a.toneHz = 500.0;
+        a.leadInMs = 2500.0;
+        KeyingPlan b;
+        b.toneHz = c.otherHz;
+        b.amplitude = 20000.0;
+        b.leadInMs = c.otherLeadInMs;
+        auto samples = synthesis::keyedTone(text, a);
+        const auto other = synthesis::keyedTone(text, b);
+        for (std::size_t i = 0; i < samples.size() && i < other.size(); ++i) samples[i] += other[i];
+        EXPECT_NEAR(search(samples, c.hintHz).toneHz, c.expectedHz, 5.0) << c.otherHz << " hint " << c.hintHz;
+    }
+}
+
+TEST(ToneSearch, MovesToAStationThatTakesOverNearbyWithinTwoSeconds) {
+    const double offsets[] = {40.0, -55.0, 90.0};
+    for (double offset : offsets) {
+        KeyingPlan first;
+        first.toneHz = 700.0;
+        first.tailMs = 1500.0;
+        auto samples = synthesis::keyedTone(text, first);
+        const double secondStarts = static_cast<double>(samples.size()) / 6000.0;
+        KeyingPlan second = first;
+        second.toneHz = 700.0 + offset;
+        second.leadInMs = 0.0;
+        const auto other = synthesis::keyedTone(text, second);
+        samples.insert(samples.end(), other.begin(), other.end());
+        NoiseGenerator noise(21);
+        synthesis::addNoise(samples, first.amplitude, 3.0, 6000, noise);
+        ToneSearch s;
+        double movedAt = -1.0;
+        for (std::size_t i = 0; i < samples.size(); i += 100) {
+            s.push(samples.data() + i, std::min<std::size_t>(100, samples.size() - i));
+            if (movedAt < 0.0 && s.locked() && std::abs(s.toneHz() - second.toneHz) < 5.0)
+                movedAt = static_cast<double>(i) / 6000.0;
+        }
+        ASSERT_GE(movedAt, secondStarts) << offset;
+        EXPECT_LT(movedAt - secondStarts, 2.0) << offset;
+    }
 }
 
 TEST(ToneSearch, FollowsSlowDriftAndLetsGoWhenTheToneEnds) {

@@ -16,7 +16,7 @@
 #include "analysis/BlockFeeder.h"
 #include "analysis/KeyDetector.h"
 #include "analysis/SpectrumBars.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
@@ -110,7 +110,7 @@ struct WindowReceiver {
     std::string decoded;
 };
 
-struct TextOnly : automatic::BestListener {
+struct TextOnly : automatic::ReceiverListener {
     std::string decoded;
     void text(std::string_view piece) override { decoded += piece; }
     void speed(double, double) override {}
@@ -123,7 +123,7 @@ std::string automaticDecode(const std::vector<std::int16_t>& stereo) {
     MorseTable table;
     buildMorseTable(table);
     TextOnly out;
-    automatic::BestReceiver receiver(table, out);
+    automatic::AutomaticReceiver receiver(table, out);
     const std::size_t frames = stereo.size() / 2;
     for (std::size_t f = 0; f < frames; f += 64) {
         receiver.pushStereo(stereo.data() + 2 * f, std::min<std::size_t>(64, frames - f));

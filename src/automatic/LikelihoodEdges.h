@@ -3,13 +3,15 @@
 // scored by how much likelier its steps are under a tone of the mark's level
 // than under noise alone, each step taken along the tone's phase over two
 // dots either side (so that a tone a hertz or two off the mixer does not
-// turn away within a dash); every length by a prior of 1 or 3 dots for marks
+// turn away within a dash), or over less than a dot where the carrier's
+// phase jumps or slides at each key-down; every length by a prior of 1 or 3 dots for marks
 // and 1, 3 or 7 and more dots for gaps. A segment is decided once the best
 // path has held its end for a fixed lag; later evidence can no longer change
 // it. Produces finished runs, as the threshold decision does. Runs on
 // whichever thread feeds the automatic receiver.
 #pragma once
 
+#include <array>
 #include <complex>
 #include <cstdint>
 #include <vector>
@@ -18,9 +20,17 @@
 
 namespace ditdahl::automatic {
 
-class SoftEdges {
+class LikelihoodEdges {
 public:
-    SoftEdges() { reset(0.0); }
+    // Where a mark's carrier phase is taken from: the steps two dots around
+    // each step (a carrier whose phase runs on from mark to mark), or those
+    // close by only (one that jumps or slides at each key-down, as many
+    // transmitters do). Learnt from the decided marks: the one they score
+    // best with.
+    enum class PhaseReference { around, nearby };
+    static constexpr std::size_t phaseReferences = 2;
+
+    LikelihoodEdges() { reset(0.0); }
 
     // Back to key up at the given step (after a long silence), nothing
     // pending.
@@ -33,6 +43,10 @@ public:
     // A segment's end is decided once this many steps have followed it.
     void setLagSteps(int steps) { lagSteps_ = steps < 1 ? 1 : steps; }
     int lagSteps() const { return lagSteps_; }
+    PhaseReference phaseReference() const { return phase_; }
+    // Starts from this reference (found on earlier audio of the same
+    // carrier) instead of the first.
+    void assumePhaseReference(PhaseReference phase) { phase_ = phase; }
 
     // One raw step; appends each run that is decided.
     void push(std::complex<double> step, std::vector<KeyRun>& finished);
@@ -59,6 +73,11 @@ private:
     // all of them at the end) and extends the search over them.
     void scoreNext(bool toTheEnd);
     double markScore(int a, int b) const;
+    double phaseScore(PhaseReference phase, int a, int b) const;
+    // The strength (see KeyRun) of a mark from the anchor up to to.
+    double strength(int to) const;
+    // Takes the evidence of a decided mark [from, to) for each reference.
+    void learnPhase(int from, int to);
     double markPrior(int length) const;
     double gapPrior(int length) const;
     double markTail(int length) const;
@@ -90,6 +109,9 @@ private:
     double amplitude_ = 0.0;
     double noisePower_ = 1.0;
     int lagSteps_ = 45;
+    // The reference the decided marks score best with, and their scores.
+    PhaseReference phase_ = PhaseReference::around;
+    std::array<double, phaseReferences> phaseEvidence_{};
     std::vector<double> markPriors_;  // by length in steps
     std::vector<double> markTails_;
     std::vector<double> gapPriors_;
@@ -105,8 +127,10 @@ private:
     std::complex<double> sumTo(int t) const { return prefix_[static_cast<std::size_t>(t + history_)]; }
     std::vector<std::complex<double>> prefix_;
     int history_ = 0;
-    std::vector<double> scores_;    // sums of each step's score as a mark
-    std::vector<double> alongs_;    // sums of each step along the tone's phase
+    std::vector<double> scores_;       // sums of each step's score as a mark
+    std::vector<double> alongs_;       // sums of each step along the tone's phase
+    std::vector<double> localScores_;  // the same along the phase close by
+    std::vector<double> localAlongs_;
     std::vector<double> markEnds_;  // best score with a mark ending at each offset
     std::vector<double> gapEnds_;   // ... with a gap ending there
     std::vector<int> markFrom_;

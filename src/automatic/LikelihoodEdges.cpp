@@ -1,4 +1,4 @@
-#include "automatic/SoftEdges.h"
+#include "automatic/LikelihoodEdges.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,6 +29,16 @@ constexpr double markCost = 0.5;
 // The tone's phase is taken from this many dots either side of a step: the
 // marks around a dot steady it.
 constexpr double phaseDots = 2.0;
+// Carriers whose phase does not run on from one mark to the next (a
+// transmitter that restarts or chirps at each key-down) are recognised by
+// how much better the decided marks score with a phase of their own: the
+// evidence, each mark weighing this much less at the next, must pass the
+// current reference's by this, or by this share of it, to switch.
+constexpr double phaseMemory = 0.9;
+constexpr double phaseSwitch = 3.0;
+constexpr double phaseSwitchShare = 0.03;
+// Such a carrier's phase is taken from this many dots either side only.
+constexpr double localPhaseDots = 0.7;
 // Steps kept before the anchor (more than a dot at the slowest speed).
 constexpr int keptSteps = 64;
 // Each step is scored as the mean of the steps this many dots either side.
@@ -49,8 +59,10 @@ double logNormalShape(double length, double classLength) {
 }
 }  // namespace
 
-void SoftEdges::reset(double step) {
+void LikelihoodEdges::reset(double step) {
     if (markPriors_.empty()) setDotSteps(dotSteps_);
+    phaseEvidence_.fill(0.0);
+    phase_ = PhaseReference::around;
     markAlong_ = markSteps_ = gapPower_ = gapSteps_ = 0.0;
     useLevels();
     anchor_ = step;
@@ -60,7 +72,7 @@ void SoftEdges::reset(double step) {
     reanchor(0, true, true);
 }
 
-void SoftEdges::setDotSteps(double dotSteps) {
+void LikelihoodEdges::setDotSteps(double dotSteps) {
     dotSteps = std::max(1.0, dotSteps);
     if (dotSteps == dotSteps_ && !markPriors_.empty()) return;
     dotSteps_ = dotSteps;
@@ -82,15 +94,15 @@ void SoftEdges::setDotSteps(double dotSteps) {
     }
 }
 
-int SoftEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
+int LikelihoodEdges::longestMark() const { return static_cast<int>(std::ceil(longestMarkDots * dotSteps_)); }
 
-void SoftEdges::setLevels(double markAmplitude, double noisePower) {
+void LikelihoodEdges::setLevels(double markAmplitude, double noisePower) {
     givenAmplitude_ = std::max(0.0, markAmplitude);
     givenNoisePower_ = std::max(noisePower, 1e-12);
     useLevels();
 }
 
-void SoftEdges::useLevels() {
+void LikelihoodEdges::useLevels() {
     amplitude_ = givenAmplitude_;
     noisePower_ = givenNoisePower_;
     if (amplitude_ <= 0.0) return;
@@ -103,18 +115,38 @@ void SoftEdges::useLevels() {
         noisePower_ = std::clamp(gapPower_ / gapSteps_, 0.7 * givenNoisePower_, 2.0 * givenNoisePower_);
 }
 
-void SoftEdges::learnMark(int from, int to) {
+void LikelihoodEdges::learnMark(int from, int to) {
     // The steps next to an edge hold part of both.
     from += 1;
     to -= 1;
     if (to <= from) return;
-    markAlong_ =
-        markAlong_ * markMemory + alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    learnPhase(from, to);
+    double along = alongs_[static_cast<std::size_t>(to)] - alongs_[static_cast<std::size_t>(from)];
+    if (phase_ == PhaseReference::nearby)
+        along = localAlongs_[static_cast<std::size_t>(to)] - localAlongs_[static_cast<std::size_t>(from)];
+    markAlong_ = markAlong_ * markMemory + along;
     markSteps_ = markSteps_ * markMemory + (to - from);
     useLevels();
 }
 
-void SoftEdges::learnGap(int to) {
+double LikelihoodEdges::strength(int to) const {
+    const auto& alongs = phase_ == PhaseReference::around ? alongs_ : localAlongs_;
+    const double along = alongs[static_cast<std::size_t>(to)] - alongs[0];
+    return amplitude_ > 0.0 && to > 0 ? along / (to * amplitude_) : 0.0;
+}
+
+void LikelihoodEdges::learnPhase(int from, int to) {
+    for (std::size_t k = 0; k < phaseReferences; ++k)
+        phaseEvidence_[k] = phaseEvidence_[k] * phaseMemory + phaseScore(static_cast<PhaseReference>(k), from, to);
+    const auto current = static_cast<std::size_t>(phase_);
+    const double margin = std::max(phaseSwitch, phaseSwitchShare * std::abs(phaseEvidence_[current]));
+    std::size_t best = current;
+    for (std::size_t k = 0; k < phaseReferences; ++k)
+        if (phaseEvidence_[k] > phaseEvidence_[best] && phaseEvidence_[k] > phaseEvidence_[current] + margin) best = k;
+    phase_ = static_cast<PhaseReference>(best);
+}
+
+void LikelihoodEdges::learnGap(int to) {
     // From the step after the anchor (next to a mark's edge) to the step
     // before to.
     const int from = std::max(gapLearnt_, 1);
@@ -129,44 +161,55 @@ void SoftEdges::learnGap(int to) {
     useLevels();
 }
 
-int SoftEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
+int LikelihoodEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
 
-int SoftEdges::silenceSteps() const { return 2 * wordSteps(); }
+int LikelihoodEdges::silenceSteps() const { return 2 * wordSteps(); }
 
-double SoftEdges::markPrior(int length) const {
+double LikelihoodEdges::markPrior(int length) const {
     const double d = dotSteps_;
     return std::log(dotShare * logNormalShape(length, d) + dashShare * logNormalShape(length, 3.0 * d) + 1e-300);
 }
 
-double SoftEdges::gapPrior(int length) const {
+double LikelihoodEdges::gapPrior(int length) const {
     const double d = dotSteps_;
     return std::log(elementGapShare * logNormalShape(length, d) + letterGapShare * logNormalShape(length, 3.0 * d) +
                     wordGapShare * logNormalShape(length, wordGapDots * d) + 1e-300);
 }
 
 // The open last segment may still grow into any class at least as long.
-double SoftEdges::markTail(int length) const {
+double LikelihoodEdges::markTail(int length) const {
     const double d = dotSteps_;
     const double asDot = length <= d ? 1.0 : logNormalShape(length, d);
     const double asDash = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
     return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
 }
 
-double SoftEdges::gapTail(int length) const {
+double LikelihoodEdges::gapTail(int length) const {
     const double d = dotSteps_;
     const double asElement = length <= d ? 1.0 : logNormalShape(length, d);
     const double asLetter = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
-double SoftEdges::markScore(int a, int b) const {
-    return scores_[static_cast<std::size_t>(b)] - scores_[static_cast<std::size_t>(a)] - markCost;
+double LikelihoodEdges::markScore(int a, int b) const { return phaseScore(phase_, a, b) - markCost; }
+
+double LikelihoodEdges::phaseScore(PhaseReference phase, int a, int b) const {
+    const auto from = static_cast<std::size_t>(a);
+    const auto to = static_cast<std::size_t>(b);
+    switch (phase) {
+        case PhaseReference::around:
+            return scores_[to] - scores_[from];
+        case PhaseReference::nearby:
+            break;
+    }
+    return localScores_[to] - localScores_[from];
 }
 
-void SoftEdges::scoreNext(bool toTheEnd) {
+void LikelihoodEdges::scoreNext(bool toTheEnd) {
     const int received = static_cast<int>(prefix_.size()) - 1 - history_;
     const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
     const int quarter = static_cast<int>(smoothingDots * dotSteps_);
+    const int localReach = std::max(quarter + 2, static_cast<int>(std::lround(localPhaseDots * dotSteps_)));
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
         if (t >= received) return;
@@ -194,6 +237,17 @@ void SoftEdges::scoreNext(bool toTheEnd) {
         const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
         scores_.push_back(scores_.back() + s);
         alongs_.push_back(alongs_.back() + along);
+        // The same along a phase taken close by only, which follows a phase
+        // that jumps or slides at key-down. The step's own noise is left out
+        // of it: with so few steps it would pull the phase its way.
+        const int localFirst = std::max(-history_, std::min(from, t - localReach));
+        const int localLast = std::max(to, std::min(received, t + localReach + 1));
+        const std::complex<double> near = sumTo(localLast) - sumTo(localFirst) - (sumTo(to) - sumTo(from));
+        const double nearSize = std::abs(near);
+        const double localAlong = nearSize > 0.0 ? (z.real() * near.real() + z.imag() * near.imag()) / nearSize : 0.0;
+        localScores_.push_back(localScores_.back() +
+                               (2.0 * amplitude_ * localAlong - amplitude_ * amplitude_) / noisePower_);
+        localAlongs_.push_back(localAlongs_.back() + localAlong);
         markEnds_.push_back(none);
         gapEnds_.push_back(none);
         markFrom_.push_back(0);
@@ -202,7 +256,7 @@ void SoftEdges::scoreNext(bool toTheEnd) {
     }
 }
 
-void SoftEdges::computeAt(int n) {
+void LikelihoodEdges::computeAt(int n) {
     const auto at = static_cast<std::size_t>(n);
     const int shortest = std::max(1, static_cast<int>(shortestDots * dotSteps_));
     double bestMark = none;
@@ -258,7 +312,7 @@ void SoftEdges::computeAt(int n) {
     gapFrom_[at] = gapFrom;
 }
 
-void SoftEdges::bestPath(std::vector<Boundary>& path) const {
+void LikelihoodEdges::bestPath(std::vector<Boundary>& path) const {
     path.clear();
     const int n = static_cast<int>(scores_.size()) - 1;
     if (n <= 0) return;
@@ -312,13 +366,14 @@ void SoftEdges::bestPath(std::vector<Boundary>& path) const {
     std::reverse(path.begin(), path.end());
 }
 
-void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
+void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
     for (;;) {
         const int n = static_cast<int>(scores_.size()) - 1;
         bestPath(path_);
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
-        finished.push_back({first.mark, runStart_, anchor_ + first.at});
+        finished.push_back({first.mark, runStart_, anchor_ + first.at,
+                            first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0});
         if (first.mark) {
             learnMark(0, first.at);
         } else {
@@ -337,7 +392,7 @@ void SoftEdges::decide(bool all, std::vector<KeyRun>& finished) {
         reanchor(n - lagSteps_, true, true);
 }
 
-void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
+void LikelihoodEdges::reanchor(int at, bool gapStarts, bool idle) {
     anchor_ += at;
     if (!idle) runStart_ = anchor_;
     gapAtAnchor_ = gapStarts;
@@ -351,6 +406,8 @@ void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
     for (auto& p : prefix_) p -= base;
     scores_.assign(1, 0.0);
     alongs_.assign(1, 0.0);
+    localScores_.assign(1, 0.0);
+    localAlongs_.assign(1, 0.0);
     markEnds_.assign(1, gapStarts ? 0.0 : none);
     gapEnds_.assign(1, gapStarts ? none : 0.0);
     markFrom_.assign(1, 0);
@@ -362,13 +419,13 @@ void SoftEdges::reanchor(int at, bool gapStarts, bool idle) {
     scoreNext(false);
 }
 
-void SoftEdges::push(std::complex<double> step, std::vector<KeyRun>& finished) {
+void LikelihoodEdges::push(std::complex<double> step, std::vector<KeyRun>& finished) {
     prefix_.push_back(prefix_.back() + step);
     scoreNext(false);
     decide(false, finished);
 }
 
-void SoftEdges::flush(std::vector<KeyRun>& finished) {
+void LikelihoodEdges::flush(std::vector<KeyRun>& finished) {
     scoreNext(true);
     decide(true, finished);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 
@@ -13,7 +13,7 @@ namespace {
 
 using synthesis::KeyingPlan;
 
-struct Recorder : BestListener {
+struct Recorder : ReceiverListener {
     std::string decoded;
     std::vector<double> speeds;
     std::vector<double> tones;
@@ -28,7 +28,7 @@ Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, do
     MorseTable table;
     buildMorseTable(table);
     Recorder out;
-    BestReceiver rx(table, out);
+    AutomaticReceiver rx(table, out);
     rx.setToneHint(toneHint);
     const auto stereo = synthesis::toStereo16(samples);
     for (std::size_t f = 0; f < samples.size(); f += blockFrames)
@@ -37,7 +37,7 @@ Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, do
     return out;
 }
 
-TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
+TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
     struct Case {
         const char* text;
         double wpm;
@@ -49,6 +49,8 @@ TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
         {"SOS DE TEST = 73", 20, 788, 100},
         {"THE QUICK BROWN FOX 1234567890", 30, 1187, 0},
         {"QRL? PSE QSY TO 7025 KHZ, BK / AR", 40, 561, 100},
+        // Lone elements at the end, clear of the noise: not taken for blips.
+        {"GUD LUCK 73 TU E E", 22, 655, 0},
     };
     for (const Case& c : cases) {
         KeyingPlan plan;
@@ -67,7 +69,53 @@ TEST(BestReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
     }
 }
 
-TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
+TEST(AutomaticReceiver, ReadsNothingIntoTheEndOfTheAudioAndTakesAHint40HzOff) {
+    struct Case {
+        double toneHint;
+        double snrDb;
+    };
+    const Case cases[] = {{0.0, 10.0}, {700.0, 10.0}, {660.0, 10.0}, {740.0, 100.0}};
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.wpm = 10;
+        plan.toneHz = 700;
+        plan.leadInMs = 3000.0;
+        // A word gap, then the audio's end.
+        auto samples = synthesis::keyedTone("CQ TEST CQ TEST ", plan);
+        synthesis::NoiseGenerator noise(53);
+        if (c.snrDb < 99.0) synthesis::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
+        EXPECT_EQ(receive(samples, 64, c.toneHint).decoded, "CQ TEST CQ TEST ") << c.toneHint;
+    }
+}
+
+TEST(AutomaticReceiver, WithAHintALouderNeighbourIsNeitherLockedNorReadOnceTheStationStops) {
+    struct Case {
+        double neighbourHz;
+        double neighbourLeadInMs;
+    };
+    const Case cases[] = {{765.0, 500.0}, {820.0, 1000.0}, {630.0, 3000.0}};
+    for (const Case& c : cases) {
+        KeyingPlan wanted;
+        wanted.wpm = 14;
+        wanted.toneHz = 700;
+        wanted.leadInMs = 2000.0;
+        wanted.tailMs = 6000.0;
+        auto samples = synthesis::keyedTone("CQ CQ DE EA3GHV K", wanted);
+        KeyingPlan neighbour = wanted;
+        neighbour.toneHz = c.neighbourHz;
+        neighbour.wpm = 11;
+        neighbour.amplitude *= 1.4;
+        neighbour.leadInMs = c.neighbourLeadInMs;
+        const auto other = synthesis::keyedTone("R R FB OM TNX FER CALL UR RST 599 599 BT HW?", neighbour);
+        samples.resize(std::max(samples.size(), other.size()), 0.0);
+        for (std::size_t i = 0; i < other.size(); ++i) samples[i] += other[i];
+        synthesis::NoiseGenerator noise(54);
+        synthesis::addNoise(samples, wanted.amplitude, 6.0, 6000, noise);
+        EXPECT_EQ(receive(samples, 64, 700.0).decoded, "CQ CQ DE EA3GHV K ") << c.neighbourHz;
+    }
+}
+
+TEST(AutomaticReceiver, BlockSizeDoesNotChangeTheResult) {
     KeyingPlan plan;
     plan.wpm = 18;
     plan.toneHz = 655;
@@ -79,40 +127,45 @@ TEST(BestReceiver, BlockSizeDoesNotChangeTheResult) {
     EXPECT_EQ(whole.decoded, "PARIS PARIS CQ ");
 }
 
-TEST(BestReceiver, LoneElementsBetweenPausesAreTakenForNoise) {
-    // A blip the length of a dot 1.5 s after a transmission, then silence;
-    // inside the text, single-element letters stay.
-    synthesis::KeyingPlan plan;
-    plan.wpm = 20;
-    plan.toneHz = 700;
-    auto samples = synthesis::keyedTone("TEST EE T E DE DL1ABC", plan);
-    const auto blip = synthesis::keyedTone("E", plan);
-    samples.insert(samples.end(), blip.begin(), blip.end());
-    EXPECT_EQ(receive(samples, 64).decoded, "TEST EE T E DE DL1ABC ");
-
-    // Two blips half a word gap apart, in the silence before a transmission.
-    synthesis::KeyingPlan blips = plan;
-    blips.wordGapDots = 4.5;
-    blips.tailMs = 1000.0;
-    auto before = synthesis::keyedTone("E T", blips);
-    plan.leadInMs = 0.0;
-    const auto text = synthesis::keyedTone("CQ DE TEST", plan);
-    before.insert(before.end(), text.begin(), text.end());
-    EXPECT_EQ(receive(before, 64).decoded, "CQ DE TEST ");
-
-    // A blip 0.4 s (under 7 dots) after the last word, then silence.
-    synthesis::KeyingPlan ending = plan;
-    ending.leadInMs = 2000.0;
-    ending.tailMs = 0.0;
-    auto after = synthesis::keyedTone("CQ DE TEST", ending);
-    ending.leadInMs = 400.0;
-    ending.tailMs = 3000.0;
-    const auto blip2 = synthesis::keyedTone("T", ending);
-    after.insert(after.end(), blip2.begin(), blip2.end());
-    EXPECT_EQ(receive(after, 64).decoded, "CQ DE TEST ");
+TEST(AutomaticReceiver, FaintLoneElementsBetweenPausesAreTakenForNoise) {
+    // Elements alone next to a long silence: blips of noise when they are
+    // much fainter than the transmission's marks, letters when they are not.
+    struct Case {
+        const char* before;  // keyed before the text, half a word gap apart
+        const char* after;   // keyed 0.4 s (under 7 dots) after it
+        double blipLevel;    // of the text's
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"E T", "", 0.3, "CQ DE TEST "},
+        {"", "T", 0.3, "CQ DE TEST "},
+        {"", "E", 0.3, "CQ DE TEST "},
+        {"", "E E", 1.0, "CQ DE TEST E E "},
+    };
+    for (const Case& c : cases) {
+        synthesis::KeyingPlan plan;
+        plan.wpm = 20;
+        plan.toneHz = 700;
+        plan.leadInMs = 0.0;
+        plan.tailMs = 0.0;
+        synthesis::KeyingPlan blips = plan;
+        blips.amplitude *= c.blipLevel;
+        blips.wordGapDots = 4.5;
+        blips.leadInMs = 2000.0;
+        blips.tailMs = 1000.0;
+        auto samples = synthesis::keyedTone(c.before, blips);
+        const auto text = synthesis::keyedTone("CQ DE TEST", plan);
+        samples.insert(samples.end(), text.begin(), text.end());
+        blips.wordGapDots = 7.0;
+        blips.leadInMs = 400.0;
+        blips.tailMs = 3000.0;
+        const auto after = synthesis::keyedTone(c.after, blips);
+        samples.insert(samples.end(), after.begin(), after.end());
+        EXPECT_EQ(receive(samples, 64).decoded, c.expected) << c.before << "|" << c.after;
+    }
 }
 
-TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
+TEST(AutomaticReceiver, WritesNothingOnNoiseOrSilence) {
     struct Case {
         const char* what;
         double sigma;
@@ -132,7 +185,7 @@ TEST(BestReceiver, WritesNothingOnNoiseOrSilence) {
     }
 }
 
-TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
+TEST(AutomaticReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
     KeyingPlan first;
     first.toneHz = 500;
     first.tailMs = 8000.0;
@@ -160,7 +213,7 @@ TEST(BestReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
 namespace ditdahl::automatic {
 namespace {
 
-TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
+TEST(AutomaticReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     // At -9 dB and 28 wpm the durations that the gate judges stray for a few
     // seconds in the middle of this transmission: the gate shuts there and
     // opens again a few words later. The words in between are written.
@@ -176,7 +229,7 @@ TEST(BestReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
 }
 
-TEST(BestReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
+TEST(AutomaticReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
     // At -9 dB these 25 wpm durations, as the threshold decision measures
     // them, fit a dot twice as long about as well as the true one.
     KeyingPlan plan;

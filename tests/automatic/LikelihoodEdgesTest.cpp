@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "automatic/Envelope.h"
-#include "automatic/SoftEdges.h"
+#include "automatic/LikelihoodEdges.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 
@@ -18,13 +18,15 @@ using synthesis::KeyingPlan;
 struct Heard {
     std::vector<KeyRun> runs;
     std::vector<synthesis::KeyInterval> sent;  // in steps
+    LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
 };
 
 // Keys the text, adds noise, mixes it down and runs the decision with the
 // true dot length and the true levels (times the given factors); everything
 // decided, also at the end.
+// With phaseJumps, the carrier takes a new phase at every key-down.
 Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed, double amplitudeFactor = 1.0,
-           double noiseFactor = 1.0) {
+           double noiseFactor = 1.0, bool phaseJumps = false) {
     KeyingPlan plan;
     plan.wpm = wpm;
     plan.toneHz = 700.0;
@@ -36,6 +38,24 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     mixer.setTone(plan.toneHz);
     std::vector<std::complex<double>> steps;
     mixer.push(x.data(), x.size(), steps);
+    Heard heard;
+    for (const auto& k : synthesis::keyTimeline(text, plan, nullptr))
+        heard.sent.push_back({k.start * 1000.0 / stepMs, k.end * 1000.0 / stepMs});
+    if (phaseJumps) {
+        // Before the noise is added, so the mark is turned alone.
+        auto keyed = synthesis::keyedTone(text, plan);
+        std::vector<std::complex<double>> clean;
+        Downmixer cleanMixer;
+        cleanMixer.setTone(plan.toneHz);
+        cleanMixer.push(keyed.data(), keyed.size(), clean);
+        synthesis::NoiseGenerator turns(seed + 1);
+        for (const auto& mark : heard.sent) {
+            const std::complex<double> turn = std::polar(1.0, 6.2832 * turns.uniform());
+            const auto last = std::min(clean.size(), static_cast<std::size_t>(mark.end) + 2);
+            for (auto i = static_cast<std::size_t>(std::max(0.0, mark.start - 1.0)); i < last; ++i)
+                steps[i] += clean[i] * (turn - 1.0);
+        }
+    }
 
     const double dotSteps = 1200.0 / wpm / stepMs;
     // A steady tone sums to half its peak times the samples of a step; white
@@ -44,16 +64,14 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     const double amplitude = plan.amplitude * stepSamples / 2.0;
     const double variance =
         snrDb < 99.0 ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0 : 1.0;
-    SoftEdges edges;
+    LikelihoodEdges edges;
     edges.reset(0.0);
     edges.setDotSteps(dotSteps);
     edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
     edges.setLevels(amplitude * amplitudeFactor, variance * stepSamples * noiseFactor);
-    Heard heard;
     for (const auto& z : steps) edges.push(z, heard.runs);
     edges.flush(heard.runs);
-    for (const auto& k : synthesis::keyTimeline(text, plan, nullptr))
-        heard.sent.push_back({k.start * 1000.0 / stepMs, k.end * 1000.0 / stepMs});
+    heard.phase = edges.phaseReference();
     return heard;
 }
 
@@ -64,7 +82,7 @@ std::vector<KeyRun> marksOf(const std::vector<KeyRun>& runs) {
     return marks;
 }
 
-TEST(SoftEdges, FindsEveryMarkOfACleanSignalToTheStep) {
+TEST(LikelihoodEdges, FindsEveryMarkOfACleanSignalToTheStep) {
     const double speeds[] = {12.0, 20.0, 35.0};
     for (double wpm : speeds) {
         const Heard heard = hear("PARIS 73", wpm, 100.0, 1);
@@ -82,7 +100,7 @@ TEST(SoftEdges, FindsEveryMarkOfACleanSignalToTheStep) {
     }
 }
 
-TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
+TEST(LikelihoodEdges, KeepsDotsDashesAndGapsApartInNoise) {
     // At -6 dB in 2500 Hz a dot at 25 wpm holds about 15 times the noise
     // density's energy: every element and every gap keeps its class, also
     // when the levels it is given are off (it learns them from what it
@@ -118,7 +136,36 @@ TEST(SoftEdges, KeepsDotsDashesAndGapsApartInNoise) {
     }
 }
 
-TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
+TEST(LikelihoodEdges, TakesThePhaseFromCloseByWhenItJumpsAtEveryKeyDown) {
+    // Each mark's phase at random: along the phase two dots around, dots
+    // would be lost; a carrier whose phase runs on keeps that reference.
+    struct Case {
+        bool jumps;
+        double snrDb;
+        std::uint64_t seed;
+        LikelihoodEdges::PhaseReference expected;
+    };
+    using Reference = LikelihoodEdges::PhaseReference;
+    const Case cases[] = {{true, 0.0, 11, Reference::nearby},
+                          {true, -3.0, 12, Reference::nearby},
+                          {false, 0.0, 13, Reference::around},
+                          {false, -6.0, 14, Reference::around}};
+    for (const Case& c : cases) {
+        const Heard heard = hear("EA3GHV DE OH6MLQ TU E E", 22.0, c.snrDb, c.seed, 1.0, 1.0, c.jumps);
+        EXPECT_EQ(heard.phase, c.expected) << c.seed;
+        const double dotSteps = 1200.0 / 22.0 / stepMs;
+        std::vector<KeyRun> marks;
+        for (const KeyRun& m : marksOf(heard.runs))
+            if (m.end > heard.sent.front().start - dotSteps && m.start < heard.sent.back().end + dotSteps)
+                marks.push_back(m);
+        ASSERT_EQ(marks.size(), heard.sent.size()) << c.seed;
+        for (std::size_t i = 0; i < marks.size(); ++i)
+            EXPECT_EQ(marks[i].length() > 2.0 * dotSteps, heard.sent[i].end - heard.sent[i].start > 2.0 * dotSteps)
+                << "seed " << c.seed << " mark " << i;
+    }
+}
+
+TEST(LikelihoodEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     synthesis::NoiseGenerator noise(9);
     std::vector<std::complex<double>> steps(5000);
     for (auto& z : steps) z = {noise.gaussian(), noise.gaussian()};
@@ -130,7 +177,7 @@ TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     // dot 45 times the noise's energy, far beyond what noise reaches.
     const Case cases[] = {{"no tone level", 0.0}, {"strong tone level set, noise only", 3.0}};
     for (const Case& c : cases) {
-        SoftEdges edges;
+        LikelihoodEdges edges;
         edges.reset(0.0);
         edges.setDotSteps(10.0);
         edges.setLagSteps(30);
@@ -143,9 +190,9 @@ TEST(SoftEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     }
 }
 
-TEST(SoftEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
+TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
     // A dash of 30 steps from step 100, then silence; dot length 10, lag 30.
-    SoftEdges edges;
+    LikelihoodEdges edges;
     edges.reset(0.0);
     edges.setDotSteps(10.0);
     edges.setLagSteps(30);

@@ -1,0 +1,135 @@
+#include "automatic/AutomaticReceiver.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "automatic/SpeedSearch.h"
+
+namespace ditdahl::automatic {
+namespace {
+constexpr std::int64_t historySamples = 15 * AutomaticReceiver::sampleRate;
+// The speed is searched for every second of audio after the lock, and taken
+// as it is once the tone has been locked this long.
+constexpr std::int64_t retrySamples = 24 * ToneSearch::hopSamples;
+constexpr std::int64_t longestWait = 8 * AutomaticReceiver::sampleRate;
+}  // namespace
+
+AutomaticReceiver::AutomaticReceiver(const MorseTable& table, ReceiverListener& listener)
+    : listener_(listener), pipeline_(table, listener), history_(historySamples, 0.0) {}
+
+void AutomaticReceiver::setToneHint(double toneHz) {
+    toneHintHz_ = toneHz > 0.0 ? toneHz : 0.0;
+    search_.setHint(toneHintHz_);
+}
+
+void AutomaticReceiver::setSpeedHint(double wpm) { speedHintWpm_ = wpm > 0.0 ? wpm : 0.0; }
+
+double AutomaticReceiver::nowMs() const { return static_cast<double>(samples_) * 1000.0 / sampleRate; }
+
+void AutomaticReceiver::pushStereo(const std::int16_t* interleaved, std::size_t frames) {
+    double left[512];
+    while (frames > 0) {
+        const std::size_t n = std::min<std::size_t>(frames, 512);
+        for (std::size_t i = 0; i < n; ++i) left[i] = interleaved[2 * i];
+        pushMono(left, n);
+        interleaved += 2 * n;
+        frames -= n;
+    }
+}
+
+void AutomaticReceiver::pushMono(const double* samples, std::size_t count) {
+    while (count > 0) {
+        // Chunks end where the tone search analyses, so that a lock happens
+        // exactly after the samples that caused it.
+        const auto toHop =
+            static_cast<std::size_t>(ToneSearch::hopSamples - search_.sampleCount() % ToneSearch::hopSamples);
+        const std::size_t n = std::min(count, toHop);
+        takeChunk(samples, n);
+        samples += n;
+        count -= n;
+    }
+}
+
+void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        history_[static_cast<std::size_t>((samples_ + static_cast<std::int64_t>(i)) % historySamples)] = samples[i];
+    samples_ += static_cast<std::int64_t>(count);
+    const bool changed = search_.push(samples, count);
+    if (changed && search_.locked()) {
+        // Locked, or moved to another station: its speed is measured anew.
+        if (stage_ == Stage::decoding) pipeline_.stop();
+        lockedAt_ = samples_;
+        stage_ = Stage::measuringSpeed;
+    }
+    if (changed && !search_.locked()) {
+        letGo();
+        return;
+    }
+    if (stage_ == Stage::searchingTone) return;
+    if (stage_ == Stage::measuringSpeed) {
+        if ((samples_ - lockedAt_) % retrySamples == 0) tryStart();
+        return;
+    }
+    mixer_.setTone(search_.toneHz());
+    pipeline_.setToneStands(search_.toneStands());
+    steps_.clear();
+    mixer_.push(samples, count, steps_);
+    for (const auto& z : steps_) {
+        if (stage_ != Stage::decoding) break;
+        if (pipeline_.step(z) == DecodingPipeline::Progress::speedInDoubt) measureAgain();
+    }
+    reportTone();
+}
+
+void AutomaticReceiver::tryStart() {
+    // Everything buffered, from a 4 ms step boundary, is decoded first.
+    std::int64_t first = std::max<std::int64_t>(0, samples_ - historySamples);
+    first = (first + stepSamples - 1) / stepSamples * stepSamples;
+    std::vector<double> buffered;
+    buffered.reserve(static_cast<std::size_t>(samples_ - first));
+    for (std::int64_t s = first; s < samples_; ++s)
+        buffered.push_back(history_[static_cast<std::size_t>(s % historySamples)]);
+    mixer_ = Downmixer{};
+    mixer_.setTone(search_.toneHz());
+    std::vector<std::complex<double>> caught;
+    mixer_.push(buffered.data(), buffered.size(), caught);
+
+    const auto choice = searchSpeed(caught, speedHintWpm_, samples_ - lockedAt_ >= longestWait);
+    if (!choice) return;
+    pipeline_.begin(*choice, first / stepSamples);
+    pipeline_.catchUp(caught);
+    reportTone();
+    pipeline_.reportSpeed();
+    stage_ = Stage::decoding;
+}
+
+void AutomaticReceiver::measureAgain() {
+    // The buffer is decoded afresh.
+    pipeline_.abandon();
+    stage_ = Stage::measuringSpeed;
+    lockedAt_ = samples_;
+}
+
+void AutomaticReceiver::letGo() {
+    const bool wasDecoding = stage_ == Stage::decoding;
+    stage_ = Stage::searchingTone;
+    if (wasDecoding) {
+        pipeline_.stop();
+        reportedToneHz_ = 0.0;
+    }
+    listener_.tone(0.0);
+}
+
+void AutomaticReceiver::finish() {
+    if (stage_ == Stage::measuringSpeed) tryStart();
+    if (stage_ != Stage::decoding) return;
+    pipeline_.finish();
+}
+
+void AutomaticReceiver::reportTone() {
+    if (!search_.locked() || std::abs(search_.toneHz() - reportedToneHz_) < 1.0) return;
+    reportedToneHz_ = search_.toneHz();
+    listener_.tone(reportedToneHz_);
+}
+
+}  // namespace ditdahl::automatic

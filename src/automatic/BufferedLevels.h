@@ -1,0 +1,36 @@
+// Levels for decoding audio that is already buffered: the dot-long sum's
+// power at every buffered step, and levels taken from 6 s around each step
+// rather than from the past only. All of it is in the past already, and a
+// transmission that began within the buffer gets the levels of the signal,
+// not of the noise before it. Runs on whichever thread feeds the automatic
+// receiver.
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <vector>
+
+#include "automatic/Levels.h"
+
+namespace ditdahl::automatic {
+
+// The power of the sum over filterSteps steps, at every one of the steps.
+std::vector<double> matchedPowers(const std::vector<std::complex<double>>& steps, int filterSteps);
+
+class BufferedLevels {
+public:
+    // Primes the levels with all the powers; renewed every `every` steps.
+    BufferedLevels(Levels& levels, const std::vector<double>& powers, std::size_t every = Levels::renewSteps);
+    // Renews the levels for this step when due.
+    void renewAt(std::size_t step);
+    // From here on the levels follow the last 6 s.
+    void finish();
+
+private:
+    Levels& levels_;
+    const std::vector<double>& powers_;
+    std::size_t every_;
+    double recentMarkDb_ = 0.0;
+};
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,88 @@
+#include "automatic/GapClasses.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ditdahl::automatic {
+namespace {
+constexpr double shortestDots = 2.0;
+// Longer silences are pauses, not gaps of the text.
+constexpr double longestDots = 40.0;
+constexpr std::size_t kept = 40;
+constexpr std::size_t fewest = 6;
+// The classes must lie this far apart (natural log of their ratio), or
+// the gaps seen are taken as one class.
+constexpr double apart = 0.45;
+// Gaps that scatter more than this within their classes (root mean square,
+// natural log) are not a sender's spacing but noise cutting marks: the
+// standard classes stay.
+constexpr double steadiest = 0.25;
+constexpr double standardLetter = 3.0;
+constexpr double standardWord = 7.0;
+// The word end lies between the classes, never below a standard letter
+// gap's reach.
+constexpr double leastWordEnd = 5.0;
+}  // namespace
+
+void GapClasses::reset() {
+    recent_.clear();
+    letterDots_ = standardLetter;
+    wordDots_ = standardWord;
+}
+
+void GapClasses::take(double dots) {
+    if (dots < shortestDots || dots > longestDots) return;
+    recent_.push_back(std::log(dots));
+    if (recent_.size() > kept) recent_.erase(recent_.begin());
+    if (recent_.size() >= fewest) split();
+}
+
+double GapClasses::wordEndDots() const { return std::max(leastWordEnd, std::sqrt(letterDots_ * wordDots_)); }
+
+void GapClasses::split() {
+    std::vector<double> sorted = recent_;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t n = sorted.size();
+    // The split with the least spread within the two classes.
+    double total = 0.0;
+    for (double v : sorted) total += v;
+    double below = 0.0;
+    double bestSpread = -1.0;
+    std::size_t bestAt = 0;
+    double bestLow = 0.0, bestHigh = 0.0;
+    for (std::size_t at = 1; at < n; ++at) {
+        below += sorted[at - 1];
+        const double low = below / static_cast<double>(at);
+        const double high = (total - below) / static_cast<double>(n - at);
+        double spread = 0.0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const double d = sorted[k] - (k < at ? low : high);
+            spread += d * d;
+        }
+        if (bestSpread < 0.0 || spread < bestSpread) {
+            bestSpread = spread;
+            bestAt = at;
+            bestLow = low;
+            bestHigh = high;
+        }
+    }
+    double mean = total / static_cast<double>(n);
+    double oneSpread = 0.0;
+    for (double v : sorted) oneSpread += (v - mean) * (v - mean);
+    const bool two = bestAt > 0 && bestHigh - bestLow >= apart;
+    if (std::sqrt((two ? bestSpread : oneSpread) / static_cast<double>(n)) > steadiest) {
+        letterDots_ = standardLetter;
+        wordDots_ = standardWord;
+        return;
+    }
+    if (!two) {
+        // One class: letter gaps, which in a text outnumber word gaps.
+        letterDots_ = std::max(standardLetter, std::exp(mean));
+        wordDots_ = std::max(standardWord, letterDots_ * standardWord / standardLetter);
+        return;
+    }
+    letterDots_ = std::max(standardLetter, std::exp(bestLow));
+    wordDots_ = std::max(standardWord, std::exp(bestHigh));
+}
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,34 @@
+// How long the sender's letter and word gaps are, learnt from the gaps
+// seen: many senders stretch them (spacing for learners, beacons, hand
+// keys), and a fixed rule of 3 and 7 dots then splits every word into
+// letters. The gaps of two dots or more are split in two classes where
+// their spread is least; until enough are seen, 3 and 7 dots. Runs on
+// whichever thread feeds the automatic receiver.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace ditdahl::automatic {
+
+class GapClasses {
+public:
+    // Back to 3 and 7 dots, nothing seen.
+    void reset();
+    // A gap between marks, in dots of the speed followed.
+    void take(double dots);
+
+    double letterDots() const { return letterDots_; }
+    double wordDots() const { return wordDots_; }
+    // A gap longer than this ends a word.
+    double wordEndDots() const;
+
+private:
+    void split();
+
+    std::vector<double> recent_;  // log dots of the last gaps of 2 dots or more
+    double letterDots_ = 3.0;
+    double wordDots_ = 7.0;
+};
+
+}  // namespace ditdahl::automatic

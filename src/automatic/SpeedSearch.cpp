@@ -1,0 +1,152 @@
+#include "automatic/SpeedSearch.h"
+
+#include <cmath>
+#include <limits>
+
+#include "automatic/BufferedLevels.h"
+#include "automatic/KeyEdges.h"
+#include "automatic/LikelihoodLevels.h"
+#include "automatic/ReceiverTiming.h"
+#include "automatic/SpeedFit.h"
+
+namespace ditdahl::automatic {
+namespace {
+constexpr double candidateDotsMs[] = {24.0, 34.0, 48.0, 68.0, 96.0, 136.0};
+constexpr double defaultDotMs = 60.0;
+// The speed is trusted once the buffer holds this many marks...
+constexpr std::size_t fewestMarks = 8;
+// ... and fits them this well (mean squared log deviation): Morse in noise
+// down to -9 dB fits within a few hundredths, noise keyed through a short
+// filter around 0.15.
+constexpr double trustedFitCost = 0.08;
+// Half or twice the speed found is taken only when it fits this much better.
+constexpr double switchRatio = 0.8;
+// The search runs the key decision over the buffer many times; its levels
+// are renewed less often than the decoding's.
+constexpr std::size_t searchRenewSteps = 3 * Levels::renewSteps;
+constexpr double never = std::numeric_limits<double>::max();
+
+// How badly the marks and gaps that the likelihood decision finds in
+// buffered steps at a dot length fit their classes (mean squared log
+// deviation, outliers capped), starting from the levels that a dot-long sum
+// of levelDotMs finds (the same for every dot length compared). Its own
+// likelihood cannot compare dot lengths: a shorter dot lets it fit more
+// detail of the noise.
+struct LikelihoodFit {
+    double cost = 1.0;
+    LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
+};
+
+LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
+    const int length = stepsForDot(levelDotMs);
+    const std::vector<double> powers = matchedPowers(steps, length);
+    Levels levels;
+    levels.reset(stepSamples * length);
+    levels.prime(powers.data(), powers.size());
+    LikelihoodEdges likelihood;
+    likelihood.setDotSteps(dotMs / stepMs);
+    likelihood.setLagSteps(likelihoodLagSteps(dotMs));
+    likelihood.reset(0.0);
+    applyLikelihoodLevels(levels, length, likelihood);
+    std::vector<KeyRun> runs;
+    for (const auto& z : steps) likelihood.push(z, runs);
+    likelihood.flush(runs);
+    double sum = 0.0;
+    int count = 0;
+    bool sawMark = false;
+    for (const KeyRun& run : runs) {
+        const double ms = run.length() * stepMs;
+        // Gaps before the first mark and pauses between words say nothing.
+        if (!run.mark && (!sawMark || ms > pauseDots * dotMs)) continue;
+        sawMark = sawMark || run.mark;
+        const double dev = std::min(std::abs(classDeviation(ms, run.mark, dotMs)), 0.6);
+        sum += dev * dev;
+        ++count;
+    }
+    return {count >= static_cast<int>(fewestMarks) ? sum / count : 1.0, likelihood.phaseReference()};
+}
+
+// The runs that the threshold decision finds in the buffered steps at a
+// given dot length (leading and trailing gaps left out).
+Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
+    const int length = stepsForDot(dotMs);
+    const std::vector<double> powers = matchedPowers(steps, length);
+    Levels levels;
+    levels.reset(stepSamples * length);
+    Durations found;
+    KeyEdges edges;
+    edges.reset(0.0);
+    edges.setMinimumSteps(glitchDots * dotMs / stepMs);
+    std::vector<KeyRun> runs;
+    BufferedLevels pastLevels(levels, powers, searchRenewSteps);
+    for (std::size_t i = 0; i < powers.size(); ++i) {
+        if (i % searchRenewSteps == 0) {
+            pastLevels.renewAt(i);
+            if (levels.usable()) {
+                edges.setThresholds(levels.onDb(), levels.offDb());
+            } else {
+                edges.setThresholds(never, never);
+            }
+        }
+        edges.push(static_cast<double>(i), Levels::toDb(powers[i]), runs);
+    }
+    bool sawMark = false;
+    for (const KeyRun& run : runs) {
+        if (run.mark) {
+            found.marks.push_back(run.length() * stepMs);
+            sawMark = true;
+        } else if (sawMark) {
+            found.gaps.push_back(run.length() * stepMs);
+        }
+    }
+    return found;
+}
+}  // namespace
+
+std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& steps, double speedHintWpm,
+                                       bool mustChoose) {
+    std::vector<double> candidates;
+    if (speedHintWpm > 0.0) candidates.push_back(1200.0 / speedHintWpm);
+    candidates.insert(candidates.end(), std::begin(candidateDotsMs), std::end(candidateDotsMs));
+    SpeedFit best;
+    std::size_t marks = 0;
+    for (double candidate : candidates) {
+        // Each candidate is refitted with the filter matched to what it
+        // found, so that fits are compared where filter and speed agree.
+        SpeedFit fit;
+        Durations d;
+        double dot = candidate;
+        for (int round = 0; round < 2; ++round) {
+            d = durationsAt(steps, dot);
+            fit = fitDotLength(d.marks, d.gaps, {dot});
+            if (!fit.valid() || std::abs(std::log(fit.dotMs / dot)) < 0.05) break;
+            dot = fit.dotMs;
+        }
+        if (fit.valid() && (!best.valid() || fit.cost < best.cost)) {
+            best = fit;
+            marks = d.marks.size();
+        }
+    }
+    if (!mustChoose && (!best.valid() || marks < fewestMarks || best.cost > trustedFitCost)) return std::nullopt;
+    if (!best.valid()) return SpeedChoice{speedHintWpm > 0.0 ? 1200.0 / speedHintWpm : defaultDotMs, {}};
+    // Once more with the filter matched to the speed found.
+    Durations d = durationsAt(steps, best.dotMs);
+    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs});
+    double dot = refined.valid() ? refined.dotMs : best.dotMs;
+    // Near the noise the durations may fit half or twice the speed as well:
+    // the likelihood decision over the steps themselves tells them apart.
+    const double found = dot;
+    LikelihoodFit chosen = likelihoodFit(steps, dot, found);
+    for (double other : {found / 2.0, found * 2.0}) {
+        if (other < fastestDotMs || other > slowestDotMs) continue;
+        const LikelihoodFit fit = likelihoodFit(steps, other, found);
+        if (fit.cost < switchRatio * chosen.cost) {
+            chosen = fit;
+            dot = other;
+        }
+    }
+    if (dot != found) d = durationsAt(steps, dot);
+    return SpeedChoice{dot, std::move(d), chosen.phase};
+}
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,39 @@
+#include "automatic/TextRelease.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace ditdahl::automatic {
+namespace {
+// Text decided while the gate, open before, has been shut for less than
+// this is held back, and written if it opens again: near the noise, the
+// durations it judges stray for a few seconds now and then.
+constexpr double briefShutMs = 8000.0;
+// Text held while the gate cannot judge yet (the buffer's 15 s at 50 wpm).
+constexpr std::size_t heldCapacity = 256;
+}  // namespace
+
+void TextRelease::write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs) {
+    const bool briefShut = !gate.open() && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
+    if (catchingUp_ || !toneStands_ || gate.undecided() || briefShut) {
+        held_ += decided;
+        if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
+        return;
+    }
+    std::string text = std::move(held_);
+    held_.clear();
+    text += decided;
+    if (text.empty() || !gate.open()) return;
+    std::string out;
+    for (char c : text) {
+        const bool blank = c == ' ';
+        if (blank && lastWasBlank_) continue;
+        lastWasBlank_ = blank;
+        out += c;
+    }
+    if (out.empty()) return;
+    writtenUntilMs_ = lastDecidedMs;
+    listener_.text(out);
+}
+
+}  // namespace ditdahl::automatic

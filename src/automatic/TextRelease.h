@@ -1,0 +1,47 @@
+// Writes the decoded text to the listener only while the quality gate is
+// open. Text decided while the gate cannot judge yet, while the buffered
+// audio is decoded, or while the gate, open before, is shut for a moment in
+// a long transmission, is held back and written once it opens. Runs on
+// whichever thread feeds the automatic receiver.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "automatic/QualityGate.h"
+#include "automatic/ReceiverListener.h"
+
+namespace ditdahl::automatic {
+
+class TextRelease {
+public:
+    explicit TextRelease(ReceiverListener& listener) : listener_(listener) {}
+
+    // A new run of decoding starts: its first blank is not written.
+    void startDecoding() { lastWasBlank_ = true; }
+    void setCatchingUp(bool catchingUp) { catchingUp_ = catchingUp; }
+    // While the followed tone does not stand out, text is held: written if
+    // it stands again, dropped if it is let go.
+    void setToneStands(bool stands) { toneStands_ = stands; }
+    // The gate, open before, shut at this time.
+    void gateShut(double timeMs) { shutAtMs_ = timeMs; }
+    void forgetShut() { shutAtMs_.reset(); }
+    void forgetHeld() { held_.clear(); }
+
+    // Writes, holds or drops the text decided by now; lastDecidedMs: the
+    // decoder's time of that text.
+    void write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs);
+    // The decoder's time of the last text written; none before any.
+    std::optional<double> writtenUntilMs() const { return writtenUntilMs_; }
+
+private:
+    ReceiverListener& listener_;
+    std::string held_;
+    bool catchingUp_ = false;
+    bool toneStands_ = true;
+    std::optional<double> shutAtMs_;
+    bool lastWasBlank_ = true;
+    std::optional<double> writtenUntilMs_;
+};
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,80 @@
+#include "automatic/WordAssembler.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "automatic/Envelope.h"
+#include "automatic/ReceiverTiming.h"
+
+namespace ditdahl::automatic {
+namespace {
+// Gaps shorter than this many dots join elements into one letter.
+constexpr double letterGapDots = 2.0;
+}  // namespace
+
+void WordAssembler::start(double step, std::optional<double> writtenUntilMs, double lagMs) {
+    startStep_ = step;
+    marksInWord_ = 0;
+    decoder_.reset();
+    decoder_.silenceUntil(writtenUntilMs.value_or(-std::numeric_limits<double>::infinity()));
+    decoder_.setLagMs(lagMs);
+    quietBefore_ = true;
+    joined_ = false;
+    gaps_.reset();
+    decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
+}
+
+void WordAssembler::take(const KeyRun& run, double dotMs) {
+    const double lengthMs = run.length() * stepMs;
+    if (run.mark) {
+        decoder_.mark(lengthMs, dotMs, run.end * stepMs);
+        const bool clear = run.evidence >= clearMarkEvidence && run.strength >= clearMarkStrength;
+        allClear_ = (marksInWord_ == 0 || allClear_) && clear;
+        ++marksInWord_;
+    } else if (marksInWord_ > 0) {
+        learnGap(lengthMs / dotMs);
+        decoder_.gap(lengthMs);
+        joined_ = joined_ || lengthMs < letterGapDots * dotMs;
+    } else {
+        // The first gap began before the decoding started: its length is
+        // unknown.
+        if (run.start > startStep_) learnGap(lengthMs / dotMs);
+        quietBefore_ = lengthMs > pauseDots * dotMs || run.start <= startStep_;
+        joined_ = false;
+    }
+}
+
+void WordAssembler::learnGaps(const std::vector<double>& gapsMs, double dotMs) {
+    for (double ms : gapsMs) learnGap(ms / dotMs);
+}
+
+void WordAssembler::learnGap(double dots) {
+    gaps_.take(dots);
+    decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
+}
+
+double WordAssembler::wordEndDots() const {
+    // Stray elements without a long silence before them need one after them.
+    const double wordEnd = gaps_.wordEndDots();
+    return strayElements() && !quietBefore_ ? std::max(pauseDots, 1.5 * wordEnd) : wordEnd;
+}
+
+void WordAssembler::endWord(double timeMs, std::string& decided) {
+    if (strayElements()) {
+        // One or two elements, each on its own, with a long silence on one
+        // side and a word gap on the other: blips of noise far likelier than
+        // an "E" or "T" sent alone (in a text, one-element words stand
+        // between word gaps).
+        decoder_.reset();
+    } else {
+        decoder_.pause(timeMs);
+        decoder_.commitAll(decided);
+    }
+    marksInWord_ = 0;
+}
+
+void WordAssembler::commit(double nowMs, std::string& decided) {
+    if (!strayElements()) decoder_.commit(nowMs, decided);
+}
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,61 @@
+// Turns the likelihood decision's marks and gaps into words: the sequence
+// decoder reads them, and a word of one or two lone elements next to a long
+// silence is taken for noise. Runs on whichever thread feeds the automatic
+// receiver.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "automatic/GapClasses.h"
+#include "automatic/KeyEdges.h"
+#include "automatic/SequenceDecoder.h"
+#include "base/MorseTable.h"
+
+namespace ditdahl::automatic {
+
+class WordAssembler {
+public:
+    explicit WordAssembler(const MorseTable& table) : decoder_(table) {}
+
+    // Starts afresh at the given step; what was written up to writtenUntilMs
+    // is decided again but not written.
+    void start(double step, std::optional<double> writtenUntilMs, double lagMs);
+    void setLagMs(double lagMs) { decoder_.setLagMs(lagMs); }
+    // Learns the sender's spacing from gaps found before (on the same audio).
+    void learnGaps(const std::vector<double>& gapsMs, double dotMs);
+    void take(const KeyRun& run, double dotMs);
+
+    bool inWord() const { return marksInWord_ > 0; }
+    // How many dots of decided silence end the word.
+    double wordEndDots() const;
+    // Decides the word so far, or drops it as noise.
+    void endWord(double timeMs, std::string& decided);
+    // Writes what the decoder has decided by now; stray elements wait to be
+    // judged as a whole.
+    void commit(double nowMs, std::string& decided);
+    // Drops whatever the decoder still holds.
+    void forget() { decoder_.reset(); }
+    double lastDecidedMs() const { return decoder_.lastDecidedMs(); }
+
+private:
+    // The word so far is one or two elements, each a letter of its own.
+    // Only faint ones are taken for noise: noise passes for a mark only
+    // just, and a clear E or T sent alone (as in "TU E E") must stand.
+    bool strayElements() const { return marksInWord_ >= 1 && marksInWord_ <= 2 && !joined_ && !allClear_; }
+    static constexpr double clearMarkEvidence = 30.0;
+    static constexpr double clearMarkStrength = 0.75;
+
+    void learnGap(double dots);
+
+    SequenceDecoder decoder_;
+    GapClasses gaps_;
+    double startStep_ = 0.0;
+    int marksInWord_ = 0;
+    bool quietBefore_ = true;  // a long silence came before this word
+    bool joined_ = false;      // two of its elements were within one letter
+    bool allClear_ = false;    // every mark of it stands clear of the noise
+};
+
+}  // namespace ditdahl::automatic

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "automatic/GapClasses.h"
+#include "synthesis/Noise.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+TEST(GapClasses, LearnsStretchedSpacingAndKeepsTheStandardOnScatteredGaps) {
+    struct Case {
+        double letterDots;
+        double wordDots;
+        double scatter;  // each gap times 1 +- this, at random
+        double expectedLetter;
+        double expectedWord;
+    };
+    const Case cases[] = {
+        {3.0, 7.0, 0.1, 3.0, 7.0},   {6.0, 14.0, 0.1, 6.0, 14.0},
+        {9.0, 21.0, 0.1, 9.0, 21.0}, {4.5, 0.0, 0.1, 4.5, 10.5},  // no word gap seen yet
+        {9.0, 21.0, 0.9, 3.0, 7.0},                               // noise cutting marks, not spacing
+    };
+    for (const Case& c : cases) {
+        GapClasses gaps;
+        gaps.reset();
+        synthesis::NoiseGenerator random(3);
+        for (int i = 0; i < 30; ++i) {
+            // Three letter gaps to a word gap, element gaps between.
+            const double dots = i % 4 == 3 && c.wordDots > 0.0 ? c.wordDots : c.letterDots;
+            gaps.take(dots * (1.0 + c.scatter * (2.0 * random.uniform() - 1.0)));
+            gaps.take(1.0);
+        }
+        EXPECT_NEAR(gaps.letterDots(), c.expectedLetter, 0.1 * c.expectedLetter) << c.letterDots << " " << c.scatter;
+        EXPECT_NEAR(gaps.wordDots(), c.expectedWord, 0.1 * c.expectedWord) << c.letterDots << " " << c.scatter;
+        EXPECT_GT(gaps.wordEndDots(), gaps.letterDots() * 1.2);
+        EXPECT_LT(gaps.wordEndDots(), gaps.wordDots());
+    }
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic
