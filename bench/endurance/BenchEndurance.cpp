@@ -17,7 +17,7 @@
 #include "analysis/BlockFeeder.h"
 #include "analysis/KeyDetector.h"
 #include "analysis/SpectrumBars.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
 #include "base/CaptureFormat.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/AudioClock.h"
@@ -72,7 +72,7 @@ private:
     synthesis::NoiseGenerator noise_{42};
 };
 
-struct Counter final : automatic::BestListener {
+struct Counter final : automatic::ReceiverListener {
     void text(std::string_view decoded) override { characters += decoded.size(); }
     void speed(double, double) override {}
     void tone(double) override {}
@@ -98,7 +98,7 @@ void run(const char* name, int hours, bool automaticReceiver) {
     KeyDetector detector;
     BlockFeeder feeder(state, detector, clock);
     Counter counter;
-    automatic::BestReceiver automatic(state.morseTable, counter);
+    automatic::AutomaticReceiver automatic(state.morseTable, counter);
     MinuteSource source;
     const double cpuBefore = cpuSeconds();
     for (long minute = 0; minute < 60L * hours; ++minute) {
