@@ -10,7 +10,7 @@
 // Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
-// on other seeds.
+// on other seeds, with FAMILY=a,b only the families named.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BenchTexts.h"
@@ -52,6 +53,14 @@ struct Collector : ReceiverListener {
 
 // SEED_OFFSET=n in the environment measures the table on other noise.
 int seedOffset() { return std::getenv("SEED_OFFSET") ? std::atoi(std::getenv("SEED_OFFSET")) : 0; }
+
+// FAMILY=a,b in the environment measures only those families.
+bool familyChosen(std::string_view name) {
+    const char* chosen = std::getenv("FAMILY");
+    if (!chosen) return true;
+    const std::string list = std::string(",") + chosen + ",";
+    return list.find("," + std::string(name) + ",") != std::string::npos;
+}
 
 // CPU time of this thread: the machine may be shared, and the factor is
 // meant for one core.
@@ -316,6 +325,7 @@ void familiesTable(bool quick) {
         std::fflush(stdout);
     };
     for (const synthesis::Family& family : synthesis::signalFamilies()) {
+        if (!familyChosen(family.name)) continue;
         const bool neighbour = family.name == "neighbour";
         std::vector<Tally> wanted(snrs.size()), stronger(snrs.size());
         for (std::size_t k = 0; k < snrs.size(); ++k) {
@@ -349,6 +359,7 @@ void familiesTable(bool quick) {
         "\n| Family, stations silent | white noise | digital silence | noise through 250 Hz on the tone | noise "
         "pumped by an AGC in the keying's gaps |\n|---|---|---|---|---|\n");
     for (const synthesis::Family& family : synthesis::signalFamilies()) {
+        if (!familyChosen(family.name)) continue;
         std::size_t written[std::size(contents)] = {};
         for (int seed = 1; seed <= seeds; ++seed) {
             for (std::size_t c = 0; c < std::size(contents); ++c) {
