@@ -52,15 +52,18 @@ constexpr double gapMemorySteps = 1500.0;
 // About this many lengths per dot are tried: at slow speeds every few
 // steps, which keeps the cost per step the same at every speed.
 constexpr double lengthsPerDot = 10.0;
-// Where the tone fades, each step is scored with the mark amplitude of its
-// surroundings: the largest dot-long mean along the phase within this many
-// dots, of which this many lie after the step (a fade that deepens is then
-// seen coming, at the cost of that much more delay), ...
+// Where the tone fades, each step is scored with the level of the marks
+// around it (see EnvelopePeak): the largest mark top within this many dots,
+// which end this many dots after the step (a fade that deepens is then seen
+// coming, at the cost of that much more delay), ...
 constexpr double peakWindowDots = 8.0;
 constexpr double peakAheadDots = 4.0;
-// ... once it stands this many deviations of such a mean over the noise:
-// lower, it is noise or the trough of a fade too deep to copy, and the
-// level in use keeps noise from passing for marks.
+// ... a little over it, since the smaller of two noisy half-dot means lies
+// under the mark's level, ...
+constexpr double peakShare = 1.1;
+// ... once it stands this many deviations of a dot-long mean over the
+// noise: lower, it is noise or the trough of a fade too deep to copy, and
+// the level in use keeps noise from passing for marks.
 constexpr double peakOverNoise = 4.0;
 
 double logNormalShape(double length, double classLength) {
@@ -208,10 +211,10 @@ double LikelihoodEdges::gapTail(int length) const {
 
 double LikelihoodEdges::amplitudeAt(double peak) const {
     // After a long silence the first marks are held to the level in use:
-    // before a transmission, only noise or a neighbour's skirt sets the peak.
+    // before a transmission, only noise or a crash sets the peak.
     if (amplitude_ <= 0.0 || idle_) return amplitude_;
     if (peak < peakOverNoise * std::sqrt(noisePower_ / (2.0 * dotSteps_))) return amplitude_;
-    return std::min(amplitude_, peak);
+    return std::min(amplitude_, peakShare * peak);
 }
 
 double LikelihoodEdges::markScore(int a, int b) const { return phaseScore(phase_, a, b) - markCost; }
