@@ -66,6 +66,17 @@ constexpr double peakShare = 1.1;
 // the level in use keeps noise from passing for marks.
 constexpr double peakOverNoise = 4.0;
 
+// Calls visit with every stride-th length from first up to last (and n),
+// and with n itself: a segment may then always start at the anchor, whose
+// place is fixed, while every other boundary can move by a step or two to
+// fit the lengths tried.
+template <typename Visit>
+void forEachLength(int first, int last, int n, int stride, Visit visit) {
+    last = std::min(last, n);
+    for (int length = first; length <= last; length += stride) visit(length);
+    if (n >= first && n <= last && (n - first) % stride != 0) visit(n);
+}
+
 double logNormalShape(double length, double classLength) {
     const double dev = std::log(length / classLength);
     return std::exp(-dev * dev / (2.0 * lengthSigma * lengthSigma));
@@ -309,16 +320,16 @@ void LikelihoodEdges::computeAt(int n) {
     int markFrom = 0;
     if (amplitude_ > 0.0) {
         const int longest = longestMark();
-        for (int length = shortest; length <= longest && length <= n; length += stride_) {
+        forEachLength(shortest, longest, n, stride_, [&](int length) {
             const int a = n - length;
             const double before = gapEnds_[static_cast<std::size_t>(a)];
-            if (before <= none) continue;
+            if (before <= none) return;
             const double s = before + markScore(a, n) + markPriors_[static_cast<std::size_t>(length)];
             if (s > bestMark) {
                 bestMark = s;
                 markFrom = a;
             }
-        }
+        });
     }
     markEnds_[at] = bestMark;
     markFrom_[at] = markFrom;
@@ -343,17 +354,17 @@ void LikelihoodEdges::computeAt(int n) {
         bestGap = markEnds_[0] - startCost;
         gapFrom = 0;
     }
-    for (int length = shortest; length < silence && length <= n; length += stride_) {
+    forEachLength(shortest, silence - 1, n, stride_, [&](int length) {
         const int a = n - length;
         const double before = markEnds_[static_cast<std::size_t>(a)];
-        if (before <= none) continue;
+        if (before <= none) return;
         const double s =
             before + (length < word ? gapPriors_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
         if (s > bestGap) {
             bestGap = s;
             gapFrom = a;
         }
-    }
+    });
     gapEnds_[at] = bestGap;
     gapFrom_[at] = gapFrom;
 }
@@ -376,30 +387,30 @@ void LikelihoodEdges::bestPath(std::vector<Boundary>& path) const {
         origin = 0;
     }
     const int word = wordSteps();
-    for (int length = 0; length < silenceSteps() && length <= n; length += stride_) {
+    forEachLength(0, silenceSteps() - 1, n, stride_, [&](int length) {
         const int a = n - length;
         const double before = markEnds_[static_cast<std::size_t>(a)];
-        if (before <= none) continue;
+        if (before <= none) return;
         const double s =
             before + (length < word ? gapTails_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
         if (s > best) {
             best = s;
             origin = a;
         }
-    }
+    });
     if (amplitude_ > 0.0) {
         const int longest = longestMark();
-        for (int length = 1; length <= longest && length <= n; length += stride_) {
+        forEachLength(1, longest, n, stride_, [&](int length) {
             const int a = n - length;
             const double before = gapEnds_[static_cast<std::size_t>(a)];
-            if (before <= none) continue;
+            if (before <= none) return;
             const double s = before + markScore(a, n) + markTails_[static_cast<std::size_t>(length)];
             if (s > best) {
                 best = s;
                 origin = a;
                 originIsMarkEnd = false;
             }
-        }
+        });
     }
     if (best <= none) return;
     int x = origin;
