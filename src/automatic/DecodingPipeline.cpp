@@ -127,7 +127,7 @@ void DecodingPipeline::judgePassed() {
 void DecodingPipeline::judge(double lengthMs, bool mark) {
     const bool wasOpen = gate_.open();
     gate_.add(lengthMs, mark, speed_.dotMs());
-    if (wasOpen && !gate_.open()) release_.gateShut(nowMs());
+    if (wasOpen && !gate_.open()) release_.gateClosed(nowMs());
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
     speed_.track(lengthMs, mark);
     followSpeed();
