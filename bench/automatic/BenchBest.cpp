@@ -299,7 +299,8 @@ void showWrong(const std::string& reference, const std::string& decoded, const s
 // SNR, so a column differs from the next in the noise level only; twenty
 // seeds take each of the ten texts twice, with other draws); the
 // neighbour once with the tone hint on the wanted station and once without
-// (the stronger one is then what a receiver should follow); then what each
+// (the stronger one is then what a receiver should follow), the beacon once
+// without a hint and once with the tone button nearest to it; then what each
 // family's channel makes of noise without a signal.
 void familiesTable(bool quick) {
     const std::vector<double> snrs =
@@ -327,7 +328,8 @@ void familiesTable(bool quick) {
     for (const synthesis::Family& family : synthesis::signalFamilies()) {
         if (!familyChosen(family.name)) continue;
         const bool neighbour = family.name == "neighbour";
-        std::vector<Tally> wanted(snrs.size()), stronger(snrs.size());
+        const bool beacon = family.name == "beacon";
+        std::vector<Tally> wanted(snrs.size()), second(snrs.size());
         for (std::size_t k = 0; k < snrs.size(); ++k) {
             for (int seed = 1; seed <= seeds; ++seed) {
                 const auto signal =
@@ -336,19 +338,28 @@ void familiesTable(bool quick) {
                 wanted[k].add(signal.text, d.text);
                 showWrong(signal.text, d.text, signal, snrs[k], neighbour ? ", tone hint" : "");
                 if (k == 0) recordDelays(signal.text, d, signal.characterEndsMs);
-                if (!neighbour) continue;
-                const Decoded unhinted = decode(signal.samples, 0.0);
-                stronger[k].add(signal.otherText, unhinted.text);
-                showWrong(signal.otherText, unhinted.text, signal, snrs[k], ", no hint, against the stronger");
+                if (neighbour) {
+                    const Decoded unhinted = decode(signal.samples, 0.0);
+                    second[k].add(signal.otherText, unhinted.text);
+                    showWrong(signal.otherText, unhinted.text, signal, snrs[k], ", no hint, against the stronger");
+                } else if (beacon) {
+                    // The window hints with the tone button over the signal.
+                    const Decoded hinted = decode(signal.samples, 50.0 * std::round(signal.toneHz / 50.0));
+                    second[k].add(signal.text, hinted.text);
+                    showWrong(signal.text, hinted.text, signal, snrs[k], ", tone hint on the button");
+                }
             }
         }
         const std::string name(family.name);
-        if (!neighbour) {
+        if (neighbour) {
+            printRow(name + ", tone hint on the wanted station", wanted);
+            printRow(name + ", no hint, against the stronger station", second);
+        } else if (beacon) {
+            printRow(name + ", no hint", wanted);
+            printRow(name + ", tone hint on the nearest 50 Hz button", second);
+        } else {
             printRow(name, wanted);
-            continue;
         }
-        printRow(name + ", tone hint on the wanted station", wanted);
-        printRow(name + ", no hint, against the stronger station", stronger);
     }
 
     // Noise as loud as at 0 dB; the AGC lifts it further in the gaps.
