@@ -17,7 +17,7 @@ constexpr double retuneRatio = 1.2;
 constexpr int refitClosedDurations = 64;
 constexpr double never = std::numeric_limits<double>::max();
 
-double lagForDot(double dotMs) { return std::clamp(5.0 * dotMs, 300.0, 700.0); }
+double lagForDot(double dotMs) { return std::clamp(3.0 * dotMs, 250.0, 450.0); }
 }  // namespace
 
 DecodingPipeline::DecodingPipeline(const MorseTable& table, ReceiverListener& listener)

@@ -54,10 +54,12 @@ constexpr double gapMemorySteps = 1500.0;
 constexpr double lengthsPerDot = 10.0;
 // Where the tone fades, each step is scored with the level of the marks
 // around it (see EnvelopePeak): the largest mark top within this many dots,
-// which end this many dots after the step (a fade that deepens is then seen
-// coming, at the cost of that much more delay), ...
+// which end this many dots, but no more than this many steps (200 ms),
+// after the step (a fade that deepens is then seen coming, at the cost of
+// that much more delay), ...
 constexpr double peakWindowDots = 8.0;
 constexpr double peakAheadDots = 4.0;
+constexpr double peakAheadSteps = 50.0;
 // ... a little over it, since the smaller of two noisy half-dot means lies
 // under the mark's level, ...
 constexpr double peakShare = 1.1;
@@ -287,7 +289,7 @@ void LikelihoodEdges::measureNext(bool toTheEnd) {
 
 void LikelihoodEdges::scoreNext(bool toTheEnd) {
     measureNext(toTheEnd);
-    const auto ahead = static_cast<std::int64_t>(std::lround(peakAheadDots * dotSteps_));
+    const auto ahead = static_cast<std::int64_t>(std::lround(std::min(peakAheadDots * dotSteps_, peakAheadSteps)));
     const std::int64_t measuredTo = measuredFrom_ + std::ssize(measured_);
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
