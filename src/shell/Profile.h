@@ -22,7 +22,9 @@ std::string readProfileString(const std::string& path, std::string_view section,
                               std::string_view defaultValue, std::size_t maxLength = 65535);
 
 // Sets key=value, creating the file and the section when missing. A value is
-// one line: it is cut at the first line break. False when the file could not
+// one line: it is cut at the first line break. A value with blanks at either
+// end, or in matching quotes, is written in double quotes, so that
+// readProfileString gives it back as it was. False when the file could not
 // be written; the old file is then left as it was.
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);

@@ -329,6 +329,23 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     EXPECT_EQ(savedLines[3], "InputDevice=USB Audio CODEC");
 }
 
+// The reader takes off blanks around a value and a pair of quotes: texts
+// that have them must still come back as they were saved.
+TEST(SaveSettings, TextsWithBlanksOrQuotesAtTheirEndsLoadBackWhole) {
+    for (const char* text : {"CQ DE TEST ", "  QRL?", "\"TEST\"", "'x'"}) {
+        SettingsStation first;
+        loadSettings(first.state());
+        first.window().setText(ids::beaconText, text);
+        first.state().logPath.assign(text);
+        saveSettings(first.state());
+        SettingsStation second;
+        writeFileBytes(second.ini(), readFileBytes(first.ini()));
+        loadSettings(second.state());
+        EXPECT_EQ(second.window().text(ids::beaconText), text);
+        EXPECT_EQ(second.state().logPath, text);
+    }
+}
+
 TEST(SaveSettings, KeepsEveryOtherLineOfAHandWrittenFile) {
     SettingsStation s;
     const std::string handWritten =

@@ -79,6 +79,34 @@ TEST(Profile, WritesOnlyTheKeysLineAndKeepsEverythingElse) {
     EXPECT_EQ(readProfileString(path, "New", "Injected", "none"), "none");
 }
 
+// A read takes off blanks around a value and one pair of quotes: values that
+// have them must still read back as they were written, and plain values stay
+// plain for other programs that read the file.
+TEST(Profile, AValueReadsBackAsItWasWritten) {
+    TempDir dir;
+    const std::string path = dir.file("Ditdahl.ini");
+    struct Case {
+        const char* value;
+        const char* line;  // as written into the file
+    };
+    const Case cases[] = {
+        {"CQ DE X", "Text=CQ DE X"},
+        {"CQ DE X ", "Text=\"CQ DE X \""},
+        {"\tQRL?", "Text=\"\tQRL?\""},
+        {"\"CQ\"", "Text=\"\"CQ\"\""},
+        {"'x'", "Text=\"'x'\""},
+        {"\"", "Text=\""},
+        {"a \"b\" c", "Text=a \"b\" c"},
+        {"", "Text="},
+        {" ", "Text=\" \""},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeProfileString(path, "Ditdahl", "Text", c.value));
+        EXPECT_EQ(readProfileString(path, "Ditdahl", "Text", "missing"), c.value) << c.value;
+        EXPECT_EQ(readFileBytes(path), std::string("[Ditdahl]\r\n") + c.line + "\r\n") << c.value;
+    }
+}
+
 TEST(Profile, CreatesTheFileWithKeysInWriteOrderAndLeavesNoTemporary) {
     TempDir dir;
     const std::string path = dir.file("Ditdahl.ini");
