@@ -14,12 +14,12 @@ namespace ditdahl::fuzz {
 
 // Stops the run at a broken invariant. Aborting (not throwing) makes
 // libFuzzer keep the input as a crash, with the message beside it.
-[[noreturn]] inline void fail(std::string_view what) {
-    std::fprintf(stderr, "invariant broken: %.*s\n", static_cast<int>(what.size()), what.data());
+[[noreturn]] inline void fail(const std::string& what) {
+    std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
     std::abort();
 }
 
-inline void require(bool holds, std::string_view what) {
+inline void require(bool holds, const char* what) {
     if (!holds) fail(what);
 }
 

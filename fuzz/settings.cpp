@@ -165,6 +165,28 @@ Loaded seen(Station& s) {
     return l;
 }
 
+// Which of the loaded settings differ, for the report of a finding.
+std::string difference(const Loaded& a, const Loaded& b) {
+    std::string what;
+    auto compare = [&what](const char* name, const auto& x, const auto& y) {
+        if (!(x == y)) what += std::string(name) + " ";
+    };
+    compare("checked", a.checked, b.checked);
+    compare("enabled", a.enabled, b.enabled);
+    compare("selected", a.selected, b.selected);
+    compare("track", a.track, b.track);
+    compare("beaconText", a.beaconText, b.beaconText);
+    compare("beaconInterval", a.beaconInterval, b.beaconInterval);
+    compare("logPath", a.logPath, b.logPath);
+    compare("filter", a.filterWidth, b.filterWidth);
+    compare("threshold", a.threshold, b.threshold);
+    compare("pttOnDtr", a.pttOnDtr, b.pttOnDtr);
+    compare("autoRx", a.autoRx, b.autoRx);
+    compare("autoTx", a.autoTx, b.autoTx);
+    compare("automatic", a.automatic, b.automatic);
+    return what;
+}
+
 void fuzzSettings(std::string_view bytes) {
     const std::string directory = (scratch.path() / "station").string();
     std::filesystem::create_directories(directory);
@@ -185,7 +207,9 @@ void fuzzSettings(std::string_view bytes) {
 
     Station second(directory);
     loadSettings(second.state);
-    fuzz::require(seen(second) == loaded, "saved settings load differently");
+    if (const Loaded again = seen(second); !(again == loaded)) {
+        fuzz::fail("saved settings load differently: " + difference(loaded, again));
+    }
 
     saveSettings(second.state);
     fuzz::require(readBytes(ini) == saved, "saving the same settings again changed the file");
