@@ -89,7 +89,13 @@ std::optional<std::string_view> keyName(std::string_view line) {
     return trim(t.substr(0, equals));
 }
 
-std::string_view valueOf(std::string_view line) { return trim(line.substr(line.find('=') + 1)); }
+// A value is one line, and a carriage return ends it as it ends a value
+// that is written: what follows a lone CR (left by a botched conversion of
+// line breaks, "\r\r\n") would otherwise load but never save.
+std::string_view valueOf(std::string_view line) {
+    const std::string_view value = line.substr(line.find('=') + 1);
+    return trim(value.substr(0, value.find('\r')));
+}
 
 // A value in matching quotes, which a read takes off.
 bool quoted(std::string_view v) {

@@ -1,7 +1,7 @@
 // Settings files in the INI format: [Section] headers and key=value lines.
 // Sections and keys match ignoring letter case; blanks around keys and values
-// do not count; a value in matching quotes is read without them; lines
-// starting with ';' are comments. A write changes only its key's line, adds a
+// do not count; a value ends at a carriage return; a value in matching quotes
+// is read without them; lines starting with ';' are comments. A write changes only its key's line, adds a
 // missing key at the end of its section and a missing section at the end of
 // the file, and replaces the file in one step (a new file renamed over the
 // old), so that a crash during a save never leaves a half-written file.

@@ -107,6 +107,26 @@ TEST(Profile, AValueReadsBackAsItWasWritten) {
     }
 }
 
+// Line breaks converted twice leave a CR before the CR LF; a lone CR in a
+// line ends its value, as it ends a value that is written, so that what was
+// read is what a save writes back.
+TEST(Profile, AValueEndsAtACarriageReturn) {
+    TempDir dir;
+    const std::string path = dir.file("Ditdahl.ini");
+    writeFileBytes(path, "[Ditdahl]\r\nDoubled=CQ DE X\r\r\nInside=/tmp/a\rb.log\r\nAlone=\r7\r\nLast=9\r");
+    struct Case {
+        const char* key;
+        const char* value;
+    };
+    for (const Case& c : {Case{"Doubled", "CQ DE X"}, Case{"Inside", "/tmp/a"}, Case{"Alone", ""}, Case{"Last", "9"}}) {
+        const std::string value = readProfileString(path, "Ditdahl", c.key, "missing");
+        EXPECT_EQ(value, c.value) << c.key;
+        ASSERT_TRUE(writeProfileString(path, "Ditdahl", c.key, value));
+        EXPECT_EQ(readProfileString(path, "Ditdahl", c.key, "missing"), value) << c.key;
+    }
+    EXPECT_EQ(readProfileInt(path, "Ditdahl", "Alone", 5), 0);
+}
+
 TEST(Profile, CreatesTheFileWithKeysInWriteOrderAndLeavesNoTemporary) {
     TempDir dir;
     const std::string path = dir.file("Ditdahl.ini");
