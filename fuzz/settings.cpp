@@ -42,12 +42,12 @@ std::string readBytes(const std::string& path) {
 
 // --- the profile reader and writer ---------------------------------------
 
-// The names the program reads, in other letter cases too, and one name
-// that appears nowhere.
-constexpr std::array<std::string_view, 5> sections = {"Ditdahl", "DITDAHL", "Automatic decoder", "Ports", "Other"};
-constexpr std::array<std::string_view, 15> keys = {
-    "Filter",    "PTT_Signal", "InputDevice", "PTT_Port",       "TX_Speed", "AutoTXSpeed", "AutoRXSpeed", "Delay",
-    "Threshold", "BeaconText", "LogPath",     "BeaconInterval", "Enabled",  "COM1",        "filter"};
+// The names the program reads, one in another letter case, and a section
+// that appears nowhere. Each value is read before and after every write:
+// few names keep each input cheap.
+constexpr std::array<std::string_view, 4> sections = {"Ditdahl", "DITDAHL", "Automatic decoder", "Other"};
+constexpr std::array<std::string_view, 8> keys = {"Filter",  "InputDevice", "Threshold", "BeaconText",
+                                                  "LogPath", "Enabled",     "COM1",      "filter"};
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
