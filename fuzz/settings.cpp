@@ -187,7 +187,7 @@ std::string difference(const Loaded& a, const Loaded& b) {
     return what;
 }
 
-void fuzzSettings(std::string_view bytes) {
+void fuzzSettings(std::string_view bytes, FuzzedDataProvider& choices) {
     const std::string directory = (scratch.path() / "station").string();
     std::filesystem::create_directories(directory);
     const std::string ini = directory + "/Ditdahl.ini";
@@ -213,16 +213,34 @@ void fuzzSettings(std::string_view bytes) {
 
     saveSettings(second.state);
     fuzz::require(readBytes(ini) == saved, "saving the same settings again changed the file");
+
+    // Then the operator chooses: whatever is chosen is what the next start
+    // shows. The window's boxes hold no line breaks.
+    ControlModel& w = second.window;
+    w.select(ids::inputList, choices.ConsumeIntegralInRange<int>(0, static_cast<int>(devices.size()) - 1));
+    w.select(ids::pttPortList, choices.ConsumeIntegralInRange(0, 255));
+    w.select(ids::txSpeedList, choices.ConsumeIntegralInRange(0, 20));
+    w.select(ids::delayList, choices.ConsumeIntegralInRange(0, 5));
+    std::string text = choices.ConsumeRandomLengthString(300);
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    w.setText(ids::beaconText, text.substr(0, 255));
+    saveSettings(second.state);
+    const Loaded chosen = seen(second);
+    Station third(directory);
+    loadSettings(third.state);
+    if (const Loaded again = seen(third); !(again == chosen)) {
+        fuzz::fail("the operator's choices load differently: " + difference(chosen, again));
+    }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzzSettings(bytes);
-    // The choices of the profile part come from the end of the same bytes,
-    // so that a plain settings file is a good seed for both parts.
+    // The operator's choices and those of the profile part come from the
+    // same bytes as the file, so that a plain settings file is a good seed.
     FuzzedDataProvider choices(data, size);
+    fuzzSettings(bytes, choices);
     fuzzProfile(bytes, choices);
     return 0;
 }
