@@ -1,9 +1,9 @@
 // Reads a recording for the receive chain: any file libsndfile reads (WAV,
 // FLAC, ...), a WAV stream on standard input, or a recording held in memory,
-// at any rate, mono or stereo,
-// delivered as 6000 frames/s interleaved stereo 16-bit frames whose left
-// channel is the file's first channel (the right one is silent). Other rates
-// are converted with libsamplerate. Runs on the thread that decodes.
+// at any rate, mono or stereo, delivered as 6000 frames/s interleaved stereo
+// 16-bit frames whose left channel is the file's first channel (the right one
+// is silent). Other rates are converted with libsamplerate. Runs on the
+// thread that decodes.
 #pragma once
 
 #include <cstddef>
