@@ -184,6 +184,8 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
         } else if (argument == "--driver-messages") {
             options.driverMessages = true;
         } else if (argument == "-" || argument.empty() || argument[0] != '-') {
+            // Most often an unset shell variable; no file has an empty name.
+            if (argument.empty()) return fail("the recording's name is empty");
             if (haveInput) return fail("only one recording can be decoded at a time");
             options.input = argument;
             haveInput = true;
