@@ -15,7 +15,8 @@
 
 #include "Support.h"
 #include "analysis/KeyDetector.h"
-#include "automatic/BestReceiver.h"
+#include "automatic/AutomaticReceiver.h"
+#include "automatic/ReceiverListener.h"
 #include "base/MorseTable.h"
 #include "portable/ManualClock.h"
 #include "station/StationState.h"
@@ -99,7 +100,7 @@ void fuzzKeyDetector(FuzzedDataProvider& bytes) {
 // The automatic receiver writes what it has decided in one piece: letters
 // of the table (an expansion such as "SOS" is letters of the table too),
 // '#' for a pattern it does not know, and single blanks between words.
-struct AutomaticWatcher final : automatic::BestListener {
+struct AutomaticWatcher final : automatic::ReceiverListener {
     const MorseTable* table = nullptr;
     bool lastWasBlank = true;
     void text(std::string_view decoded) override {
@@ -144,7 +145,7 @@ void fuzzAutomatic(FuzzedDataProvider& bytes) {
     buildMorseTable(table);
     AutomaticWatcher watcher;
     watcher.table = &table;
-    automatic::BestReceiver receiver(table, watcher);
+    automatic::AutomaticReceiver receiver(table, watcher);
     receiver.setToneHint(drawHint(bytes, 1600));
     receiver.setSpeedHint(drawHint(bytes, 60));
     const auto piece = bytes.ConsumeIntegralInRange<std::size_t>(1, 2048);
