@@ -37,7 +37,11 @@ std::string currentDirectory() {
 }  // namespace
 
 MainWindow::MainWindow(StationState& state, MainWindowParts parts)
-    : state_(state), parts_(std::move(parts)), displays_(*state.mainWindow), jobs_(state) {
+    : state_(state),
+      parts_(std::move(parts)),
+      displays_(*state.mainWindow),
+      jobs_(state),
+      keyingServer_(state, jobs_, [&state](std::string_view line) { writeLogLine(state, line, true); }) {
     state_.displays = displays_.all();
 }
 
@@ -67,6 +71,7 @@ void MainWindow::onInit() {
     openLogFile(state_);
     openSelectedPttPort();
     writeLogLine(state_, "Program startup", true);
+    if (state_.keyingServer.enabled) startKeyingServer();
     setupBars(state_);
     beginCapture();
 }
@@ -106,6 +111,33 @@ void MainWindow::endCapture() {
 void MainWindow::restartCapture() {
     endCapture();
     beginCapture();
+}
+
+// A socket that cannot be had (the port taken, no such address) is said at
+// once; the choice stays, to be tried again at the next start.
+bool MainWindow::startKeyingServer() {
+    const StationState::KeyingServerChoice& choice = state_.keyingServer;
+    const std::string where = choice.address + " port " + std::to_string(choice.port);
+    std::string error;
+    auto socket = parts_.openDatagramSocket(choice.address, choice.port, error);
+    if (!socket) {
+        state_.desktop->messageBox({"Ditdahl cannot listen for logging programs on " + where + ": " + error + ".",
+                                    "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+        return false;
+    }
+    keyingServer_.start(std::move(socket));
+    writeLogLine(state_, "Keying server listening on " + where, true);
+    return true;
+}
+
+void MainWindow::toggleKeyingServer() {
+    if (!keyingServer_.listening()) {
+        state_.keyingServer.enabled = startKeyingServer();
+        return;
+    }
+    keyingServer_.stop();
+    state_.keyingServer.enabled = false;
+    writeLogLine(state_, "Keying server stopped", true);
 }
 
 void MainWindow::onAutoSpeed() {
@@ -208,6 +240,9 @@ void MainWindow::onCommand(int id, int notificationCode) {
             // Capture changes over at its next block; nothing restarts.
             state_.automaticDecoder = !state_.automaticDecoder;
             return;
+        case ids::menuKeyingServer:
+            toggleKeyingServer();
+            return;
         default:
             if (const int tone = ids::toneButtonNumber(id)) {
                 selectTone(state_, 50 * tone);
@@ -275,7 +310,10 @@ std::optional<FontRequest> MainWindow::controlFont(int id) const {
     return std::nullopt;
 }
 
-bool MainWindow::menuItemTicked(int id) const { return id == ids::menuAutomaticDecoder && state_.automaticDecoder; }
+bool MainWindow::menuItemTicked(int id) const {
+    if (id == ids::menuKeyingServer) return keyingServer_.listening();
+    return id == ids::menuAutomaticDecoder && state_.automaticDecoder;
+}
 
 void MainWindow::showAbout() {
     if (!parts_.dialogs) return;
@@ -288,6 +326,7 @@ void MainWindow::shutdown() {
     // At the end no message box may hold up the closing: the log says it.
     if (!saveSettings(state_)) writeLogLine(state_, "Settings not saved: cannot write " + settingsPath(state_), true);
     endCapture();
+    keyingServer_.stop();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);
     closeLogFile(state_);

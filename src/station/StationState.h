@@ -73,6 +73,16 @@ struct StationState {
     std::atomic<bool> pttOnDtr{false};
     std::atomic<int> txSpeedWpm{0};  // 0 until start-up takes the TX speed list's selection
 
+    // Where the keying server listens for logging programs, and whether it
+    // should. Only on the loopback interface unless the operator names
+    // another address: a transmitter must not be keyable from the network by
+    // default. Window thread.
+    struct KeyingServerChoice {
+        bool enabled = false;
+        std::string address = "127.0.0.1";
+        int port = 6789;
+    } keyingServer;
+
     // Receiving.
     std::atomic<int> toneFrequency{550};  // Hz; not stored, every start begins at 550
     std::atomic<int> filterWidth{0};      // 50 or 100 once settings are loaded

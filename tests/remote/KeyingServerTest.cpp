@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "ServerStation.h"
+#include "station/ControlIds.h"
+
+namespace ditdahl {
+namespace {
+
+using testing::Change;
+using testing::ServerStation;
+
+const std::string esc(1, '\x1b');
+
+std::string chosenSpeed(ServerStation& s) {
+    return s.window.entryText(ids::txSpeedList, s.window.selectedIndex(ids::txSpeedList));
+}
+
+// Waits for the sending to end and its line to be recorded.
+void waitForTraffic(ServerStation& s, std::size_t lines) {
+    ASSERT_TRUE(testing::eventually([&] { return s.traffic().size() >= lines && !s.jobs.jobRunning(); }));
+    s.jobs.waitForJob();
+}
+
+TEST(KeyingServer, KeysTheTextAtTheRequestedSpeed) {
+    struct Case {
+        std::string speed;
+        std::string text;
+        std::vector<Change> changes;
+        std::string listed;
+        std::string recorded;
+    };
+    const Case cases[] = {
+        // 25 wpm: dot 48, dash 144, 115 after a character's last gap.
+        {esc + "225",
+         "et",
+         {{0, Line::Dtr, true}, {48, Line::Dtr, false}, {211, Line::Dtr, true}, {355, Line::Dtr, false}},
+         "25",
+         "TX:   ET"},
+        {esc + "210", "e", {{0, Line::Dtr, true}, {120, Line::Dtr, false}}, "10", "TX:   E"},
+        {esc + "230", "t", {{0, Line::Dtr, true}, {120, Line::Dtr, false}}, "30", "TX:   T"},
+        // Out of range: ignored, the speed stays at 20.
+        {esc + "231", "e", {{0, Line::Dtr, true}, {60, Line::Dtr, false}}, "20", "TX:   E"},
+    };
+    for (const Case& c : cases) {
+        ServerStation s;
+        s.send(c.speed);
+        s.send(c.text);
+        waitForTraffic(s, 1);
+        EXPECT_EQ(s.changes(), c.changes) << c.text;
+        EXPECT_EQ(chosenSpeed(s), c.listed);
+        EXPECT_EQ(s.traffic(), (std::vector<std::string>{c.recorded}));
+    }
+}
+
+TEST(KeyingServer, RepliesOnceTheTextIsKeyed) {
+    struct Case {
+        std::vector<std::string> datagrams;
+        std::string reply;
+    };
+    // E at 20 wpm: released at 60, its gaps over at 264.
+    const Case cases[] = {
+        {{esc + "hcat", "e"}, "hcat\r\n"},
+        {{esc + "h", "e"}, "h\r\n"},
+        {{"e^"}, "e\r\n"},
+    };
+    for (const Case& c : cases) {
+        ServerStation s;
+        for (const std::string& d : c.datagrams) s.send(d);
+        EXPECT_EQ(s.reply(), c.reply);
+        EXPECT_EQ(s.replySentMs, 264u);
+        EXPECT_EQ(s.changes(), (std::vector<Change>{{0, Line::Dtr, true}, {60, Line::Dtr, false}}));
+        waitForTraffic(s, 1);
+    }
+}
+
+TEST(KeyingServer, MessagesThatComeWhileOneIsSentFollowInTheSameLine) {
+    ServerStation s;
+    s.at(1, [&] { s.waitHandled(3); });
+    s.send("cq");
+    s.send(" test");
+    s.send(esc + "hdone");
+    s.send(" de dl1abc");
+    EXPECT_EQ(s.reply(), "hdone\r\n");
+    waitForTraffic(s, 1);
+    EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   CQ TEST DE DL1ABC"}));
+}
+
+TEST(KeyingServer, TextWaitsForTheOperatorsSendingToEnd) {
+    ServerStation s;
+    s.window.setText(ids::transmitText, "e");
+    s.at(1, [&] {
+        s.send("t");
+        s.waitHandled(1);
+    });
+    s.jobs.startTextTransmission();
+    waitForTraffic(s, 2);
+    EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   E", "TX:   T"}));
+    EXPECT_TRUE(s.desktop.messageBoxes().empty());
+}
+
+TEST(KeyingServer, AbortReleasesTheLinesWithinTheCharacter) {
+    ServerStation s;
+    s.at(90, [&] {
+        s.send(esc + "4");
+        s.waitHandled(3);
+    });
+    s.send(esc + "a1");
+    s.send("tttt");
+    waitForTraffic(s, 1);
+    EXPECT_EQ(s.changes(),
+              (std::vector<Change>{
+                  {0, Line::Rts, true}, {0, Line::Dtr, true}, {90, Line::Rts, false}, {180, Line::Dtr, false}}));
+    EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   T"}));
+    // What comes after an abort is sent.
+    s.send("e");
+    waitForTraffic(s, 2);
+    EXPECT_EQ(s.traffic().back(), "TX:   E");
+}
+
+TEST(KeyingServer, PttOnTheOtherLineUntilOffOrReset) {
+    struct Case {
+        bool keyOnDtr;
+        std::string off;
+        Line ptt;
+    };
+    for (const Case& c : {Case{true, esc + "a0", Line::Rts}, Case{false, esc + "0", Line::Dtr}}) {
+        ServerStation s;
+        s.state.pttOnDtr = c.keyOnDtr;
+        s.send(esc + "225");
+        s.send(esc + "a1");
+        s.waitHandled(2);
+        EXPECT_TRUE(s.line->isRaised(c.ptt));
+        s.send(c.off);
+        s.waitHandled(3);
+        EXPECT_FALSE(s.line->isRaised(c.ptt));
+        EXPECT_EQ(s.state.txSpeedWpm, c.off == esc + "0" ? 20 : 25);
+    }
+}
+
+TEST(KeyingServer, AFloodLeavesItAnsweringAndTheLineReleased) {
+    ServerStation s;
+    const std::string bad[] = {std::string(300, 'e'), esc, esc + "299", esc + "z", esc + "a7", esc + "2x"};
+    for (int i = 0; i < 1000; ++i) {
+        s.send("e");
+        s.send(bad[i % 6]);
+    }
+    // UDP may drop what a full buffer cannot take: the probe is sent again.
+    std::optional<std::string> reply;
+    for (int attempt = 0; attempt < 20 && !reply; ++attempt) {
+        s.send(esc + "halive");
+        s.send("e");
+        reply = s.reply(5);
+    }
+    EXPECT_EQ(reply, "halive\r\n");
+    ASSERT_TRUE(testing::eventually([&] { return !s.jobs.jobRunning(); }));
+    EXPECT_FALSE(s.line->isRaised(Line::Dtr));
+    EXPECT_FALSE(s.line->isRaised(Line::Rts));
+    const auto said = s.said();
+    ASSERT_FALSE(said.empty());
+    EXPECT_LT(said.size(), 1000u);
+    EXPECT_NE(said[0].find("Keying server ignored "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ditdahl
