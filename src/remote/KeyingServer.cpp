@@ -28,7 +28,8 @@ void KeyingServer::stop() {
 void KeyingServer::receiveLoop() {
     while (!stopping_) {
         if (const auto datagram = socket_->receive()) handle(*datagram);
-        handler_->startWaitingText();
+        // Text that waited for another job goes once that job has ended.
+        jobs_.startQueuedTransmission();
     }
 }
 

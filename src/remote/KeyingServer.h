@@ -27,8 +27,7 @@ public:
     KeyingServer(const KeyingServer&) = delete;
     KeyingServer& operator=(const KeyingServer&) = delete;
 
-    // Listens on the socket, stopping first what listened before. The sending
-    // speed chosen now is what a reset request goes back to.
+    // Listens on the socket, stopping first what listened before.
     void start(std::unique_ptr<DatagramSocket> socket);
     // Stops listening; the logging program's sending stops within its
     // character, what waits is dropped and the PTT line it raised released.

@@ -28,7 +28,7 @@ constexpr std::array<Shape, 17> shapes{{
     {'4', RequestKind::Abort, "abort", Argument::None, 0, 0},
     {'5', RequestKind::Unsupported, "exit", Argument::None, 0, 0},
     {'6', RequestKind::Unsupported, "word mode", Argument::None, 0, 0},
-    {'7', RequestKind::Unsupported, "weight", Argument::Number, -50, 50},
+    {'7', RequestKind::Weight, "weight", Argument::Number, -50, 50},
     {'8', RequestKind::Unsupported, "keying device", Argument::Word, 0, 0},
     {'9', RequestKind::Unsupported, "network port", Argument::Number, 0, 65535},
     {'a', RequestKind::Ptt, "PTT", Argument::Number, 0, 1},

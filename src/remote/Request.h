@@ -22,10 +22,11 @@ enum class RequestKind {
     Reset,
     Speed,  // value: wpm
     Abort,
-    Ptt,   // value: 1 on, 0 off
-    Echo,  // text: the reply, "h" and what followed the request, without the line break
-    // Accepted and not honoured: sidetone, volume and sound system, word mode, weight, the
-    // keying device, the network port, SSB audio, tuning, PTT delay, band output, exit.
+    Ptt,     // value: 1 on, 0 off
+    Weight,  // value: -50 to 50
+    Echo,    // text: the reply, "h" and what followed the request, without the line break
+    // Accepted and not honoured: sidetone, volume and sound system, word mode, the keying
+    // device, the network port, SSB audio, tuning, PTT delay, band output, exit.
     Unsupported,
 };
 

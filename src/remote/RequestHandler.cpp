@@ -1,7 +1,6 @@
 #include "remote/RequestHandler.h"
 
 #include <functional>
-#include <utility>
 #include <vector>
 
 #include "decoder/SpeedTiming.h"
@@ -13,23 +12,22 @@ namespace {
 constexpr std::string_view replyEnd = "\r\n";
 }  // namespace
 
-RequestHandler::RequestHandler(StationState& state, TransmissionJobs& jobs, std::shared_ptr<DatagramSocket> socket)
-    : state_(state), jobs_(jobs), socket_(std::move(socket)), resetWpm_(state.txSpeedWpm) {}
-
 std::string RequestHandler::handle(const Request& request, const std::string& peer) {
     switch (request.kind) {
         case RequestKind::Text:
             return queueText(request, peer);
         case RequestKind::Speed:
+            if (!operatorWpm_) operatorWpm_ = state_.txSpeedWpm.load();
             setSpeed(request.value);
+            return {};
+        case RequestKind::Weight:
+            state_.txWeightPercent = request.value;
             return {};
         case RequestKind::Abort:
             abort();
             return {};
         case RequestKind::Reset:
-            setSpeed(resetWpm_);
-            setPtt(false);
-            echo_.reset();
+            reset();
             return {};
         case RequestKind::Ptt:
             setPtt(request.value != 0);
@@ -57,15 +55,11 @@ std::string RequestHandler::queueText(const Request& request, const std::string&
             for (const auto& [to, reply] : replies) socket->send(to, reply);
         };
     }
-    if (!queue_->push({request.text, std::move(afterSent)})) {
+    if (!jobs_.queueText({request.text, std::move(afterSent)})) {
         return "text while " + std::to_string(TextQueue::capacity) + " bytes wait to be sent";
     }
-    startWaitingText();
+    jobs_.startQueuedTransmission();
     return {};
-}
-
-void RequestHandler::startWaitingText() {
-    if (queue_->waitingForSender()) jobs_.startQueuedTransmission(queue_);
 }
 
 // As a choice in the TX speed list: the receive timing follows it too.
@@ -75,10 +69,18 @@ void RequestHandler::setSpeed(int wpm) {
     applyTxSpeedToReceive(state_);
 }
 
+// Back to the operator's keying; what is being sent goes on.
+void RequestHandler::reset() {
+    if (operatorWpm_) setSpeed(*operatorWpm_);
+    operatorWpm_.reset();
+    state_.txWeightPercent = 0;
+    setPtt(false);
+    echo_.reset();
+}
+
 // The transmitter is left unkeyed: the PTT line too.
 void RequestHandler::abort() {
-    queue_->clear();
-    jobs_.stopQueuedTransmission();
+    jobs_.abortQueuedText();
     setPtt(false);
 }
 
@@ -96,6 +98,9 @@ void RequestHandler::setPtt(bool on) {
     pttRaised_.reset();
 }
 
-void RequestHandler::end() { abort(); }
+void RequestHandler::end() {
+    abort();
+    state_.txWeightPercent = 0;
+}
 
 }  // namespace ditdahl

@@ -91,7 +91,8 @@ void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running) {
 
 // Text that comes during the closing pause is sent on as a new line of its
 // own, so that a logging program's messages, however they are cut into
-// pieces, never wait for a new job.
+// pieces, never wait for a new job. What waited when the sending was stopped
+// was dropped by the stop; what came after it is the next job's.
 void queuedTextJob(StationState& state, TextQueue& queue, std::atomic<bool>& running) {
     const int delayMs = selectedDelayMs(state);
     SendingPace pace(*state.clock);
@@ -104,7 +105,7 @@ void queuedTextJob(StationState& state, TextQueue& queue, std::atomic<bool>& run
         }
         closeSending(state, pace);
         if (state.stopRequested) {
-            queue.detachAndClear();
+            queue.detach();
             break;
         }
         if (queue.detachIfEmpty()) break;

@@ -21,7 +21,7 @@ void textJob(StationState& state, std::atomic<bool>& running);
 // Sends the file's bytes, every one unchanged, and closes it.
 void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running);
 // Sends the queue's text piece by piece until it runs dry, each piece shown
-// on the status line; a stop drops what waits. The queue must be attached.
+// on the status line, until stopped. The queue must be attached.
 void queuedTextJob(StationState& state, TextQueue& queue, std::atomic<bool>& running);
 // Sends the beacon text, or the file it names, again and again, each sending
 // starting the interval after the start of the one before, until stopped.

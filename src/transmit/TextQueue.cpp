@@ -36,10 +36,8 @@ bool TextQueue::detachIfEmpty() {
     return true;
 }
 
-void TextQueue::detachAndClear() {
+void TextQueue::detach() {
     std::lock_guard lock(mutex_);
-    pieces_.clear();
-    bytes_ = 0;
     attached_ = false;
 }
 

@@ -35,8 +35,8 @@ public:
     std::optional<QueuedText> take();
     // The sender goes, when nothing waits; false when text came meanwhile.
     bool detachIfEmpty();
-    // The sender goes, and drops whatever waits.
-    void detachAndClear();
+    // The sender goes, stopped; what came after the stop waits for the next.
+    void detach();
     void clear();
 
 private:

@@ -128,11 +128,18 @@ void TransmissionJobs::toggleBeacon() {
     launch([this] { beaconJob(state_, running_); });
 }
 
-void TransmissionJobs::stopTransmission() { state_.stopRequested = true; }
+// Stop stops what waits as well as what is sent: the operator wants the
+// transmitter quiet, not the next message.
+void TransmissionJobs::stopTransmission() {
+    queue_.clear();
+    state_.stopRequested = true;
+}
 
-bool TransmissionJobs::startQueuedTransmission(std::shared_ptr<TextQueue> queue) {
-    if (!claim(true)) return false;
-    queue->attach();
+bool TransmissionJobs::queueText(QueuedText piece) { return queue_.push(std::move(piece)); }
+
+void TransmissionJobs::startQueuedTransmission() {
+    if (!queue_.waitingForSender() || !claim(true)) return;
+    queue_.attach();
     setIdleControls(state_, false);
     {
         std::lock_guard lock(state_.trafficLock);
@@ -143,11 +150,11 @@ bool TransmissionJobs::startQueuedTransmission(std::shared_ptr<TextQueue> queue)
         state_.receiveEnabled = false;
     }
     state_.stopRequested = false;
-    launch([this, queue] { queuedTextJob(state_, *queue, running_); });
-    return true;
+    launch([this] { queuedTextJob(state_, queue_, running_); });
 }
 
-void TransmissionJobs::stopQueuedTransmission() {
+void TransmissionJobs::abortQueuedText() {
+    queue_.clear();
     std::lock_guard lock(startLock_);
     if (running_ && queued_) state_.stopRequested = true;
 }

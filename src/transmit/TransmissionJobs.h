@@ -1,20 +1,22 @@
 // The window's transmission commands (Transmit, Send file, Enable beacon,
 // Stop, Last Msg, Clr, the beacon "..." button) and the one job thread they
-// start. Commands run on the window thread and return at once; the queued
-// transmission is started and stopped from another thread (the keying
-// server's), which never waits for the window thread.
+// start. Commands run on the window thread and return at once; text from
+// outside the window (a logging program's, through the keying server) is
+// queued and sent from another thread, which never waits for the window
+// thread.
 //
 // One job at a time: two jobs would key the one line together and garble both,
 // so a start command while a job runs is refused with a message and changes
-// nothing; the queue's text waits instead. The object must be destroyed before the station state and the
-// window it uses: destruction asks a running job to stop and waits for it,
-// which takes at most the character being sent, its delay and the closing
-// 9-dot pause (never the rest of a long text or file).
+// nothing. Queued text waits instead, in order, and is sent once the job has
+// ended: a logging program cannot be asked to try again. The object must be
+// destroyed before the station state and the window it uses: destruction asks
+// a running job to stop and waits for it, which takes at most the character
+// being sent, its delay and the closing 9-dot pause (never the rest of a long
+// text or file).
 #pragma once
 
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,11 +47,15 @@ public:
     void clearTransmitBox();
     void chooseBeaconFile();
 
+    // Text that waits to be sent once no other job runs; false, queueing
+    // nothing, when the queue is full.
+    bool queueText(QueuedText piece);
     // Sends what waits in the queue, and what comes while it sends, as one
-    // sending; false, starting nothing, while another job runs.
-    bool startQueuedTransmission(std::shared_ptr<TextQueue> queue);
-    // Stops the queued transmission, if that is the job running, as Stop does.
-    void stopQueuedTransmission();
+    // sending; nothing while another job runs or nothing waits.
+    void startQueuedTransmission();
+    // Drops the queued text and stops its sending within the character, as
+    // Stop does; a job the operator started goes on.
+    void abortQueuedText();
 
     bool jobRunning() const { return running_; }
     // Waits until the running job, if any, has ended by itself.
@@ -70,6 +76,7 @@ private:
     std::thread thread_;
     bool queued_ = false;
     std::atomic<bool> running_{false};
+    TextQueue queue_;
 };
 
 }  // namespace ditdahl

@@ -21,9 +21,9 @@ void waitForTraffic(ServerStation& s, std::size_t lines) {
     s.jobs.waitForJob();
 }
 
-TEST(KeyingServer, KeysTheTextAtTheRequestedSpeed) {
+TEST(KeyingServer, KeysTheTextAtTheRequestedSpeedAndWeight) {
     struct Case {
-        std::string speed;
+        std::string request;
         std::string text;
         std::vector<Change> changes;
         std::string listed;
@@ -40,10 +40,16 @@ TEST(KeyingServer, KeysTheTextAtTheRequestedSpeed) {
         {esc + "230", "t", {{0, Line::Dtr, true}, {120, Line::Dtr, false}}, "30", "TX:   T"},
         // Out of range: ignored, the speed stays at 20.
         {esc + "231", "e", {{0, Line::Dtr, true}, {60, Line::Dtr, false}}, "20", "TX:   E"},
+        // Half a dot more on each mark, half a dot less after it: T starts where it would.
+        {esc + "750",
+         "et",
+         {{0, Line::Dtr, true}, {90, Line::Dtr, false}, {264, Line::Dtr, true}, {474, Line::Dtr, false}},
+         "20",
+         "TX:   ET"},
     };
     for (const Case& c : cases) {
         ServerStation s;
-        s.send(c.speed);
+        s.send(c.request);
         s.send(c.text);
         waitForTraffic(s, 1);
         EXPECT_EQ(s.changes(), c.changes) << c.text;
@@ -85,55 +91,66 @@ TEST(KeyingServer, MessagesThatComeWhileOneIsSentFollowInTheSameLine) {
     EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   CQ TEST DE DL1ABC"}));
 }
 
-TEST(KeyingServer, TextWaitsForTheOperatorsSendingToEnd) {
-    ServerStation s;
-    s.window.setText(ids::transmitText, "e");
-    s.at(1, [&] {
-        s.send("t");
-        s.waitHandled(1);
-    });
-    s.jobs.startTextTransmission();
-    waitForTraffic(s, 2);
-    EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   E", "TX:   T"}));
-    EXPECT_TRUE(s.desktop.messageBoxes().empty());
+TEST(KeyingServer, TextWaitsForTheOperatorsSendingToEndAndGoesWithItsStop) {
+    for (const bool stop : {false, true}) {
+        ServerStation s;
+        s.window.setText(ids::transmitText, "e");
+        s.at(1, [&] {
+            s.send("t");
+            s.waitHandled(1);
+            if (stop) s.jobs.stopTransmission();
+        });
+        s.jobs.startTextTransmission();
+        waitForTraffic(s, 1);
+        if (!stop) waitForTraffic(s, 2);
+        const std::vector<std::string> sent =
+            stop ? std::vector<std::string>{"TX:   E"} : std::vector<std::string>{"TX:   E", "TX:   T"};
+        EXPECT_EQ(s.traffic(), sent);
+        EXPECT_TRUE(s.desktop.messageBoxes().empty());
+    }
 }
 
-TEST(KeyingServer, AbortReleasesTheLinesWithinTheCharacter) {
+TEST(KeyingServer, AbortReleasesTheLinesWithinTheCharacterAndTheNextMessageIsSent) {
     ServerStation s;
+    // The next message comes before the aborted sending has ended.
     s.at(90, [&] {
         s.send(esc + "4");
-        s.waitHandled(3);
+        s.send("e");
+        s.waitHandled(4);
     });
     s.send(esc + "a1");
     s.send("tttt");
-    waitForTraffic(s, 1);
-    EXPECT_EQ(s.changes(),
+    waitForTraffic(s, 2);
+    const std::vector<Change> changes = s.changes();
+    ASSERT_EQ(changes.size(), 6u);
+    EXPECT_EQ(std::vector(changes.begin(), changes.begin() + 4),
               (std::vector<Change>{
                   {0, Line::Rts, true}, {0, Line::Dtr, true}, {90, Line::Rts, false}, {180, Line::Dtr, false}}));
-    EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   T"}));
-    // What comes after an abort is sent.
-    s.send("e");
-    waitForTraffic(s, 2);
-    EXPECT_EQ(s.traffic().back(), "TX:   E");
+    EXPECT_EQ(changes[5].ms - changes[4].ms, 60u);
+    EXPECT_EQ(s.traffic(), (std::vector<std::string>{"TX:   T", "TX:   E"}));
 }
 
-TEST(KeyingServer, PttOnTheOtherLineUntilOffOrReset) {
+TEST(KeyingServer, PttOnTheOtherLineUntilOffOrResetWhichRestoresTheOperatorsKeying) {
     struct Case {
         bool keyOnDtr;
         std::string off;
         Line ptt;
+        int wpm;
+        int weight;
     };
-    for (const Case& c : {Case{true, esc + "a0", Line::Rts}, Case{false, esc + "0", Line::Dtr}}) {
+    for (const Case& c : {Case{true, esc + "a0", Line::Rts, 25, -30}, Case{false, esc + "0", Line::Dtr, 20, 0}}) {
         ServerStation s;
         s.state.pttOnDtr = c.keyOnDtr;
         s.send(esc + "225");
+        s.send(esc + "7-30");
         s.send(esc + "a1");
-        s.waitHandled(2);
+        s.waitHandled(3);
         EXPECT_TRUE(s.line->isRaised(c.ptt));
         s.send(c.off);
-        s.waitHandled(3);
+        s.waitHandled(4);
         EXPECT_FALSE(s.line->isRaised(c.ptt));
-        EXPECT_EQ(s.state.txSpeedWpm, c.off == esc + "0" ? 20 : 25);
+        EXPECT_EQ(s.state.txSpeedWpm, c.wpm);
+        EXPECT_EQ(s.state.txWeightPercent, c.weight);
     }
 }
 

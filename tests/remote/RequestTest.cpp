@@ -42,7 +42,7 @@ TEST(Request, EachDatagramIsOneRequest) {
         {esc + "h", RequestKind::Echo, 0, "h", false, false},
         {esc + "3800", RequestKind::Unsupported, 800, "", false, false},
         {esc + "3-1", RequestKind::Ignored, 0, "", false, true},
-        {esc + "7-50", RequestKind::Unsupported, -50, "", false, false},
+        {esc + "7-50", RequestKind::Weight, -50, "", false, false},
         {esc + "751", RequestKind::Ignored, 0, "", false, true},
         {esc + "5", RequestKind::Unsupported, 0, "", false, false},
         {esc + "8/dev/ttyS1", RequestKind::Unsupported, 0, "", false, false},
