@@ -26,6 +26,18 @@ std::string cut(std::string text, std::size_t length) {
     return text;
 }
 
+// The entry of the stored device. A save stores the whole name, so an entry
+// of exactly that name wins over one that only begins with it ("USB Audio
+// CODEC" must not find "USB Audio CODEC 2"); a name written by hand may be
+// the beginning of one, in any letter case.
+int findInput(const Controls& window, const std::string& device) {
+    const int count = window.entryCount(ids::inputList);
+    for (int i = 0; i < count; ++i) {
+        if (window.entryText(ids::inputList, i) == device) return i;
+    }
+    return window.findPrefix(ids::inputList, device);
+}
+
 }  // namespace
 
 // Joined with the system's own separator, so that the log path kept in the
@@ -75,8 +87,7 @@ void loadSettings(StationState& state) {
     }
 
     const std::string device = readProfileString(path, settingsSection, "InputDevice", "", maxTextValue);
-    const int match = window.findPrefix(ids::inputList, device);
-    window.select(ids::inputList, match >= 0 ? match : 0);
+    window.select(ids::inputList, std::max(0, findInput(window, device)));
 
     window.select(ids::pttPortList, readInt(path, "PTT_Port", 0));
     window.select(ids::txSpeedList, readInt(path, "TX_Speed", 0));

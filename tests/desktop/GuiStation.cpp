@@ -61,4 +61,11 @@ bool GuiStation::settleUntil(const std::function<bool()>& condition) {
     return true;
 }
 
+void choose(QComboBox* box, int index) {
+    box->showPopup();
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+    box->hidePopup();
+}
+
 }  // namespace ditdahl::testing

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QComboBox>
 
 #include <functional>
 #include <memory>
@@ -53,5 +54,9 @@ public:
     std::unique_ptr<MainWindow> procedure;
     std::unique_ptr<MainWindowView> view;
 };
+
+// Chooses an entry of a drop-down list as the user does: the list opens, the
+// entry is activated, the list closes.
+void choose(QComboBox* box, int index);
 
 }  // namespace ditdahl::testing

@@ -359,6 +359,48 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     EXPECT_EQ(savedLines[3], "InputDevice=USB Audio CODEC");
 }
 
+// The Input list stores the device's whole name: the device chosen is the
+// one found at the next start, even when another name begins with it.
+TEST(SaveSettings, TheChosenInputIsFoundAgainAmongNamesThatBeginAlike) {
+    struct Case {
+        std::vector<std::string> inputs;
+        int chosen;
+    };
+    const Case cases[] = {
+        {{"USB Audio CODEC 2", "USB Audio CODEC"}, 1},
+        {{"USB Audio CODEC 2", "USB Audio CODEC"}, 0},
+        {{"pulse monitor", "Pulse", "pulse"}, 2},
+        {{"pulse monitor", "Pulse", "pulse"}, 1},
+    };
+    for (const Case& c : cases) {
+        SettingsStation first(c.inputs);
+        loadSettings(first.state());
+        first.window().select(ids::inputList, c.chosen);
+        saveSettings(first.state());
+        SettingsStation second(c.inputs);
+        writeFileBytes(second.ini(), readFileBytes(first.ini()));
+        loadSettings(second.state());
+        EXPECT_EQ(second.window().selectedIndex(ids::inputList), c.chosen) << c.inputs[c.chosen];
+    }
+}
+
+// The reader takes off blanks around a value and a pair of quotes: texts
+// that have them must still come back as they were saved.
+TEST(SaveSettings, TextsWithBlanksOrQuotesAtTheirEndsLoadBackWhole) {
+    for (const char* text : {"CQ DE TEST ", "  QRL?", "\"TEST\"", "'x'"}) {
+        SettingsStation first;
+        loadSettings(first.state());
+        first.window().setText(ids::beaconText, text);
+        first.state().logPath.assign(text);
+        saveSettings(first.state());
+        SettingsStation second;
+        writeFileBytes(second.ini(), readFileBytes(first.ini()));
+        loadSettings(second.state());
+        EXPECT_EQ(second.window().text(ids::beaconText), text);
+        EXPECT_EQ(second.state().logPath, text);
+    }
+}
+
 TEST(SaveSettings, KeepsEveryOtherLineOfAHandWrittenFile) {
     SettingsStation s;
     const std::string handWritten =
