@@ -1,15 +1,27 @@
 #include "remote/RequestHandler.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 #include "decoder/SpeedTiming.h"
+#include "remote/LoggerText.h"
 
 namespace ditdahl {
 
 namespace {
+
 // Replies end as the protocol's clients read them: with a line break.
 constexpr std::string_view replyEnd = "\r\n";
+
+// As a choice in the TX speed list: the receive timing follows it too. From
+// the server's thread, or the job's for a step within the text.
+void chooseSendingSpeed(StationState& state, int wpm) {
+    state.txSpeedWpm = wpm;
+    state.displays.speed->showSendingSpeed(wpm);
+    applyTxSpeedToReceive(state);
+}
+
 }  // namespace
 
 std::string RequestHandler::handle(const Request& request, const std::string& peer) {
@@ -18,7 +30,7 @@ std::string RequestHandler::handle(const Request& request, const std::string& pe
             return queueText(request, peer);
         case RequestKind::Speed:
             if (!operatorWpm_) operatorWpm_ = state_.txSpeedWpm.load();
-            setSpeed(request.value);
+            chooseSendingSpeed(state_, request.value);
             return {};
         case RequestKind::Weight:
             state_.txWeightPercent = request.value;
@@ -42,36 +54,43 @@ std::string RequestHandler::handle(const Request& request, const std::string& pe
     return {};
 }
 
-// The replies are sent from the job's thread once the text is keyed; the
-// piece keeps the socket alive for them even when the server stops first.
+// The replies are sent from the job's thread once the text is keyed, and
+// the speed steps taken there; the pieces hold the socket, and nothing of the
+// handler, since they may outlive it.
 std::string RequestHandler::queueText(const Request& request, const std::string& peer) {
     std::vector<std::pair<std::string, std::string>> replies;
     if (echo_) replies.push_back(std::move(*echo_));
     echo_.reset();
     if (request.echo) replies.emplace_back(peer, request.text + std::string(replyEnd));
-    std::function<void()> afterSent;
+    std::vector<QueuedText> message;
+    for (LoggerTextPiece& piece : splitLoggerText(request.text)) {
+        QueuedText queued{std::move(piece.text), {}, {}};
+        if (const int step = piece.speedStepWpm) {
+            if (!operatorWpm_) operatorWpm_ = state_.txSpeedWpm.load();
+            queued.beforeSent = [&state = state_, step] {
+                chooseSendingSpeed(state, std::clamp(state.txSpeedWpm + step, slowestRemoteWpm, fastestRemoteWpm));
+            };
+        }
+        message.push_back(std::move(queued));
+    }
+    if (message.empty() && replies.empty()) return {};
+    // A reply is earned even by text with nothing to key.
+    if (message.empty()) message.emplace_back();
     if (!replies.empty()) {
-        afterSent = [socket = socket_, replies = std::move(replies)] {
+        message.back().afterSent = [socket = socket_, replies = std::move(replies)] {
             for (const auto& [to, reply] : replies) socket->send(to, reply);
         };
     }
-    if (!jobs_.queueText({request.text, std::move(afterSent)})) {
+    if (!jobs_.queueText(std::move(message))) {
         return "text while " + std::to_string(TextQueue::capacity) + " bytes wait to be sent";
     }
     jobs_.startQueuedTransmission();
     return {};
 }
 
-// As a choice in the TX speed list: the receive timing follows it too.
-void RequestHandler::setSpeed(int wpm) {
-    state_.txSpeedWpm = wpm;
-    state_.displays.speed->showSendingSpeed(wpm);
-    applyTxSpeedToReceive(state_);
-}
-
 // Back to the operator's keying; what is being sent goes on.
 void RequestHandler::reset() {
-    if (operatorWpm_) setSpeed(*operatorWpm_);
+    if (operatorWpm_) chooseSendingSpeed(state_, *operatorWpm_);
     operatorWpm_.reset();
     state_.txWeightPercent = 0;
     setPtt(false);

@@ -32,7 +32,6 @@ public:
 
 private:
     std::string queueText(const Request& request, const std::string& peer);
-    void setSpeed(int wpm);
     void reset();
     void abort();
     void setPtt(bool on);

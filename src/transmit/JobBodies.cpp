@@ -98,7 +98,10 @@ void queuedTextJob(StationState& state, TextQueue& queue, std::atomic<bool>& run
     SendingPace pace(*state.clock);
     for (;;) {
         while (auto piece = queue.take()) {
-            state.displays.transmit->showStatus("Transmitting for a logging program: " + piece->text);
+            if (piece->beforeSent) piece->beforeSent();
+            if (!piece->text.empty()) {
+                state.displays.transmit->showStatus("Transmitting for a logging program: " + piece->text);
+            }
             transmitText(state, piece->text, delayMs, pace);
             if (state.stopRequested) break;
             if (piece->afterSent) piece->afterSent();

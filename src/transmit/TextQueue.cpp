@@ -2,11 +2,13 @@
 
 namespace ditdahl {
 
-bool TextQueue::push(QueuedText piece) {
+bool TextQueue::push(std::vector<QueuedText> message) {
+    std::size_t bytes = 0;
+    for (const QueuedText& piece : message) bytes += piece.text.size();
     std::lock_guard lock(mutex_);
-    if (bytes_ + piece.text.size() > capacity) return false;
-    bytes_ += piece.text.size();
-    pieces_.push_back(std::move(piece));
+    if (bytes_ + bytes > capacity) return false;
+    bytes_ += bytes;
+    for (QueuedText& piece : message) pieces_.push_back(std::move(piece));
     return true;
 }
 

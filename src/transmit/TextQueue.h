@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ditdahl {
 
@@ -18,6 +19,8 @@ struct QueuedText {
     // Called on the sending thread once the last character is keyed; not
     // when the sending is stopped first.
     std::function<void()> afterSent;
+    // Called on the sending thread before the first character is keyed.
+    std::function<void()> beforeSent;
 };
 
 class TextQueue {
@@ -25,8 +28,9 @@ public:
     // Bytes that may wait at most, so that a flood cannot fill the memory.
     static constexpr std::size_t capacity = 4096;
 
-    // False, leaving the queue as it was, when the text would not fit.
-    bool push(QueuedText piece);
+    // The pieces of one message, whole or not at all: false, leaving the
+    // queue as it was, when their text would not fit.
+    bool push(std::vector<QueuedText> message);
     // Text waits and no sender takes it.
     bool waitingForSender() const;
     // A job becomes the sender.

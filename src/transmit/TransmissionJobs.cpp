@@ -135,7 +135,7 @@ void TransmissionJobs::stopTransmission() {
     state_.stopRequested = true;
 }
 
-bool TransmissionJobs::queueText(QueuedText piece) { return queue_.push(std::move(piece)); }
+bool TransmissionJobs::queueText(std::vector<QueuedText> message) { return queue_.push(std::move(message)); }
 
 void TransmissionJobs::startQueuedTransmission() {
     if (!queue_.waitingForSender() || !claim(true)) return;

@@ -47,9 +47,9 @@ public:
     void clearTransmitBox();
     void chooseBeaconFile();
 
-    // Text that waits to be sent once no other job runs; false, queueing
-    // nothing, when the queue is full.
-    bool queueText(QueuedText piece);
+    // A message that waits to be sent once no other job runs; false,
+    // queueing nothing, when the queue is full.
+    bool queueText(std::vector<QueuedText> message);
     // Sends what waits in the queue, and what comes while it sends, as one
     // sending; nothing while another job runs or nothing waits.
     void startQueuedTransmission();

@@ -46,6 +46,12 @@ TEST(KeyingServer, KeysTheTextAtTheRequestedSpeedAndWeight) {
          {{0, Line::Dtr, true}, {90, Line::Dtr, false}, {264, Line::Dtr, true}, {474, Line::Dtr, false}},
          "20",
          "TX:   ET"},
+        // A step within the text: the second E at 22 wpm, a dot of 54.
+        {esc + "220",
+         "e+e",
+         {{0, Line::Dtr, true}, {60, Line::Dtr, false}, {264, Line::Dtr, true}, {318, Line::Dtr, false}},
+         "22",
+         "TX:   EE"},
     };
     for (const Case& c : cases) {
         ServerStation s;
