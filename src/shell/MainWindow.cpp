@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -34,6 +35,13 @@ std::string currentDirectory() {
     return error ? std::string(".") : path.string();
 }
 
+// What the keying server ignores goes to standard error, where a station
+// with a misconfigured logging program is looked into; the log holds what was
+// sent and received.
+void sayOnStandardError(std::string_view line) {
+    std::fprintf(stderr, "ditdahl: %.*s\n", static_cast<int>(line.size()), line.data());
+}
+
 }  // namespace
 
 MainWindow::MainWindow(StationState& state, MainWindowParts parts)
@@ -41,7 +49,7 @@ MainWindow::MainWindow(StationState& state, MainWindowParts parts)
       parts_(std::move(parts)),
       displays_(*state.mainWindow),
       jobs_(state),
-      keyingServer_(state, jobs_, [&state](std::string_view line) { writeLogLine(state, line, true); }) {
+      keyingServer_(state, jobs_, sayOnStandardError) {
     state_.displays = displays_.all();
 }
 
@@ -117,16 +125,17 @@ void MainWindow::restartCapture() {
 // once; the choice stays, to be tried again at the next start.
 bool MainWindow::startKeyingServer() {
     const StationState::KeyingServerChoice& choice = state_.keyingServer;
-    const std::string where = choice.address + " port " + std::to_string(choice.port);
     std::string error;
     auto socket = parts_.openDatagramSocket(choice.address, choice.port, error);
     if (!socket) {
-        state_.desktop->messageBox({"Ditdahl cannot listen for logging programs on " + where + ": " + error + ".",
+        state_.desktop->messageBox({"Ditdahl cannot listen for logging programs on " + choice.address + " port " +
+                                        std::to_string(choice.port) + ": " + error + ".",
                                     "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
         return false;
     }
+    const int port = socket->localPort();
     keyingServer_.start(std::move(socket));
-    writeLogLine(state_, "Keying server listening on " + where, true);
+    writeLogLine(state_, "Keying server listening on " + choice.address + " port " + std::to_string(port), true);
     return true;
 }
 

@@ -1,0 +1,90 @@
+// The keying server as the window runs it: View, Keying server starts and
+// stops it, and a logging program's text takes the typed text's road.
+#include <QAction>
+#include <QComboBox>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "GuiStation.h"
+#include "station/ControlIds.h"
+
+namespace ditdahl {
+namespace {
+
+using testing::GuiStation;
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
+    GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n");
+    QAction* item = g.view->menuAction(ids::menuKeyingServer);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked()) << "off until the operator turns it on";
+    int port = 0;
+    g.openSocket = [&port](const std::string& address, int, std::string& error) {
+        auto socket = openDatagramSocket(address, 0, error);
+        if (socket) port = socket->localPort();
+        return socket;
+    };
+    item->trigger();
+    g.settle();
+    ASSERT_TRUE(item->isChecked());
+    ASSERT_NE(port, 0);
+    EXPECT_TRUE(contains(g.log(), "Keying server listening on 127.0.0.1 port " + std::to_string(port)));
+
+    std::string status;
+    std::string txLine;
+    g.station.clock.at(g.station.clock.tickCount() + 1, [&] {
+        status = g.station.window.text(ids::statusLine);
+        txLine = g.station.window.text(ids::rxTxBuffer);
+    });
+    std::string error;
+    auto logger = openDatagramSocket("127.0.0.1", 0, error);
+    ASSERT_TRUE(logger) << error;
+    const std::string server = "127.0.0.1:" + std::to_string(port);
+    logger->send(server,
+                 "\x1b"
+                 "225");
+    logger->send(server, "cq^");
+    std::optional<Datagram> reply;
+    for (int wait = 0; wait < 100 && !reply; ++wait) reply = logger->receive();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->bytes, "cq\r\n");
+    ASSERT_TRUE(g.settleUntil([&] { return contains(g.log(), "TX:   CQ"); }));
+    EXPECT_EQ(status, "Transmitting for a logging program: cq");
+    EXPECT_EQ(txLine, "C");
+    EXPECT_EQ(g.widget<QComboBox>(ids::txSpeedList)->currentText(), "25");
+
+    item->trigger();
+    g.settle();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_TRUE(contains(g.log(), "Keying server stopped"));
+    g.view->close();
+    ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
+    EXPECT_TRUE(contains(g.settings(), "[Keying server]\r\nEnabled=0\r\nPort=6789\r\nAddress=127.0.0.1\r\n"));
+}
+
+// The port taken by another program: the operator is told, and the item
+// stays unticked.
+TEST(KeyingServerWindow, APortThatCannotBeHadIsSaidAndNotTicked) {
+    std::string error;
+    auto other = openDatagramSocket("127.0.0.1", 0, error);
+    ASSERT_TRUE(other) << error;
+    const int taken = other->localPort();
+    GuiStation g("[Keying server]\r\nEnabled=1\r\nPort=" + std::to_string(taken) + "\r\n");
+    g.openSocket = openDatagramSocket;
+    EXPECT_TRUE(g.view->menuAction(ids::menuKeyingServer)->isChecked()) << "listening as the settings asked";
+    g.view->menuAction(ids::menuKeyingServer)->trigger();
+    g.settle();
+    g.view->menuAction(ids::menuKeyingServer)->trigger();
+    g.settle();
+    EXPECT_FALSE(g.view->menuAction(ids::menuKeyingServer)->isChecked());
+    ASSERT_EQ(g.station.desktop.messageBoxes().size(), 1u);
+    EXPECT_TRUE(contains(g.station.desktop.messageBoxes()[0].text,
+                         "cannot listen for logging programs on 127.0.0.1 port " + std::to_string(taken) + ": "));
+}
+
+}  // namespace
+}  // namespace ditdahl
