@@ -25,6 +25,10 @@ void KeyingServer::stop() {
     socket_.reset();
 }
 
+void KeyingServer::releasePtt() {
+    if (handler_) handler_->releasePtt();
+}
+
 void KeyingServer::receiveLoop() {
     while (!stopping_) {
         if (const auto datagram = socket_->receive()) handle(*datagram);

@@ -33,6 +33,9 @@ public:
     // character, what waits is dropped and the PTT line it raised released.
     void stop();
     bool listening() const { return thread_.joinable(); }
+    // Lowers the PTT line a logging program raised, as the operator's Stop
+    // does; the server listens on.
+    void releasePtt();
     // Datagrams taken in since the start, however they were judged.
     std::uint64_t datagramsHandled() const { return handled_; }
 

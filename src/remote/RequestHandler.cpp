@@ -106,6 +106,7 @@ void RequestHandler::abort() {
 // PTT is the line the keyer does not key with; without an open port there
 // is nothing to raise.
 void RequestHandler::setPtt(bool on) {
+    std::lock_guard lock(pttLock_);
     if (on) {
         const Line line = state_.pttOnDtr ? Line::Rts : Line::Dtr;
         if (state_.pttPort.use([line](KeyLine& port) { port.raise(line); })) pttRaised_ = line;

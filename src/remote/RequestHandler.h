@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -25,6 +26,9 @@ public:
 
     // Why the request could not be carried out; empty when it was.
     std::string handle(const Request& request, const std::string& peer);
+    // The PTT line the logging program raised goes down. Any thread: the
+    // operator's Stop quiets the transmitter, whatever the program asked.
+    void releasePtt() { setPtt(false); }
     // The logging program's sending stops, what waits is dropped, the PTT
     // line it raised is released and its weight undone (the window has no
     // control to undo it). After the server's thread has ended.
@@ -44,6 +48,7 @@ private:
     std::optional<int> operatorWpm_;
     // The reply that the next text earns, to whom.
     std::optional<std::pair<std::string, std::string>> echo_;
+    std::mutex pttLock_;
     std::optional<Line> pttRaised_;
 };
 

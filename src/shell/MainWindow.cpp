@@ -185,6 +185,7 @@ void MainWindow::onCommand(int id, int notificationCode) {
             return;
         case ids::stopButton:
             jobs_.stopTransmission();
+            keyingServer_.releasePtt();
             return;
         case ids::beaconTick:
             jobs_.toggleBeacon();

@@ -2,8 +2,11 @@
 // stops it, and a logging program's text takes the typed text's road.
 #include <QAction>
 #include <QComboBox>
+#include <QPushButton>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 #include "GuiStation.h"
@@ -16,22 +19,28 @@ using testing::GuiStation;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
-    GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n");
-    QAction* item = g.view->menuAction(ids::menuKeyingServer);
-    ASSERT_NE(item, nullptr);
-    EXPECT_TRUE(item->isCheckable());
-    EXPECT_FALSE(item->isChecked()) << "off until the operator turns it on";
+// Turns the server on from the menu; the port it listens on, 0 when it does not.
+int listen(GuiStation& g) {
     int port = 0;
     g.openSocket = [&port](const std::string& address, int, std::string& error) {
         auto socket = openDatagramSocket(address, 0, error);
         if (socket) port = socket->localPort();
         return socket;
     };
-    item->trigger();
+    g.view->menuAction(ids::menuKeyingServer)->trigger();
     g.settle();
-    ASSERT_TRUE(item->isChecked());
+    return port;
+}
+
+TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
+    GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n");
+    QAction* item = g.view->menuAction(ids::menuKeyingServer);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked()) << "off until the operator turns it on";
+    const int port = listen(g);
     ASSERT_NE(port, 0);
+    ASSERT_TRUE(item->isChecked());
     EXPECT_TRUE(contains(g.log(), "Keying server listening on 127.0.0.1 port " + std::to_string(port)));
 
     std::string status;
@@ -64,6 +73,35 @@ TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
     g.view->close();
     ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
     EXPECT_TRUE(contains(g.settings(), "[Keying server]\r\nEnabled=0\r\nPort=6789\r\nAddress=127.0.0.1\r\n"));
+}
+
+// Stop quiets the transmitter: the logging program's sending within the
+// character, and the PTT line it raised.
+TEST(KeyingServerWindow, StopEndsALoggingProgramsSendingAndItsPtt) {
+    GuiStation g;
+    const int port = listen(g);
+    ASSERT_NE(port, 0);
+    std::atomic<bool> stopped{false};
+    g.station.clock.at(g.station.clock.tickCount() + 1, [&] {
+        while (!stopped) QThread::msleep(1);
+    });
+    std::string error;
+    auto logger = openDatagramSocket("127.0.0.1", 0, error);
+    ASSERT_TRUE(logger) << error;
+    const std::string server = "127.0.0.1:" + std::to_string(port);
+    logger->send(server,
+                 "\x1b"
+                 "a1");
+    logger->send(server, "tttt");
+    auto* stop = g.widget<QPushButton>(ids::stopButton);
+    ASSERT_TRUE(g.settleUntil([&] { return stop->isEnabled(); }));
+    EXPECT_TRUE(g.keyLine->isRaised(Line::Rts));
+    stop->click();
+    stopped = true;
+    ASSERT_TRUE(g.settleUntil([&] { return contains(g.log(), "TX:   T"); }));
+    EXPECT_FALSE(contains(g.log(), "TX:   TT"));
+    EXPECT_FALSE(g.keyLine->isRaised(Line::Rts));
+    EXPECT_FALSE(g.keyLine->isRaised(Line::Dtr));
 }
 
 // The port taken by another program: the operator is told, and the item

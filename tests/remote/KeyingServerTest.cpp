@@ -139,12 +139,17 @@ TEST(KeyingServer, AbortReleasesTheLinesWithinTheCharacterAndTheNextMessageIsSen
 TEST(KeyingServer, PttOnTheOtherLineUntilOffOrResetWhichRestoresTheOperatorsKeying) {
     struct Case {
         bool keyOnDtr;
-        std::string off;
+        std::string off;  // empty: the operator's Stop
         Line ptt;
         int wpm;
         int weight;
     };
-    for (const Case& c : {Case{true, esc + "a0", Line::Rts, 25, -30}, Case{false, esc + "0", Line::Dtr, 20, 0}}) {
+    const Case cases[] = {
+        {true, esc + "a0", Line::Rts, 25, -30},
+        {false, esc + "0", Line::Dtr, 20, 0},
+        {true, "", Line::Rts, 25, -30},
+    };
+    for (const Case& c : cases) {
         ServerStation s;
         s.state.pttOnDtr = c.keyOnDtr;
         s.send(esc + "225");
@@ -152,8 +157,12 @@ TEST(KeyingServer, PttOnTheOtherLineUntilOffOrResetWhichRestoresTheOperatorsKeyi
         s.send(esc + "a1");
         s.waitHandled(3);
         EXPECT_TRUE(s.line->isRaised(c.ptt));
-        s.send(c.off);
-        s.waitHandled(4);
+        if (c.off.empty()) {
+            s.server.releasePtt();
+        } else {
+            s.send(c.off);
+            s.waitHandled(4);
+        }
         EXPECT_FALSE(s.line->isRaised(c.ptt));
         EXPECT_EQ(s.state.txSpeedWpm, c.wpm);
         EXPECT_EQ(s.state.txWeightPercent, c.weight);
