@@ -33,6 +33,8 @@ std::vector<LoggerTextPiece> splitLoggerText(std::string_view text) {
             const int step = c == '+' ? speedStepWpm : -speedStepWpm;
             if (pieces.empty() || !pieces.back().text.empty()) pieces.push_back({});
             pieces.back().speedStepWpm += step;
+            // Steps that cancel out ("+-") leave nothing to do.
+            if (pieces.back().speedStepWpm == 0) pieces.pop_back();
             continue;
         }
         const char keyed = keyedAs(c);

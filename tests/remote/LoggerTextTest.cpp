@@ -14,6 +14,7 @@ TEST(LoggerText, SpeedStepsStartPiecesAndSignsAreKeyedAsTheyAreMeant) {
         {"cq test", {{0, "cq test"}}},
         {"qrz de dl1abc ++test--", {{0, "qrz de dl1abc "}, {4, "test"}, {-4, ""}}},
         {"+-+e", {{2, "e"}}},
+        {"%+-", {{0, "%"}}},
         {"tu*", {{0, "tu+"}}},
         {"73<", {{0, "73&"}}},
         {"d~l!&>", {{0, "dl"}}},
