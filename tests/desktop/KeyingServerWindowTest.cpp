@@ -32,7 +32,10 @@ int listen(GuiStation& g) {
     return port;
 }
 
-TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
+// The logging program's text takes the typed text's road, and Stop quiets
+// the transmitter: the sending within the character, and the PTT line the
+// program raised.
+TEST(KeyingServerWindow, TheMenuItemListensTheTextGoesAsTypedTextGoesAndStopEndsIt) {
     GuiStation g("[Ditdahl]\r\nTX_Speed=10\r\n");
     QAction* item = g.view->menuAction(ids::menuKeyingServer);
     ASSERT_NE(item, nullptr);
@@ -53,9 +56,8 @@ TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
     auto logger = openDatagramSocket("127.0.0.1", 0, error);
     ASSERT_TRUE(logger) << error;
     const std::string server = "127.0.0.1:" + std::to_string(port);
-    logger->send(server,
-                 "\x1b"
-                 "225");
+    const std::string esc(1, '\x1b');
+    logger->send(server, esc + "225");
     logger->send(server, "cq^");
     std::optional<Datagram> reply;
     for (int wait = 0; wait < 100 && !reply; ++wait) reply = logger->receive();
@@ -66,35 +68,17 @@ TEST(KeyingServerWindow, TheMenuItemListensAndTheTextGoesAsTypedTextGoes) {
     EXPECT_EQ(txLine, "C");
     EXPECT_EQ(g.widget<QComboBox>(ids::txSpeedList)->currentText(), "25");
 
-    item->trigger();
-    g.settle();
-    EXPECT_FALSE(item->isChecked());
-    EXPECT_TRUE(contains(g.log(), "Keying server stopped"));
-    g.view->close();
-    ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
-    EXPECT_TRUE(contains(g.settings(), "[Keying server]\r\nEnabled=0\r\nPort=6789\r\nAddress=127.0.0.1\r\n"));
-}
-
-// Stop quiets the transmitter: the logging program's sending within the
-// character, and the PTT line it raised.
-TEST(KeyingServerWindow, StopEndsALoggingProgramsSendingAndItsPtt) {
-    GuiStation g;
-    const int port = listen(g);
-    ASSERT_NE(port, 0);
+    // The sending is held in its first mark until the operator has pressed Stop.
+    std::atomic<bool> held{false};
     std::atomic<bool> stopped{false};
     g.station.clock.at(g.station.clock.tickCount() + 1, [&] {
+        held = true;
         while (!stopped) QThread::msleep(1);
     });
-    std::string error;
-    auto logger = openDatagramSocket("127.0.0.1", 0, error);
-    ASSERT_TRUE(logger) << error;
-    const std::string server = "127.0.0.1:" + std::to_string(port);
-    logger->send(server,
-                 "\x1b"
-                 "a1");
+    logger->send(server, esc + "a1");
     logger->send(server, "tttt");
     auto* stop = g.widget<QPushButton>(ids::stopButton);
-    ASSERT_TRUE(g.settleUntil([&] { return stop->isEnabled(); }));
+    ASSERT_TRUE(g.settleUntil([&] { return held && stop->isEnabled(); }));
     EXPECT_TRUE(g.keyLine->isRaised(Line::Rts));
     stop->click();
     stopped = true;
@@ -102,6 +86,14 @@ TEST(KeyingServerWindow, StopEndsALoggingProgramsSendingAndItsPtt) {
     EXPECT_FALSE(contains(g.log(), "TX:   TT"));
     EXPECT_FALSE(g.keyLine->isRaised(Line::Rts));
     EXPECT_FALSE(g.keyLine->isRaised(Line::Dtr));
+
+    item->trigger();
+    g.settle();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_TRUE(contains(g.log(), "Keying server stopped"));
+    g.view->close();
+    ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
+    EXPECT_TRUE(contains(g.settings(), "[Keying server]\r\nEnabled=0\r\nPort=6789\r\nAddress=127.0.0.1\r\n"));
 }
 
 // The port taken by another program: the operator is told, and the item
