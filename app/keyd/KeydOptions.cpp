@@ -8,10 +8,10 @@ namespace ditdahl::keyd {
 
 const char* const keydUsage =
     "Usage: ditdahl-keyd --port-device PORT [OPTIONS]\n"
-    "Keys a transmitter for logging programs: listens for the UDP keying protocol\n"
-    "of Linux's contest loggers and keys their text on a serial port's DTR or RTS\n"
-    "line with Ditdahl's keyer. Runs until SIGTERM, SIGINT or SIGHUP, then\n"
-    "releases both lines.\n"
+    "Keys a transmitter for logging programs (TLF, CQRLOG): listens for cwdaemon's\n"
+    "network protocol and keys their text on a serial port's DTR or RTS line with\n"
+    "Ditdahl's keyer. Runs until SIGTERM, SIGINT or SIGHUP, then releases both\n"
+    "lines.\n"
     "\n"
     "  --port-device PORT  a PTT port number, 1 to 256, mapped to a device as the\n"
     "                      window maps it (the [Ports] section of the settings\n"
@@ -35,50 +35,83 @@ bool parseInt(const std::string& text, int& value) {
     return result.ec == std::errc() && result.ptr == end;
 }
 
+// An option with a value: it stores the value, or says why it cannot.
+struct ValueOption {
+    const char* name;
+    std::string (*apply)(const std::string& value, KeydOptions& options);
+};
+
+const ValueOption valueOptions[] = {
+    {"--port-device",
+     [](const std::string& v, KeydOptions& o) {
+         if (v.empty()) return std::string("the keying port is empty");
+         o.portDevice = v;
+         return std::string();
+     }},
+    {"--line",
+     [](const std::string& v, KeydOptions& o) {
+         if (v != "dtr" && v != "rts") return "--line must be dtr or rts, not " + v;
+         o.keyOnDtr = v == "dtr";
+         return std::string();
+     }},
+    {"--wpm",
+     [](const std::string& v, KeydOptions& o) {
+         if (!parseInt(v, o.speedWpm) || o.speedWpm < slowestRemoteWpm || o.speedWpm > fastestRemoteWpm) {
+             return "--wpm must be a whole number from 10 to 30, not " + v;
+         }
+         return std::string();
+     }},
+    {"--address",
+     [](const std::string& v, KeydOptions& o) {
+         if (v.empty()) return std::string("the address to listen on is empty");
+         o.address = v;
+         return std::string();
+     }},
+    {"--udp-port",
+     [](const std::string& v, KeydOptions& o) {
+         if (!parseInt(v, o.udpPort) || o.udpPort < 0 || o.udpPort > 65535) {
+             return "--udp-port must be a whole number from 0 to 65535, not " + v;
+         }
+         return std::string();
+     }},
+    {"--settings",
+     [](const std::string& v, KeydOptions& o) {
+         if (v.empty()) return std::string("the settings file name is empty");
+         o.settingsPath = v;
+         return std::string();
+     }},
+};
+
+const ValueOption* findValueOption(const std::string& name) {
+    for (const ValueOption& option : valueOptions) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 ParsedCommandLine parseKeydCommandLine(const std::vector<std::string>& arguments) {
     ParsedCommandLine parsed;
     KeydOptions& o = parsed.options;
-    auto fail = [&](std::string message) {
-        parsed.error = std::move(message);
-        return parsed;
-    };
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
+    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "-h" || argument == "--help") {
             parsed.showHelp = true;
-            continue;
-        }
-        if (argument == "--version") {
+        } else if (argument == "--version") {
             parsed.showVersion = true;
-            continue;
-        }
-        const bool known = argument == "--port-device" || argument == "--line" || argument == "--wpm" ||
-                           argument == "--address" || argument == "--udp-port" || argument == "--settings";
-        if (!known) return fail("unknown option " + argument);
-        if (i + 1 >= arguments.size()) return fail(argument + " needs a value");
-        const std::string& value = arguments[++i];
-        if (argument == "--port-device") {
-            o.portDevice = value;
-        } else if (argument == "--line") {
-            if (value != "dtr" && value != "rts") return fail("--line must be dtr or rts");
-            o.keyOnDtr = value == "dtr";
-        } else if (argument == "--wpm") {
-            if (!parseInt(value, o.speedWpm) || o.speedWpm < slowestRemoteWpm || o.speedWpm > fastestRemoteWpm) {
-                return fail("--wpm must be a whole number from 10 to 30");
-            }
-        } else if (argument == "--address") {
-            o.address = value;
-        } else if (argument == "--udp-port") {
-            if (!parseInt(value, o.udpPort) || o.udpPort < 0 || o.udpPort > 65535) {
-                return fail("--udp-port must be a whole number from 0 to 65535");
+        } else if (const ValueOption* option = findValueOption(argument)) {
+            if (i + 1 >= arguments.size()) {
+                parsed.error = argument + " needs a value";
+            } else {
+                parsed.error = option->apply(arguments[++i], o);
             }
         } else {
-            o.settingsPath = value;
+            parsed.error = "unknown option " + argument;
         }
     }
-    if (!parsed.showHelp && !parsed.showVersion && o.portDevice.empty()) return fail("--port-device is missing");
+    if (!parsed.error.empty() || parsed.showHelp || parsed.showVersion) return parsed;
+    if (o.portDevice.empty()) parsed.error = "--port-device is missing: give the keying port";
     return parsed;
 }
 

@@ -80,7 +80,8 @@ int main(int argc, char* argv[]) {
     const std::string device = deviceOf(o);
     std::shared_ptr<KeyLine> line = SerialKeyLine::open(device);
     if (!line) {
-        say("cannot open " + device + " for keying");
+        say("cannot open " + device + " for keying: no such port, or it is busy, or not yours to use" +
+            " (on Debian: the dialout group)");
         return 1;
     }
     std::string error;

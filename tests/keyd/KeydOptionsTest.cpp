@@ -29,6 +29,7 @@ TEST(KeydOptions, ChoicesAndTheirLimits) {
         {{"--port-device", "1", "--udp-port", "65536"}, "", true, 0, "", 0},
         {{"--port-device"}, "", true, 0, "", 0},
         {{"--port-device", "1", "--verbose"}, "", true, 0, "", 0},
+        {{"--port-device", ""}, "", true, 0, "", 0},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parseKeydCommandLine(c.arguments);
