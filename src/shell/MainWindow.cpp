@@ -8,6 +8,7 @@
 
 #include "analysis/SpectrumBars.h"
 #include "audio/Capture.h"
+#include "base/Utf8Path.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/ControlModel.h"
 #include "shell/AboutBox.h"
@@ -32,7 +33,7 @@ int leadingNumber(std::string_view text) {
 std::string currentDirectory() {
     std::error_code error;
     const std::filesystem::path path = std::filesystem::current_path(error);
-    return error ? std::string(".") : path.string();
+    return error ? std::string(".") : utf8FromPath(path);
 }
 
 // What the keying server ignores goes to standard error, where a station

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Utf8.h"
+#include "base/Utf8Path.h"
 #include "station/ReplaceFile.h"
 
 namespace ditdahl {
@@ -42,7 +43,7 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 // The file's lines; a byte-order mark is not part of the first line, but is
 // handed back in *mark so that a rewrite keeps it.
 std::vector<Line> readLines(const std::string& path, bool* exists, std::string* mark = nullptr) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
     *exists = static_cast<bool>(in);
     std::vector<Line> lines;
     if (!in) return lines;

@@ -8,6 +8,7 @@
 #include "analysis/SpectrumBars.h"
 #include "base/CaptureFormat.h"
 #include "base/Utf8.h"
+#include "base/Utf8Path.h"
 #include "shell/Profile.h"
 #include "station/ControlIds.h"
 
@@ -43,11 +44,11 @@ int findInput(const Controls& window, const std::string& device) {
 // Joined with the system's own separator, so that the log path kept in the
 // settings file reads as its users expect.
 std::string settingsPath(const StationState& state) {
-    return (std::filesystem::path(state.startDirectory) / "Ditdahl.ini").string();
+    return utf8FromPath(pathFromUtf8(state.startDirectory) / "Ditdahl.ini");
 }
 
 std::string defaultLogPath(const StationState& state) {
-    return (std::filesystem::path(state.startDirectory) / "Ditdahl.log").string();
+    return utf8FromPath(pathFromUtf8(state.startDirectory) / "Ditdahl.log");
 }
 
 void fillInputList(StationState& state, const std::vector<std::string>& deviceNames) {

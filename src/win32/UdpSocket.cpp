@@ -3,6 +3,7 @@
 #include <ws2tcpip.h>
 
 #include "station/DatagramSocket.h"
+#include "win32/WideText.h"
 
 namespace ditdahl {
 
@@ -21,12 +22,13 @@ bool startWinsock() {
     return started;
 }
 
+// In the system's language, as UTF-8 like every text of the program.
 std::string lastError() {
-    char text[256] = {};
+    wchar_t text[256] = {};
     const int code = WSAGetLastError();
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                   text, sizeof text, nullptr);
-    std::string message(text);
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
+                   text, 256, nullptr);
+    std::string message = fromWide(text);
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == '.')) {
         message.pop_back();
     }

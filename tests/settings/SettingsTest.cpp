@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "base/Utf8Path.h"
 #include "shell/Profile.h"
 #include "shell/Settings.h"
 #include "station/ControlIds.h"
@@ -461,20 +462,21 @@ TEST(Settings, AByteOrderMarkBeforeTheFirstSectionIsKept) {
     EXPECT_EQ(saved.find("[Ditdahl]", 4), std::string::npos) << saved;
 }
 
-// A start directory of any length keeps its settings and its log in itself,
-// never in a directory named by a cut-off part of its path.
+// A start directory of any length, named in any language, keeps its settings
+// and its log in itself, never in a directory named by a cut-off or
+// misconverted part of its path.
 TEST(Settings, ALongStartDirectoryIsKeptWhole) {
     SettingsStation s;
-    std::filesystem::path deep = s.dir.path();
-    while (deep.string().size() < 700) deep /= std::string(60, 'd');
+    std::filesystem::path deep = s.dir.path() / pathFromUtf8("Funkbude M\xC3\xBCller \xE6\x97\xA5");
+    while (utf8FromPath(deep).size() < 700) deep /= std::string(60, 'd');
     std::filesystem::create_directories(deep);
-    s.state().startDirectory.assign(deep.string());
+    s.state().startDirectory.assign(utf8FromPath(deep));
     loadSettings(s.state());
-    EXPECT_EQ(s.state().logPath, (deep / "Ditdahl.log").string());
+    EXPECT_EQ(s.state().logPath, utf8FromPath(deep / "Ditdahl.log"));
     saveSettings(s.state());
     EXPECT_TRUE(std::filesystem::exists(deep / "Ditdahl.ini"));
-    const std::string saved = readFileBytes((deep / "Ditdahl.ini").string());
-    EXPECT_NE(saved.find("LogPath=" + (deep / "Ditdahl.log").string() + "\r\n"), std::string::npos);
+    const std::string saved = readFileBytes(utf8FromPath(deep / "Ditdahl.ini"));
+    EXPECT_NE(saved.find("LogPath=" + utf8FromPath(deep / "Ditdahl.log") + "\r\n"), std::string::npos);
 }
 
 // Settings files as they turn up on operators' disks: whatever their state,
