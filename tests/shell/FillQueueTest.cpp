@@ -1,10 +1,10 @@
-#include "portable/FillQueue.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <numeric>
 #include <vector>
+
+#include "portable/FillQueue.h"
 
 namespace ditdahl {
 namespace {
@@ -26,8 +26,7 @@ TEST(FillQueue, FillsInOrderAndCountsWhatFindsNoBuffer) {
         std::uint64_t dropped;
     };
     const Case cases[] = {
-        {{32}, 2, 0}, {{4, 4, 4, 4}, 1, 0}, {{12, 12, 8}, 2, 0},
-        {{40}, 2, 2}, {{6, 6}, 0, 0},       {{28, 4}, 2, 0},
+        {{32}, 2, 0}, {{4, 4, 4, 4}, 1, 0}, {{12, 12, 8}, 2, 0}, {{40}, 2, 2}, {{6, 6}, 0, 0}, {{28, 4}, 2, 0},
     };
     for (const Case& c : cases) {
         Completed completed;
@@ -47,7 +46,8 @@ TEST(FillQueue, FillsInOrderAndCountsWhatFindsNoBuffer) {
         }
         ASSERT_EQ(completed.buffers.size(), c.completed) << c.pieces.size();
         for (std::size_t b = 0; b < completed.buffers.size(); ++b) {
-            EXPECT_EQ(completed.buffers[b], std::vector<std::uint8_t>(audio.begin() + 16 * b, audio.begin() + 16 * b + 16));
+            EXPECT_EQ(completed.buffers[b],
+                      std::vector<std::uint8_t>(audio.begin() + 16 * b, audio.begin() + 16 * b + 16));
         }
         EXPECT_EQ(queue.droppedFrames(), c.dropped);
     }
