@@ -127,6 +127,14 @@ void loadSettings(StationState& state) {
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
 
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
+
+    StationState::KeyingServerChoice& server = state.keyingServer;
+    const StationState::KeyingServerChoice defaults;
+    server.enabled = readProfileInt(path, keyingServerSection, "Enabled", 0) != 0;
+    const int port = readProfileInt(path, keyingServerSection, "Port", defaults.port);
+    server.port = port >= 1 && port <= 65535 ? port : defaults.port;
+    server.address = readProfileString(path, keyingServerSection, "Address", "", maxTextValue);
+    if (server.address.empty()) server.address = defaults.address;
 }
 
 bool saveSettings(StationState& state) {
@@ -159,6 +167,9 @@ bool saveSettings(StationState& state) {
     put("BeaconText", cut(window.text(ids::beaconText), maxTextValue));
     put("BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));
     entries.push_back({automaticDecoderSection, "Enabled", state.automaticDecoder ? "1" : "0"});
+    entries.push_back({keyingServerSection, "Enabled", state.keyingServer.enabled ? "1" : "0"});
+    entries.push_back({keyingServerSection, "Port", std::to_string(state.keyingServer.port)});
+    entries.push_back({keyingServerSection, "Address", state.keyingServer.address});
     // One replacement of the file for all of them: quick however large the
     // file, and never half saved.
     return writeProfileStrings(settingsPath(state), entries);

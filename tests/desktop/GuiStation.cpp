@@ -20,7 +20,13 @@ GuiStation::GuiStation(const std::string& settingsFile, const std::vector<std::i
         keyLine = std::make_shared<RecordingKeyLine>(station.clock);
         return keyLine;
     };
+    openSocket = [](const std::string& address, int, std::string& error) {
+        return openDatagramSocket(address, 0, error);
+    };
     MainWindowParts parts;
+    parts.openDatagramSocket = [this](const std::string& address, int port, std::string& error) {
+        return openSocket(address, port, error);
+    };
     parts.dialogs = &dialogs;
     parts.waveIn = &waveIn;
     parts.recorder = &recorder;

@@ -17,6 +17,7 @@
 #include "qt/DialogBoxView.h"
 #include "qt/MainWindowView.h"
 #include "shell/MainWindow.h"
+#include "station/DatagramSocket.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
 
@@ -50,6 +51,9 @@ public:
     Recorder recorder{station.state, waveIn};
     QtDialogRunner dialogs;
     std::vector<int> openedPorts;
+    // Opens the keying server's socket. At first: on a free loopback port
+    // whatever port the settings name, so that no test takes the real one.
+    std::function<std::unique_ptr<DatagramSocket>(const std::string& address, int port, std::string& error)> openSocket;
     std::shared_ptr<RecordingKeyLine> keyLine;
     std::unique_ptr<MainWindow> procedure;
     std::unique_ptr<MainWindowView> view;

@@ -226,6 +226,31 @@ TEST(LoadSettings, TheAutomaticDecoderIsOnOnlyByItsOwnSection) {
     }
 }
 
+TEST(LoadSettings, TheKeyingServerListensOnlyWhenAskedAndOnLoopbackUnlessTold) {
+    struct Case {
+        const char* file;  // nullptr: no file
+        bool on;
+        int port;
+        std::string address;
+    };
+    const Case cases[] = {
+        {nullptr, false, 6789, "127.0.0.1"},
+        {"[Keying server]\r\nEnabled=1\r\nPort=6800\r\nAddress=0.0.0.0\r\n", true, 6800, "0.0.0.0"},
+        {"[Keying server]\r\nPort=0\r\nAddress=\r\n", false, 6789, "127.0.0.1"},
+        {"[Keying server]\r\nPort=65536\r\n", false, 6789, "127.0.0.1"},
+        {"[Ditdahl]\r\nEnabled=1\r\nPort=7000\r\n", false, 6789, "127.0.0.1"},
+    };
+    for (const Case& c : cases) {
+        const std::string row = c.file ? c.file : "(no file)";
+        SettingsStation s;
+        if (c.file) writeFileBytes(s.ini(), c.file);
+        loadSettings(s.state());
+        EXPECT_EQ(s.state().keyingServer.enabled, c.on) << row;
+        EXPECT_EQ(s.state().keyingServer.port, c.port) << row;
+        EXPECT_EQ(s.state().keyingServer.address, c.address) << row;
+    }
+}
+
 TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
     SettingsStation s;
     loadSettings(s.state());
@@ -234,7 +259,8 @@ TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
               (std::vector<std::string>{"[Ditdahl]", "Filter=1", "PTT_Signal=0", "InputDevice=HDA Intel PCH: ALC",
                                         "PTT_Port=0", "TX_Speed=0", "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
                                         "LogPath=" + (s.dir.path() / "Ditdahl.log").string(), "Threshold=50",
-                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
+                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0",
+                                        "[Keying server]", "Enabled=0", "Port=6789", "Address=127.0.0.1"}));
 }
 
 TEST(SaveSettings, WritesWhatTheControlsShow) {
@@ -261,7 +287,8 @@ TEST(SaveSettings, WritesWhatTheControlsShow) {
               (std::vector<std::string>{
                   "[Ditdahl]", "Filter=0", "PTT_Signal=1", "InputDevice=Loopback", "PTT_Port=16", "TX_Speed=-1",
                   "AutoRXSpeed=1", "AutoTXSpeed=1", "Delay=5", "LogPath=/var/log/cw.log", "Threshold=73",
-                  "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042", "[Automatic decoder]", "Enabled=1"}));
+                  "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042", "[Automatic decoder]", "Enabled=1",
+                  "[Keying server]", "Enabled=0", "Port=6789", "Address=127.0.0.1"}));
 }
 
 TEST(SaveSettings, LeavesKeysWithoutAChoiceAsTheyWere) {
@@ -293,7 +320,8 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     writeFileBytes(first.ini(),
                    "[Ditdahl]\r\nFilter=0\r\nPTT_Signal=1\r\nInputDevice=usb audio\r\nPTT_Port=3\r\nTX_Speed=7\r\n"
                    "AutoRXSpeed=1\r\nAutoTXSpeed=1\r\nDelay=2\r\nLogPath=/tmp/x.log\r\nThreshold=35\r\n"
-                   "BeaconText=CQ CQ DE TEST\r\nBeaconInterval=120\r\n[Automatic decoder]\r\nEnabled=1\r\n");
+                   "BeaconText=CQ CQ DE TEST\r\nBeaconInterval=120\r\n[Automatic decoder]\r\nEnabled=1\r\n"
+                   "[Keying server]\r\nEnabled=1\r\nPort=6790\r\nAddress=::1\r\n");
     loadSettings(first.state());
     const std::string original = readFileBytes(first.ini());
     saveSettings(first.state());
@@ -321,6 +349,9 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     EXPECT_FALSE(second.state().pttOnDtr);
     EXPECT_TRUE(second.state().autoTxSpeed);
     EXPECT_TRUE(second.state().automaticDecoder);
+    EXPECT_TRUE(second.state().keyingServer.enabled);
+    EXPECT_EQ(second.state().keyingServer.port, 6790);
+    EXPECT_EQ(second.state().keyingServer.address, "::1");
     EXPECT_EQ(first.selected(ids::inputList), "USB Audio CODEC");
     // The stored prefix became the full name; everything else is as it was.
     const auto originalLines = lines(original);
