@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "base/CaptureFormat.h"
 #include "station/Clock.h"
@@ -82,8 +83,8 @@ double watchedFrequencyHz(int toneButton, int filterHz) {
     // / 100 rounded up with the 100 Hz filter.
     const int frequency = 50 * toneButton;
     const double binHz = static_cast<double>(captureFramesPerSecond) / fftSizeForFilter(filterHz);
-    if (filterHz == 50) return (frequency / 50) * binHz;
-    return ((frequency + 99) / 100) * binHz;
+    const int bin = filterHz == 50 ? frequency / 50 : (frequency + 99) / 100;
+    return bin * binHz;
 }
 
 int nearestToneButton(double toneHz, int filterHz) {
@@ -99,106 +100,160 @@ int nearestToneButton(double toneHz, int filterHz) {
     return best;
 }
 
+namespace {
+
+// What a command line has said so far beyond the options themselves.
+struct Seen {
+    bool button = false;
+    bool input = false;
+};
+
+// An option with a value: it stores the value, or says why it cannot.
+struct ValueOption {
+    const char* name;
+    std::string (*apply)(const std::string& value, DecodeOptions& options, Seen& seen);
+};
+
+std::string notThe(const char* what, const std::string& value) { return std::string(what) + ", not '" + value + "'"; }
+
+const ValueOption valueOptions[] = {
+    {"--tone",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         double hz = 0.0;
+         if (!parseNumber(v, hz) || hz < 20.0 || hz > 1600.0) {
+             return notThe("--tone must be a frequency from 20 to 1600 Hz", v);
+         }
+         o.toneHz = hz;
+         return std::string();
+     }},
+    {"--button",
+     [](const std::string& v, DecodeOptions& o, Seen& seen) {
+         if (!parseInteger(v, o.toneButton) || o.toneButton < 1 || o.toneButton > 32) {
+             return notThe("--button must be a tone button from 1 to 32", v);
+         }
+         seen.button = true;
+         return std::string();
+     }},
+    {"--filter",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (!parseInteger(v, o.filterHz) || (o.filterHz != 50 && o.filterHz != 100)) {
+             return notThe("--filter must be 50 or 100", v);
+         }
+         return std::string();
+     }},
+    {"--threshold",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (!parseNumber(v, o.thresholdPercent) || o.thresholdPercent < 0.0 || o.thresholdPercent > 100.0) {
+             return notThe("--threshold must be a percentage from 0 to 100", v);
+         }
+         return std::string();
+     }},
+    {"--wpm",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (!parseInteger(v, o.speedWpm) || o.speedWpm < 5 || o.speedWpm > 60) {
+             return notThe("--wpm must be a speed from 5 to 60 words per minute", v);
+         }
+         o.speedGiven = true;
+         return std::string();
+     }},
+    {"--start",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         o.startUtcMs = parseUtc(v);
+         if (!o.startUtcMs) return notThe("--start must be a UTC time as YYYY-MM-DDTHH:MM:SS", v);
+         return std::string();
+     }},
+    {"--device",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (v.empty()) return std::string("--device needs an input device's name or number");
+         o.device = v;
+         return std::string();
+     }},
+    {"--seconds",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (!parseNumber(v, o.liveSeconds) || o.liveSeconds <= 0.0) {
+             return notThe("--seconds must be a positive number of seconds", v);
+         }
+         return std::string();
+     }},
+};
+
+const ValueOption* findValueOption(const std::string& name) {
+    for (const ValueOption& option : valueOptions) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
+// Options without a value: each sets one flag.
+bool* findFlag(const std::string& name, ParsedCommandLine& parsed) {
+    DecodeOptions& o = parsed.options;
+    const std::pair<const char*, bool*> flags[] = {
+        {"--help", &parsed.showHelp},       {"-h", &parsed.showHelp},
+        {"--version", &parsed.showVersion}, {"--auto-speed", &o.autoSpeed},
+        {"--best", &o.automatic},           {"--log", &o.log},
+        {"--list-devices", &o.listDevices}, {"--driver-messages", &o.driverMessages},
+    };
+    for (const auto& [flagName, flag] : flags) {
+        if (name == flagName) return flag;
+    }
+    return nullptr;
+}
+
+std::string takeRecording(const std::string& argument, DecodeOptions& options, Seen& seen) {
+    // Most often an unset shell variable; no file has an empty name.
+    if (argument.empty()) return "the recording's name is empty";
+    if (seen.input) return "only one recording can be decoded at a time";
+    options.input = argument;
+    seen.input = true;
+    return {};
+}
+
+// The choices that only make sense together, once every argument is read.
+std::string checkTogether(const DecodeOptions& options, const Seen& seen) {
+    if (options.toneHz && seen.button) return "give either --tone or --button, not both";
+    if (options.listDevices) return {};
+    const bool live = !options.device.empty();
+    if (live && seen.input) return "give either a recording or --device, not both";
+    if (!live && options.liveSeconds > 0.0) return "--seconds goes with --device";
+    if (!seen.input && !live) return "no recording given";
+    return {};
+}
+
+}  // namespace
+
 ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& arguments) {
     ParsedCommandLine parsed;
     DecodeOptions& options = parsed.options;
-    bool haveButton = false;
-    bool haveInput = false;
-    auto fail = [&parsed](std::string message) {
-        parsed.error = std::move(message);
-        return parsed;
-    };
-
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
+    Seen seen;
+    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
         std::string argument = arguments[i];
-        std::string value;
-        bool haveValue = false;
-        if (argument.rfind("--", 0) == 0) {
-            const std::size_t equals = argument.find('=');
-            if (equals != std::string::npos) {
-                value = argument.substr(equals + 1);
-                argument.resize(equals);
-                haveValue = true;
-            }
+        if (argument == "-" || argument.empty() || argument[0] != '-') {
+            parsed.error = takeRecording(argument, options, seen);
+            continue;
         }
-        auto takeValue = [&]() -> bool {
-            if (haveValue) return true;
-            if (i + 1 >= arguments.size()) return false;
-            value = arguments[++i];
-            return true;
-        };
-        const bool takesValue = argument == "--tone" || argument == "--button" || argument == "--filter" ||
-                                argument == "--threshold" || argument == "--wpm" || argument == "--start" ||
-                                argument == "--device" || argument == "--seconds";
-        if (takesValue && !takeValue()) return fail(argument + " needs a value");
-        if (!takesValue && haveValue) return fail(argument + " takes no value");
-
-        if (argument == "--help" || argument == "-h") {
-            parsed.showHelp = true;
-        } else if (argument == "--version") {
-            parsed.showVersion = true;
-        } else if (argument == "--tone") {
-            double hz = 0.0;
-            if (!parseNumber(value, hz) || hz < 20.0 || hz > 1600.0) {
-                return fail("--tone must be a frequency from 20 to 1600 Hz, not '" + value + "'");
+        std::optional<std::string> attached;  // --name=value
+        const std::size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
+        if (equals != std::string::npos) {
+            attached = argument.substr(equals + 1);
+            argument.resize(equals);
+        }
+        if (const ValueOption* option = findValueOption(argument)) {
+            if (!attached && i + 1 >= arguments.size()) {
+                parsed.error = argument + " needs a value";
+            } else {
+                parsed.error = option->apply(attached ? *attached : arguments[++i], options, seen);
             }
-            options.toneHz = hz;
-        } else if (argument == "--button") {
-            if (!parseInteger(value, options.toneButton) || options.toneButton < 1 || options.toneButton > 32) {
-                return fail("--button must be a tone button from 1 to 32, not '" + value + "'");
-            }
-            haveButton = true;
-        } else if (argument == "--filter") {
-            if (!parseInteger(value, options.filterHz) || (options.filterHz != 50 && options.filterHz != 100)) {
-                return fail("--filter must be 50 or 100, not '" + value + "'");
-            }
-        } else if (argument == "--threshold") {
-            if (!parseNumber(value, options.thresholdPercent) || options.thresholdPercent < 0.0 ||
-                options.thresholdPercent > 100.0) {
-                return fail("--threshold must be a percentage from 0 to 100, not '" + value + "'");
-            }
-        } else if (argument == "--wpm") {
-            if (!parseInteger(value, options.speedWpm) || options.speedWpm < 5 || options.speedWpm > 60) {
-                return fail("--wpm must be a speed from 5 to 60 words per minute, not '" + value + "'");
-            }
-            options.speedGiven = true;
-        } else if (argument == "--auto-speed") {
-            options.autoSpeed = true;
-        } else if (argument == "--best") {
-            options.automatic = true;
-        } else if (argument == "--log") {
-            options.log = true;
-        } else if (argument == "--start") {
-            options.startUtcMs = parseUtc(value);
-            if (!options.startUtcMs)
-                return fail("--start must be a UTC time as YYYY-MM-DDTHH:MM:SS, not '" + value + "'");
-        } else if (argument == "--device") {
-            if (value.empty()) return fail("--device needs an input device's name or number");
-            options.device = value;
-        } else if (argument == "--seconds") {
-            if (!parseNumber(value, options.liveSeconds) || options.liveSeconds <= 0.0) {
-                return fail("--seconds must be a positive number of seconds, not '" + value + "'");
-            }
-        } else if (argument == "--list-devices") {
-            options.listDevices = true;
-        } else if (argument == "--driver-messages") {
-            options.driverMessages = true;
-        } else if (argument == "-" || argument.empty() || argument[0] != '-') {
-            if (haveInput) return fail("only one recording can be decoded at a time");
-            options.input = argument;
-            haveInput = true;
+        } else if (bool* flag = findFlag(argument, parsed)) {
+            if (attached) parsed.error = argument + " takes no value";
+            *flag = true;
         } else {
-            return fail("unknown option '" + argument + "'");
+            parsed.error = "unknown option '" + argument + "'";
         }
     }
-    if (parsed.showHelp || parsed.showVersion) return parsed;
-    if (options.toneHz && haveButton) return fail("give either --tone or --button, not both");
-    if (options.listDevices) return parsed;
-    const bool live = !options.device.empty();
-    if (live && haveInput) return fail("give either a recording or --device, not both");
-    if (!live && options.liveSeconds > 0.0) return fail("--seconds goes with --device");
-    if (!haveInput && !live) return fail("no recording given");
-    if (options.toneHz) options.toneButton = nearestToneButton(*options.toneHz, options.filterHz);
+    if (!parsed.error.empty() || parsed.showHelp || parsed.showVersion) return parsed;
+    parsed.error = checkTogether(options, seen);
+    if (parsed.error.empty() && options.toneHz)
+        options.toneButton = nearestToneButton(*options.toneHz, options.filterHz);
     return parsed;
 }
 

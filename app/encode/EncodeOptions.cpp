@@ -1,8 +1,10 @@
 #include "EncodeOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace ditdahl::encode {
 
@@ -42,75 +44,118 @@ bool parseNumber(const std::string& text, double& value) {
 
 }  // namespace
 
+namespace {
+
+// An option with a value: it stores the value, or says why it cannot.
+struct ValueOption {
+    const char* name;
+    std::string (*apply)(const std::string& value, EncodeOptions& options);
+};
+
+std::string setOutput(const std::string& v, EncodeOptions& o) {
+    if (v.empty()) return "the output file name is empty";
+    o.output = v;
+    return {};
+}
+
+bool isOneOf(int value, std::initializer_list<int> allowed) {
+    return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
+}
+
+const ValueOption valueOptions[] = {
+    {"-o", setOutput},
+    {"--output", setOutput},
+    {"--file",
+     [](const std::string& v, EncodeOptions& o) {
+         if (v.empty()) return std::string("the text file name is empty");
+         o.textFile = v;
+         return std::string();
+     }},
+    {"--wpm",
+     [](const std::string& v, EncodeOptions& o) {
+         if (!parseInt(v, o.speedWpm) || o.speedWpm < 10 || o.speedWpm > 30) {
+             return "--wpm must be a whole number from 10 to 30, not " + v;
+         }
+         return std::string();
+     }},
+    {"--tone",
+     [](const std::string& v, EncodeOptions& o) {
+         if (!parseNumber(v, o.toneHz) || o.toneHz <= 0) return "--tone must be a frequency in Hz, not " + v;
+         return std::string();
+     }},
+    {"--delay",
+     [](const std::string& v, EncodeOptions& o) {
+         if (!parseInt(v, o.delayMs) || !isOneOf(o.delayMs, {0, 100, 200, 500, 1000, 2000})) {
+             return "--delay must be 0, 100, 200, 500, 1000 or 2000, not " + v;
+         }
+         return std::string();
+     }},
+    {"--rate",
+     [](const std::string& v, EncodeOptions& o) {
+         if (!parseInt(v, o.sampleRate) || !isOneOf(o.sampleRate, {6000, 8000, 48000})) {
+             return "--rate must be 6000, 8000 or 48000, not " + v;
+         }
+         return std::string();
+     }},
+    {"--noise-snr",
+     [](const std::string& v, EncodeOptions& o) {
+         double snr = 0;
+         if (!parseNumber(v, snr)) return "--noise-snr must be a number of dB, not " + v;
+         o.noiseSnrDb = snr;
+         return std::string();
+     }},
+};
+
+const ValueOption* findValueOption(const std::string& name) {
+    for (const ValueOption& option : valueOptions) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
+void addWord(const std::string& word, EncodeOptions& o) {
+    if (o.haveText) o.text += ' ';
+    o.text += word;
+    o.haveText = true;
+}
+
+std::string checkTogether(const EncodeOptions& o) {
+    if (o.output.empty()) return "no output file: give -o FILE (or -o - for standard output)";
+    if (o.haveText && !o.textFile.empty()) return "give the text either as words or with --file, not both";
+    if (o.toneHz >= o.sampleRate / 2.0) {
+        return "--tone must be below half the sample rate (" + std::to_string(o.sampleRate / 2) + " Hz)";
+    }
+    return {};
+}
+
+}  // namespace
+
 ParsedCommandLine parseEncodeCommandLine(const std::vector<std::string>& arguments) {
     ParsedCommandLine parsed;
     EncodeOptions& o = parsed.options;
-    auto fail = [&](std::string message) {
-        parsed.error = std::move(message);
-        return parsed;
-    };
     bool onlyText = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
+    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
         const std::string& argument = arguments[i];
         if (onlyText || argument.empty() || argument[0] != '-' || argument == "-") {
-            if (o.haveText) o.text += ' ';
-            o.text += argument;
-            o.haveText = true;
-            continue;
-        }
-        if (argument == "--") {
+            addWord(argument, o);
+        } else if (argument == "--") {
             onlyText = true;
-            continue;
-        }
-        if (argument == "-h" || argument == "--help") {
+        } else if (argument == "-h" || argument == "--help") {
             parsed.showHelp = true;
-            continue;
-        }
-        if (argument == "--version") {
+        } else if (argument == "--version") {
             parsed.showVersion = true;
-            continue;
-        }
-        const bool known = argument == "-o" || argument == "--output" || argument == "--file" || argument == "--wpm" ||
-                           argument == "--tone" || argument == "--delay" || argument == "--rate" ||
-                           argument == "--noise-snr";
-        if (!known) return fail("unknown option " + argument);
-        if (i + 1 >= arguments.size()) return fail(argument + " needs a value");
-        const std::string& value = arguments[++i];
-        if (argument == "-o" || argument == "--output") {
-            if (value.empty()) return fail("the output file name is empty");
-            o.output = value;
-        } else if (argument == "--file") {
-            if (value.empty()) return fail("the text file name is empty");
-            o.textFile = value;
-        } else if (argument == "--wpm") {
-            if (!parseInt(value, o.speedWpm) || o.speedWpm < 10 || o.speedWpm > 30) {
-                return fail("--wpm must be a whole number from 10 to 30, not " + value);
-            }
-        } else if (argument == "--tone") {
-            if (!parseNumber(value, o.toneHz) || o.toneHz <= 0)
-                return fail("--tone must be a frequency in Hz, not " + value);
-        } else if (argument == "--delay") {
-            if (!parseInt(value, o.delayMs) || (o.delayMs != 0 && o.delayMs != 100 && o.delayMs != 200 &&
-                                                o.delayMs != 500 && o.delayMs != 1000 && o.delayMs != 2000)) {
-                return fail("--delay must be 0, 100, 200, 500, 1000 or 2000, not " + value);
-            }
-        } else if (argument == "--rate") {
-            if (!parseInt(value, o.sampleRate) ||
-                (o.sampleRate != 6000 && o.sampleRate != 8000 && o.sampleRate != 48000)) {
-                return fail("--rate must be 6000, 8000 or 48000, not " + value);
+        } else if (const ValueOption* option = findValueOption(argument)) {
+            if (i + 1 >= arguments.size()) {
+                parsed.error = argument + " needs a value";
+            } else {
+                parsed.error = option->apply(arguments[++i], o);
             }
         } else {
-            double snr = 0;
-            if (!parseNumber(value, snr)) return fail("--noise-snr must be a number of dB, not " + value);
-            o.noiseSnrDb = snr;
+            parsed.error = "unknown option " + argument;
         }
     }
-    if (parsed.showHelp || parsed.showVersion) return parsed;
-    if (o.output.empty()) return fail("no output file: give -o FILE (or -o - for standard output)");
-    if (o.haveText && !o.textFile.empty()) return fail("give the text either as words or with --file, not both");
-    if (o.toneHz >= o.sampleRate / 2.0) {
-        return fail("--tone must be below half the sample rate (" + std::to_string(o.sampleRate / 2) + " Hz)");
-    }
+    if (!parsed.error.empty() || parsed.showHelp || parsed.showVersion) return parsed;
+    parsed.error = checkTogether(o);
     return parsed;
 }
 

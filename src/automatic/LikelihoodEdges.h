@@ -133,7 +133,10 @@ private:
     bool idle_ = true;         // that gap is already as long as a word gap
     // Sums of the steps from history_ steps before the anchor; sumTo(t): of
     // those before offset t.
-    std::complex<double> sumTo(int t) const { return prefix_[static_cast<std::size_t>(t + history_)]; }
+    std::complex<double> sumTo(int t) const {
+        const int index = t + history_;
+        return prefix_[static_cast<std::size_t>(index)];
+    }
     std::vector<std::complex<double>> prefix_;
     int history_ = 0;
     std::vector<double> scores_;       // sums of each step's score as a mark

@@ -141,7 +141,11 @@ bool ToneSearch::searchForLock() {
     }
     int best = -1;
     double bestStand = 0.0;
-    for (int bin = static_cast<int>(std::ceil(low / binHz)); bin <= static_cast<int>(high / binHz); ++bin) {
+    // A hint far off the band leaves nothing to search; its bounds must not
+    // become bins, which no int holds for a hint of 1e300 Hz.
+    const int firstBin = low <= high ? static_cast<int>(std::ceil(low / binHz)) : 1;
+    const int lastBin = low <= high ? static_cast<int>(high / binHz) : 0;
+    for (int bin = firstBin; bin <= lastBin; ++bin) {
         if (!qualifies(bin)) continue;
         const double stand = standOverNeighbourhoodDb(bin);
         // The operator chose the station nearest the hint, whatever stronger

@@ -13,7 +13,8 @@ inline constexpr int maxEstimatedWpm = 30;
 
 // The receive speed becomes the sending speed; the Dot, Dash and RX Speed
 // boxes show the new timing. A sending speed below 1 wpm has no timing and
-// changes nothing. Window thread.
+// changes nothing. Window thread, or wherever a logging program's speed is
+// taken (the keying server's thread, a job's).
 void applyTxSpeedToReceive(StationState& state);
 
 // Estimates the sender's speed from markHistory (geometric mean of the speeds

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
-#include <cstring>
 #include <thread>
 
 #include "portaudio/DriverMessages.h"
@@ -187,11 +186,7 @@ WaveResult PortAudioWaveIn::open(int device, const WaveFormat& format, std::uint
     parameters.suggestedLatency = info->defaultLowInputLatency;
     {
         std::lock_guard lock(mutex_);
-        completion_ = completion;
-        context_ = context;
-        queue_.clear();
-        headFilledBytes_ = 0;
-        droppedFrames_ = 0;
+        buffers_.open(completion, context);
     }
     auto stream = std::make_unique<Stream>(*this);
     stream->converter = std::move(converter);
@@ -214,10 +209,7 @@ WaveResult PortAudioWaveIn::prepare(WaveBuffer& buffer) {
 WaveResult PortAudioWaveIn::queue(WaveBuffer& buffer) {
     if (!buffer.prepared) return WaveResult::badBuffer;
     std::lock_guard lock(mutex_);
-    if (completion_ == nullptr) return WaveResult::notOpen;
-    buffer.bytesRecorded = 0;
-    queue_.push_back(&buffer);
-    return WaveResult::ok;
+    return buffers_.add(buffer);
 }
 
 WaveResult PortAudioWaveIn::start() {
@@ -242,10 +234,7 @@ void PortAudioWaveIn::abandonStream() {
     stream_->abandoned = true;
     {
         std::lock_guard lock(mutex_);
-        completion_ = nullptr;
-        context_ = nullptr;
-        queue_.clear();
-        headFilledBytes_ = 0;
+        buffers_.close();
     }
     abandonedStreams().push_back(stream_.release());
     abandonedOne_ = true;
@@ -258,15 +247,12 @@ void PortAudioWaveIn::close() {
     Pa_CloseStream(stream_->handle);
     stream_.reset();
     std::lock_guard lock(mutex_);
-    queue_.clear();
-    headFilledBytes_ = 0;
-    completion_ = nullptr;
-    context_ = nullptr;
+    buffers_.close();
 }
 
 std::uint64_t PortAudioWaveIn::droppedFrames() {
     std::lock_guard lock(mutex_);
-    return droppedFrames_;
+    return buffers_.droppedFrames();
 }
 
 int PortAudioWaveIn::streamCallback(const void* input, void*, unsigned long frameCount, const PaStreamCallbackTimeInfo*,
@@ -284,31 +270,9 @@ int PortAudioWaveIn::streamCallback(const void* input, void*, unsigned long fram
     return paContinue;
 }
 
-// Fills the queued buffers in order and hands each one back as soon as it is
-// full; what finds no buffer is dropped.
 void PortAudioWaveIn::take(const std::int16_t* frames, std::size_t frameCount) {
-    constexpr std::uint32_t bytesPerFrame = 4;
     std::lock_guard lock(mutex_);
-    while (frameCount > 0) {
-        if (queue_.empty()) {
-            droppedFrames_ += frameCount;
-            return;
-        }
-        WaveBuffer& head = *queue_.front();
-        const std::size_t room = (head.bufferBytes - headFilledBytes_) / bytesPerFrame;
-        const std::size_t count = std::min(frameCount, room);
-        std::memcpy(head.data + headFilledBytes_, frames, count * bytesPerFrame);
-        headFilledBytes_ += static_cast<std::uint32_t>(count * bytesPerFrame);
-        frames += count * 2;
-        frameCount -= count;
-        if (headFilledBytes_ == head.bufferBytes) {
-            head.bytesRecorded = head.bufferBytes;
-            headFilledBytes_ = 0;
-            queue_.pop_front();
-            // The completion only hands the buffer on; it never calls back here.
-            completion_(context_, head);
-        }
-    }
+    buffers_.fill(reinterpret_cast<const std::uint8_t*>(frames), frameCount * 4);
 }
 
 }  // namespace ditdahl

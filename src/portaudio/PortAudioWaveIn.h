@@ -12,12 +12,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "portable/FillQueue.h"
 #include "station/WaveIn.h"
 
 namespace ditdahl {
@@ -75,11 +75,7 @@ private:
     int streamChannels_ = 0;
 
     std::mutex mutex_;  // guards what the stream callback shares with the caller
-    WaveCompletion completion_ = nullptr;
-    void* context_ = nullptr;
-    std::deque<WaveBuffer*> queue_;
-    std::uint32_t headFilledBytes_ = 0;
-    std::uint64_t droppedFrames_ = 0;
+    FillQueue buffers_;
 };
 
 }  // namespace ditdahl

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "analysis/SpectrumBars.h"
 #include "audio/Capture.h"
+#include "base/Utf8Path.h"
 #include "decoder/SpeedTiming.h"
 #include "portable/ControlModel.h"
 #include "shell/AboutBox.h"
@@ -31,13 +33,24 @@ int leadingNumber(std::string_view text) {
 std::string currentDirectory() {
     std::error_code error;
     const std::filesystem::path path = std::filesystem::current_path(error);
-    return error ? std::string(".") : path.string();
+    return error ? std::string(".") : utf8FromPath(path);
+}
+
+// What the keying server ignores goes to standard error, where a station
+// with a misconfigured logging program is looked into; the log holds what was
+// sent and received.
+void sayOnStandardError(std::string_view line) {
+    std::fprintf(stderr, "ditdahl: %.*s\n", static_cast<int>(line.size()), line.data());
 }
 
 }  // namespace
 
 MainWindow::MainWindow(StationState& state, MainWindowParts parts)
-    : state_(state), parts_(std::move(parts)), displays_(*state.mainWindow), jobs_(state) {
+    : state_(state),
+      parts_(std::move(parts)),
+      displays_(*state.mainWindow),
+      jobs_(state),
+      keyingServer_(state, jobs_, sayOnStandardError) {
     state_.displays = displays_.all();
 }
 
@@ -67,6 +80,7 @@ void MainWindow::onInit() {
     openLogFile(state_);
     openSelectedPttPort();
     writeLogLine(state_, "Program startup", true);
+    if (state_.keyingServer.enabled) startKeyingServer();
     setupBars(state_);
     beginCapture();
 }
@@ -108,6 +122,34 @@ void MainWindow::restartCapture() {
     beginCapture();
 }
 
+// A socket that cannot be had (the port taken, no such address) is said at
+// once; the choice stays, to be tried again at the next start.
+bool MainWindow::startKeyingServer() {
+    const StationState::KeyingServerChoice& choice = state_.keyingServer;
+    std::string error;
+    auto socket = parts_.openDatagramSocket(choice.address, choice.port, error);
+    if (!socket) {
+        state_.desktop->messageBox({"Ditdahl cannot listen for logging programs on " + choice.address + " port " +
+                                        std::to_string(choice.port) + ": " + error + ".",
+                                    "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+        return false;
+    }
+    const int port = socket->localPort();
+    keyingServer_.start(std::move(socket));
+    writeLogLine(state_, "Keying server listening on " + choice.address + " port " + std::to_string(port), true);
+    return true;
+}
+
+void MainWindow::toggleKeyingServer() {
+    if (!keyingServer_.listening()) {
+        state_.keyingServer.enabled = startKeyingServer();
+        return;
+    }
+    keyingServer_.stop();
+    state_.keyingServer.enabled = false;
+    writeLogLine(state_, "Keying server stopped", true);
+}
+
 void MainWindow::onAutoSpeed() {
     Controls& window = *state_.mainWindow;
     const bool autoRx = window.isChecked(ids::autoSpeedTick);
@@ -144,6 +186,7 @@ void MainWindow::onCommand(int id, int notificationCode) {
             return;
         case ids::stopButton:
             jobs_.stopTransmission();
+            keyingServer_.releasePtt();
             return;
         case ids::beaconTick:
             jobs_.toggleBeacon();
@@ -207,6 +250,9 @@ void MainWindow::onCommand(int id, int notificationCode) {
         case ids::menuAutomaticDecoder:
             // Capture changes over at its next block; nothing restarts.
             state_.automaticDecoder = !state_.automaticDecoder;
+            return;
+        case ids::menuKeyingServer:
+            toggleKeyingServer();
             return;
         default:
             if (const int tone = ids::toneButtonNumber(id)) {
@@ -275,7 +321,10 @@ std::optional<FontRequest> MainWindow::controlFont(int id) const {
     return std::nullopt;
 }
 
-bool MainWindow::menuItemTicked(int id) const { return id == ids::menuAutomaticDecoder && state_.automaticDecoder; }
+bool MainWindow::menuItemTicked(int id) const {
+    if (id == ids::menuKeyingServer) return keyingServer_.listening();
+    return id == ids::menuAutomaticDecoder && state_.automaticDecoder;
+}
 
 void MainWindow::showAbout() {
     if (!parts_.dialogs) return;
@@ -288,6 +337,7 @@ void MainWindow::shutdown() {
     // At the end no message box may hold up the closing: the log says it.
     if (!saveSettings(state_)) writeLogLine(state_, "Settings not saved: cannot write " + settingsPath(state_), true);
     endCapture();
+    keyingServer_.stop();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);
     closeLogFile(state_);

@@ -4,14 +4,18 @@
 // starts the other threads and never waits for them.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "analysis/KeyDetector.h"
 #include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
+#include "remote/KeyingServer.h"
 #include "shell/WindowDisplays.h"
 #include "shell/WindowProcedure.h"
+#include "station/DatagramSocket.h"
 #include "station/StationState.h"
 #include "station/WaveIn.h"
 #include "transmit/TransmissionJobs.h"
@@ -40,6 +44,9 @@ struct MainWindowParts {
     // Capture that hands over no block for this many seconds has stopped (an
     // input unplugged, a sound server gone) and is started again; 0: never.
     int captureStallSeconds = 3;
+    // The keying server's socket: the system's, or a test's.
+    std::function<std::unique_ptr<DatagramSocket>(const std::string& address, int port, std::string& error)>
+        openDatagramSocket = ditdahl::openDatagramSocket;
 };
 
 class MainWindow final : public WindowProcedure {
@@ -72,6 +79,8 @@ private:
     void openSelectedPttPort();
     void endCapture();
     void restartCapture();
+    bool startKeyingServer();
+    void toggleKeyingServer();
     void shutdown();
 
     StationState& state_;
@@ -79,6 +88,8 @@ private:
     // Before the jobs, which show through it until they have ended.
     WindowDisplays displays_;
     TransmissionJobs jobs_;
+    // After the jobs, which it starts: it stops before they go.
+    KeyingServer keyingServer_;
     KeyDetector detector_;
     ReceiverSwitch receivers_{state_, detector_};
     bool ended_ = false;

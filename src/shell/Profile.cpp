@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Utf8.h"
+#include "base/Utf8Path.h"
 #include "station/ReplaceFile.h"
 
 namespace ditdahl {
@@ -42,7 +43,7 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 // The file's lines; a byte-order mark is not part of the first line, but is
 // handed back in *mark so that a rewrite keeps it.
 std::vector<Line> readLines(const std::string& path, bool* exists, std::string* mark = nullptr) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
     *exists = static_cast<bool>(in);
     std::vector<Line> lines;
     if (!in) return lines;
@@ -90,7 +91,18 @@ std::optional<std::string_view> keyName(std::string_view line) {
     return trim(t.substr(0, equals));
 }
 
-std::string_view valueOf(std::string_view line) { return trim(line.substr(line.find('=') + 1)); }
+// A value is one line, and a carriage return ends it as it ends a value
+// that is written: what follows a lone CR (left by a botched conversion of
+// line breaks, "\r\r\n") would otherwise load but never save.
+std::string_view valueOf(std::string_view line) {
+    const std::string_view value = line.substr(line.find('=') + 1);
+    return trim(value.substr(0, value.find('\r')));
+}
+
+// A value in matching quotes, which a read takes off.
+bool quoted(std::string_view v) {
+    return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+}
 
 std::optional<std::string> findValue(const std::string& path, std::string_view section, std::string_view key) {
     bool exists = false;
@@ -113,9 +125,7 @@ int readProfileInt(const std::string& path, std::string_view section, std::strin
     const auto value = findValue(path, section, key);
     if (!value) return defaultValue;
     std::string_view v = *value;
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-        v = trim(v.substr(1, v.size() - 2));
-    }
+    if (quoted(v)) v = trim(v.substr(1, v.size() - 2));
     bool negative = false;
     std::size_t i = 0;
     if (i < v.size() && (v[i] == '-' || v[i] == '+')) {
@@ -134,9 +144,7 @@ std::string readProfileString(const std::string& path, std::string_view section,
                               std::string_view defaultValue, std::size_t maxLength) {
     const auto found = findValue(path, section, key);
     std::string_view v = found ? std::string_view(*found) : trim(defaultValue);
-    if (found && v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-        v = v.substr(1, v.size() - 2);
-    }
+    if (found && quoted(v)) v = v.substr(1, v.size() - 2);
     return std::string(v.substr(0, wholeCharacterPrefix(v, maxLength)));
 }
 
@@ -146,7 +154,11 @@ namespace {
 void setKey(std::vector<Line>& lines, std::string_view section, std::string_view key, std::string_view value,
             const std::string& ending) {
     value = value.substr(0, value.find_first_of("\r\n"));
-    const std::string newLine = std::string(key) + "=" + std::string(value);
+    // A read takes off blanks at either end and one pair of quotes: a value
+    // that has either is written in double quotes, so that it reads back as
+    // it was (a beacon text ending in a blank keeps it).
+    const bool asIs = trim(value).size() == value.size() && !quoted(value);
+    const std::string newLine = std::string(key) + "=" + (asIs ? std::string(value) : "\"" + std::string(value) + "\"");
 
     std::optional<std::size_t> sectionStart;   // index of the header
     std::optional<std::size_t> lastInSection;  // last non-blank line of the section

@@ -1,7 +1,7 @@
 // Settings files in the INI format: [Section] headers and key=value lines.
 // Sections and keys match ignoring letter case; blanks around keys and values
-// do not count; a value in matching quotes is read without them; lines
-// starting with ';' are comments. A write changes only its key's line, adds a
+// do not count; a value ends at a carriage return; a value in matching quotes
+// is read without them; lines starting with ';' are comments. A write changes only its key's line, adds a
 // missing key at the end of its section and a missing section at the end of
 // the file, and replaces the file in one step (a new file renamed over the
 // old), so that a crash during a save never leaves a half-written file.
@@ -23,7 +23,9 @@ std::string readProfileString(const std::string& path, std::string_view section,
                               std::string_view defaultValue, std::size_t maxLength = 65535);
 
 // Sets key=value, creating the file and the section when missing. A value is
-// one line: it is cut at the first line break. False when the file could not
+// one line: it is cut at the first line break. A value with blanks at either
+// end, or in matching quotes, is written in double quotes, so that
+// readProfileString gives it back as it was. False when the file could not
 // be written; the old file is then left as it was.
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);

@@ -8,6 +8,7 @@
 #include "analysis/SpectrumBars.h"
 #include "base/CaptureFormat.h"
 #include "base/Utf8.h"
+#include "base/Utf8Path.h"
 #include "shell/Profile.h"
 #include "station/ControlIds.h"
 
@@ -26,16 +27,28 @@ std::string cut(std::string text, std::size_t length) {
     return text;
 }
 
+// The entry of the stored device. A save stores the whole name, so an entry
+// of exactly that name wins over one that only begins with it ("USB Audio
+// CODEC" must not find "USB Audio CODEC 2"); a name written by hand may be
+// the beginning of one, in any letter case.
+int findInput(const Controls& window, const std::string& device) {
+    const int count = window.entryCount(ids::inputList);
+    for (int i = 0; i < count; ++i) {
+        if (window.entryText(ids::inputList, i) == device) return i;
+    }
+    return window.findPrefix(ids::inputList, device);
+}
+
 }  // namespace
 
 // Joined with the system's own separator, so that the log path kept in the
 // settings file reads as its users expect.
 std::string settingsPath(const StationState& state) {
-    return (std::filesystem::path(state.startDirectory) / "Ditdahl.ini").string();
+    return utf8FromPath(pathFromUtf8(state.startDirectory) / "Ditdahl.ini");
 }
 
 std::string defaultLogPath(const StationState& state) {
-    return (std::filesystem::path(state.startDirectory) / "Ditdahl.log").string();
+    return utf8FromPath(pathFromUtf8(state.startDirectory) / "Ditdahl.log");
 }
 
 void fillInputList(StationState& state, const std::vector<std::string>& deviceNames) {
@@ -75,8 +88,7 @@ void loadSettings(StationState& state) {
     }
 
     const std::string device = readProfileString(path, settingsSection, "InputDevice", "", maxTextValue);
-    const int match = window.findPrefix(ids::inputList, device);
-    window.select(ids::inputList, match >= 0 ? match : 0);
+    window.select(ids::inputList, std::max(0, findInput(window, device)));
 
     window.select(ids::pttPortList, readInt(path, "PTT_Port", 0));
     window.select(ids::txSpeedList, readInt(path, "TX_Speed", 0));
@@ -115,6 +127,14 @@ void loadSettings(StationState& state) {
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
 
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
+
+    StationState::KeyingServerChoice& server = state.keyingServer;
+    const StationState::KeyingServerChoice defaults;
+    server.enabled = readProfileInt(path, keyingServerSection, "Enabled", 0) != 0;
+    const int port = readProfileInt(path, keyingServerSection, "Port", defaults.port);
+    server.port = port >= 1 && port <= 65535 ? port : defaults.port;
+    server.address = readProfileString(path, keyingServerSection, "Address", "", maxTextValue);
+    if (server.address.empty()) server.address = defaults.address;
 }
 
 bool saveSettings(StationState& state) {
@@ -147,6 +167,9 @@ bool saveSettings(StationState& state) {
     put("BeaconText", cut(window.text(ids::beaconText), maxTextValue));
     put("BeaconInterval", cut(window.text(ids::beaconInterval), maxTextValue));
     entries.push_back({automaticDecoderSection, "Enabled", state.automaticDecoder ? "1" : "0"});
+    entries.push_back({keyingServerSection, "Enabled", state.keyingServer.enabled ? "1" : "0"});
+    entries.push_back({keyingServerSection, "Port", std::to_string(state.keyingServer.port)});
+    entries.push_back({keyingServerSection, "Address", state.keyingServer.address});
     // One replacement of the file for all of them: quick however large the
     // file, and never half saved.
     return writeProfileStrings(settingsPath(state), entries);

@@ -18,6 +18,7 @@ inline constexpr std::string_view settingsSection = "Ditdahl";
 // holds exactly the window's twelve keys, which other copies of the program
 // read and write.
 inline constexpr std::string_view automaticDecoderSection = "Automatic decoder";
+inline constexpr std::string_view keyingServerSection = "Keying server";
 inline constexpr int maxInputDevices = 10;
 
 // startDirectory and "Ditdahl.ini", rebuilt for every load and save so that a
@@ -37,14 +38,16 @@ void fillSpeedList(StationState& state);
 void fillDelayList(StationState& state);
 
 // Sets the controls and the station's choices from the settings file; a
-// missing file or key gives the default (the automatic decoder is off).
+// missing file or key gives the default (the automatic decoder and the keying
+// server are off; a port outside 1 to 65535 or an empty address is the
+// default too).
 // Needs startDirectory and the four filled lists. Leaves txSpeedWpm to the
 // TX speed list's selection.
 void loadSettings(StationState& state);
 
 // Writes the controls' current choices, logPath and thresholdPercent into the
-// settings file, key by key, then whether the automatic decoder is on; every
-// other line of the file stays as it was.
+// settings file, key by key, then whether the automatic decoder is on and the
+// keying server's choices; every other line of the file stays as it was.
 // False when the file could not be written (a folder in its place, a
 // read-only disk); what was there is left as it was.
 bool saveSettings(StationState& state);

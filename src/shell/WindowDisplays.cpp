@@ -35,6 +35,14 @@ std::optional<int> WindowDisplays::followReceiveSpeed() {
     return std::nullopt;
 }
 
+void WindowDisplays::showSendingSpeed(int wpm) {
+    const std::string speedText = std::to_string(wpm);
+    const int count = window_.entryCount(ids::txSpeedList);
+    for (int i = 0; i < count; ++i) {
+        if (window_.entryText(ids::txSpeedList, i) == speedText) window_.select(ids::txSpeedList, i);
+    }
+}
+
 void WindowDisplays::setUpBar(int bar, int maximum, bool highlighted) {
     window_.setBarRange(ids::levelBar(bar), 0, maximum);
     highlightBar(bar, highlighted);

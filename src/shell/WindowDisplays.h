@@ -32,6 +32,7 @@ public:
 
     void showTiming(int dotMs, int dashMs, int receiveWpm) override;
     std::optional<int> followReceiveSpeed() override;
+    void showSendingSpeed(int wpm) override;
 
     void setUpBar(int bar, int maximum, bool highlighted) override;
     void highlightBar(int bar, bool highlighted) override;

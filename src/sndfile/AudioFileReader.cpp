@@ -8,12 +8,47 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace ditdahl {
 namespace {
 constexpr std::size_t chunkFrames = 4096;
+
+// libsndfile's virtual I/O over a recording in memory: reads and seeks stay
+// within the bytes, and nothing is ever written.
+using Memory = AudioFileReader::Memory;
+Memory& memoryOf(void* user) { return *static_cast<Memory*>(user); }
+sf_count_t memoryLength(void* user) { return static_cast<sf_count_t>(memoryOf(user).bytes.size()); }
+sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
+    Memory& memory = memoryOf(user);
+    const auto length = static_cast<sf_count_t>(memory.bytes.size());
+    sf_count_t base = 0;
+    if (whence == SEEK_CUR) base = memory.position;
+    if (whence == SEEK_END) base = length;
+    // As a file would: past the end is allowed (reads there find nothing),
+    // before the start is not. An offset from a header may be anything, so
+    // one that would overflow is refused too.
+    if ((offset > 0 && offset > std::numeric_limits<sf_count_t>::max() - base) || (offset < 0 && offset < -base)) {
+        return -1;
+    }
+    memory.position = base + offset;
+    return memory.position;
 }
+sf_count_t memoryRead(void* into, sf_count_t count, void* user) {
+    Memory& memory = memoryOf(user);
+    const sf_count_t left = std::max<sf_count_t>(0, static_cast<sf_count_t>(memory.bytes.size()) - memory.position);
+    const sf_count_t n = std::clamp<sf_count_t>(count, 0, left);
+    if (n == 0) return 0;
+    std::memcpy(into, memory.bytes.data() + memory.position, static_cast<std::size_t>(n));
+    memory.position += n;
+    return n;
+}
+sf_count_t memoryWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t memoryTell(void* user) { return memoryOf(user).position; }
+SF_VIRTUAL_IO memoryIo{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+
+}  // namespace
 
 AudioFileReader::~AudioFileReader() {
     if (converter_) src_delete(converter_);
@@ -34,6 +69,19 @@ std::string AudioFileReader::open(const std::string& path) {
         file_ = sf_open(path.c_str(), SFM_READ, &info);
         if (!file_) return "'" + path + "' is not an audio file that can be read: " + sf_strerror(nullptr);
     }
+    return start(info);
+}
+
+std::string AudioFileReader::openMemory(std::string_view bytes) {
+    memory_.bytes.assign(bytes);
+    memory_.position = 0;
+    SF_INFO info{};
+    file_ = sf_open_virtual(&memoryIo, SFM_READ, &info, &memory_);
+    if (!file_) return std::string("the recording is not audio that can be read: ") + sf_strerror(nullptr);
+    return start(info);
+}
+
+std::string AudioFileReader::start(const SF_INFO& info) {
     fileRate_ = info.samplerate;
     channels_ = info.channels;
     if (fileRate_ <= 0 || channels_ <= 0) return "the input has no sample rate or no channels";

@@ -1,18 +1,21 @@
 // Reads a recording for the receive chain: any file libsndfile reads (WAV,
-// FLAC, ...) or a WAV stream on standard input, at any rate, mono or stereo,
-// delivered as 6000 frames/s interleaved stereo 16-bit frames whose left
-// channel is the file's first channel (the right one is silent). Other rates
-// are converted with libsamplerate. Runs on the thread that decodes.
+// FLAC, ...), a WAV stream on standard input, or a recording held in memory,
+// at any rate, mono or stereo, delivered as 6000 frames/s interleaved stereo
+// 16-bit frames whose left channel is the file's first channel (the right one
+// is silent). Other rates are converted with libsamplerate. Runs on the
+// thread that decodes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/CaptureFormat.h"
 
 struct sf_private_tag;
+struct SF_INFO;
 struct SRC_STATE_tag;
 
 namespace ditdahl {
@@ -29,6 +32,9 @@ public:
     // Opens path, or standard input for "-". Returns an empty text on
     // success, otherwise a message that says what is wrong with the input.
     std::string open(const std::string& path);
+    // Opens a recording held in memory (a copy is kept), read exactly as a
+    // file with the same bytes would be.
+    std::string openMemory(std::string_view bytes);
 
     int fileRate() const { return fileRate_; }
     int fileChannels() const { return channels_; }
@@ -40,7 +46,15 @@ public:
     std::size_t read(std::int16_t* interleavedStereo, std::size_t maxFrames);
     const std::string& error() const { return error_; }
 
+    // A recording in memory and how far libsndfile has read it.
+    struct Memory {
+        std::string bytes;
+        long long position = 0;
+    };
+
 private:
+    // What every way of opening shares once libsndfile has opened the input.
+    std::string start(const SF_INFO& info);
     std::size_t readFirstChannel(std::size_t maxFrames);
 
     sf_private_tag* file_ = nullptr;
@@ -57,6 +71,7 @@ private:
     std::vector<float> converted_;
     std::vector<short> shorts_;
     std::string error_;
+    Memory memory_;
 };
 
 }  // namespace ditdahl

@@ -56,6 +56,7 @@ inline constexpr int menuDeleteLogfile = 40007;
 inline constexpr int menuViewLogfile = 40008;
 inline constexpr int menuSendFile = 40010;
 inline constexpr int menuAutomaticDecoder = 40011;
+inline constexpr int menuKeyingServer = 40012;
 
 inline constexpr int barCount = 32;
 inline constexpr int toneButtonCount = 32;

@@ -28,6 +28,9 @@ public:
     // Lets the sending speed follow the receive speed shown: gives the sending
     // speed now chosen, or nothing when no offered speed equals it.
     virtual std::optional<int> followReceiveSpeed() { return std::nullopt; }
+    // The sending speed was chosen from outside (a logging program): the
+    // offered speed equal to it is shown as chosen.
+    virtual void showSendingSpeed(int /*wpm*/) {}
 };
 
 // The level bars of the spectrum and what the receiver watches.

@@ -72,6 +72,20 @@ struct StationState {
     std::function<std::shared_ptr<KeyLine>(int portNumber)> openKeyLine;
     std::atomic<bool> pttOnDtr{false};
     std::atomic<int> txSpeedWpm{0};  // 0 until start-up takes the TX speed list's selection
+    // Heavier or lighter keying, -50 to 50: each mark is longer by this
+    // percentage of a dot and the gap after it shorter by as much, so that the
+    // speed stays. Only a logging program sets it; 0 is even keying.
+    std::atomic<int> txWeightPercent{0};
+
+    // Where the keying server listens for logging programs, and whether it
+    // should. Only on the loopback interface unless the operator names
+    // another address: a transmitter must not be keyable from the network by
+    // default. Window thread.
+    struct KeyingServerChoice {
+        bool enabled = false;
+        std::string address = "127.0.0.1";
+        int port = 6789;
+    } keyingServer;
 
     // Receiving.
     std::atomic<int> toneFrequency{550};  // Hz; not stored, every start begins at 550

@@ -117,12 +117,13 @@ const std::array<ControlTemplate, 4> aboutControls{{
     {ids::okButton, K::Button, "Ok", 77, 93, 67, 17, defaultPushButton | tabStop},
 }};
 
-const std::array<MenuItemTemplate, 6> menuItems{{
+const std::array<MenuItemTemplate, 7> menuItems{{
     {"File", "Delete logfile", ids::menuDeleteLogfile, false},
     {"File", "Send file", ids::menuSendFile, false},
     {"File", "Exit", ids::menuExit, false},
     {"View", "Logfile", ids::menuViewLogfile, false},
     {"View", "Automatic decoder", ids::menuAutomaticDecoder, true},
+    {"View", "Keying server", ids::menuKeyingServer, true},
     {"Help", "About", ids::menuAbout, false},
 }};
 

@@ -20,20 +20,11 @@ void mixInto(std::vector<double>& sum, const std::vector<double>& part) {
     for (std::size_t i = 0; i < part.size(); ++i) sum[i] += part[i];
 }
 
-}  // namespace
-
-TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::uint64_t seed) {
-    // Each part its own generator: the noise must not change when a family
-    // draws one more timing deviate, nor the timing when the SNR changes.
-    NoiseGenerator timingRandom(partSeed(seed, 1));
-    NoiseGenerator phaseRandom(partSeed(seed, 2));
-    NoiseGenerator noise(partSeed(seed, 3));
-    NoiseGenerator crashRandom(partSeed(seed, 4));
-    const Station& wanted = scene.stations.front();
-    const int rate = wanted.tone.sampleRate;
-    TestSignal out;
-    out.toneHz = wanted.tone.toneHz;
-    out.parameters = scene.parameters;
+// Keys every station into out.samples, and gathers every mark of all of them
+// in time order (an AGC follows them all).
+std::vector<KeyInterval> renderStations(const Scene& scene, Content content, NoiseGenerator& timingRandom,
+                                        NoiseGenerator& phaseRandom, TestSignal& out) {
+    const int rate = scene.stations.front().tone.sampleRate;
     std::vector<KeyInterval> allMarks;
     double previousEnd = 0.0;
     for (std::size_t s = 0; s < scene.stations.size(); ++s) {
@@ -62,38 +53,66 @@ TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::u
     }
     std::sort(allMarks.begin(), allMarks.end(),
               [](const KeyInterval& a, const KeyInterval& b) { return a.start < b.start; });
+    return allMarks;
+}
 
-    const double sigma = noiseDeviation(wanted.tone.amplitude, snrDb, rate);
+void addNoise(std::vector<double>& samples, Content content, double sigma, double toneHz, int rate,
+              NoiseGenerator& noise) {
     if (content == Content::FilteredNoise) {
-        std::vector<double> band(out.samples.size());
+        std::vector<double> band(samples.size());
         for (double& s : band) s = noise.gaussian();
-        narrowFilter(band, wanted.tone.toneHz, 250.0, rate);
+        narrowFilter(band, toneHz, 250.0, rate);
         double power = 0.0;
         for (double s : band) power += s * s;
         const double scale = sigma / std::sqrt(std::max(power / static_cast<double>(band.size()), 1e-300));
-        for (std::size_t i = 0; i < band.size(); ++i) out.samples[i] += scale * band[i];
+        for (std::size_t i = 0; i < band.size(); ++i) samples[i] += scale * band[i];
     } else if (content != Content::Silence) {
-        for (double& s : out.samples) s += sigma * noise.gaussian();
+        for (double& s : samples) s += sigma * noise.gaussian();
     }
+}
 
+void applyAgc(std::vector<double>& samples, const Scene& scene, Content content, double sigma,
+              const std::vector<KeyInterval>& allMarks) {
+    const ToneShape& tone = scene.stations.front().tone;
     // Without a signal the AGC has nothing to pump it, unless asked to.
     std::optional<Agc> agc = content == Content::Keyed || content == Content::PumpedNoise ? scene.agc : std::nullopt;
-    if (content == Content::PumpedNoise && !agc) agc = Agc{.fallMs = wanted.tone.fallMs};
-    if (agc && content == Content::Keyed) agc->pumpDb = agcPumpDb(*agc, wanted.tone.amplitude, sigma, rate);
-    if (agc) {
-        const std::vector<double> gain = agcGain(allMarks, out.samples.size(), *agc, rate);
-        const double loudest = sigma * std::pow(10.0, agc->pumpDb / 20.0);
-        const double level = std::min(1.0, loudestGapDeviation / loudest);
-        for (std::size_t i = 0; i < out.samples.size(); ++i) out.samples[i] *= level * gain[i];
-    }
-    if (scene.crashesPerSecond > 0.0) {
-        std::vector<double> crashes(out.samples.size(), 0.0);
-        addCrashes(crashes, scene.crashesPerSecond, 1.0, scene.crashDecayMs, crashRandom, rate);
-        if (scene.crashFilterHz > 0.0) narrowFilter(crashes, wanted.tone.toneHz, scene.crashFilterHz, rate);
-        double loudest = 1e-300;
-        for (double s : crashes) loudest = std::max(loudest, std::abs(s));
-        for (std::size_t i = 0; i < crashes.size(); ++i) out.samples[i] += scene.crashPeak / loudest * crashes[i];
-    }
+    if (content == Content::PumpedNoise && !agc) agc = Agc{.fallMs = tone.fallMs};
+    if (!agc) return;
+    if (content == Content::Keyed) agc->pumpDb = agcPumpDb(*agc, tone.amplitude, sigma, tone.sampleRate);
+    const std::vector<double> gain = agcGain(allMarks, samples.size(), *agc, tone.sampleRate);
+    const double loudest = sigma * std::pow(10.0, agc->pumpDb / 20.0);
+    const double level = std::min(1.0, loudestGapDeviation / loudest);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] *= level * gain[i];
+}
+
+void addSceneCrashes(std::vector<double>& samples, const Scene& scene, NoiseGenerator& crashRandom) {
+    const ToneShape& tone = scene.stations.front().tone;
+    std::vector<double> crashes(samples.size(), 0.0);
+    addCrashes(crashes, scene.crashesPerSecond, 1.0, scene.crashDecayMs, crashRandom, tone.sampleRate);
+    if (scene.crashFilterHz > 0.0) narrowFilter(crashes, tone.toneHz, scene.crashFilterHz, tone.sampleRate);
+    double loudest = 1e-300;
+    for (double s : crashes) loudest = std::max(loudest, std::abs(s));
+    for (std::size_t i = 0; i < crashes.size(); ++i) samples[i] += scene.crashPeak / loudest * crashes[i];
+}
+
+}  // namespace
+
+TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::uint64_t seed) {
+    // Each part its own generator: the noise must not change when a family
+    // draws one more timing deviate, nor the timing when the SNR changes.
+    NoiseGenerator timingRandom(partSeed(seed, 1));
+    NoiseGenerator phaseRandom(partSeed(seed, 2));
+    NoiseGenerator noise(partSeed(seed, 3));
+    NoiseGenerator crashRandom(partSeed(seed, 4));
+    const ToneShape& wanted = scene.stations.front().tone;
+    TestSignal out;
+    out.toneHz = wanted.toneHz;
+    out.parameters = scene.parameters;
+    const std::vector<KeyInterval> allMarks = renderStations(scene, content, timingRandom, phaseRandom, out);
+    const double sigma = noiseDeviation(wanted.amplitude, snrDb, wanted.sampleRate);
+    addNoise(out.samples, content, sigma, wanted.toneHz, wanted.sampleRate, noise);
+    applyAgc(out.samples, scene, content, sigma, allMarks);
+    if (scene.crashesPerSecond > 0.0) addSceneCrashes(out.samples, scene, crashRandom);
     return out;
 }
 

@@ -3,21 +3,22 @@
 #include <filesystem>
 
 #include "base/Utf8.h"
+#include "base/Utf8Path.h"
 
 namespace ditdahl {
 
 std::optional<ByteFile> ByteFile::open(const std::string& path) {
     std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return std::nullopt;
-    return ByteFile(file);
+    if (path.empty() || !std::filesystem::is_regular_file(pathFromUtf8(path), error)) return std::nullopt;
+    auto file = std::make_unique<std::filebuf>();
+    if (!file->open(pathFromUtf8(path), std::ios::in | std::ios::binary)) return std::nullopt;
+    return ByteFile(std::move(file));
 }
 
 std::optional<unsigned char> ByteFile::next() {
     if (!file_) return std::nullopt;
-    const int c = std::fgetc(file_.get());
-    if (c == EOF) return std::nullopt;
+    const auto c = file_->sbumpc();
+    if (c == std::filebuf::traits_type::eof()) return std::nullopt;
     return static_cast<unsigned char>(c);
 }
 
@@ -30,13 +31,9 @@ std::string ByteFile::nextCharacter() {
     // character.
     const std::size_t announced = announcedCharacterLength(*lead);
     while (character.size() < announced) {
-        const int c = std::fgetc(file_.get());
-        if (c == EOF) break;
-        if ((c & 0xC0) != 0x80) {
-            std::ungetc(c, file_.get());
-            break;
-        }
-        character += static_cast<char>(c);
+        const auto c = file_->sgetc();
+        if (c == std::filebuf::traits_type::eof() || (c & 0xC0) != 0x80) break;
+        character += static_cast<char>(file_->sbumpc());
     }
     return character;
 }

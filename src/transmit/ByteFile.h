@@ -3,10 +3,11 @@
 // the object goes. Owned by one job thread.
 #pragma once
 
-#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace ditdahl {
 
@@ -22,12 +23,9 @@ public:
     void close() { file_.reset(); }
 
 private:
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    explicit ByteFile(std::FILE* file) : file_(file) {}
+    explicit ByteFile(std::unique_ptr<std::filebuf> file) : file_(std::move(file)) {}
 
-    std::unique_ptr<std::FILE, Closer> file_;
+    std::unique_ptr<std::filebuf> file_;
 };
 
 }  // namespace ditdahl

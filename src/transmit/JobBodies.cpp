@@ -89,6 +89,35 @@ void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running) {
     state.receiveEnabled = true;
 }
 
+// Text that comes during the closing pause is sent on as a new line of its
+// own, so that a logging program's messages, however they are cut into
+// pieces, never wait for a new job. What waited when the sending was stopped
+// was dropped by the stop; what came after it is the next job's.
+void queuedTextJob(StationState& state, TextQueue& queue, std::atomic<bool>& running) {
+    const int delayMs = selectedDelayMs(state);
+    SendingPace pace(*state.clock);
+    for (;;) {
+        while (auto piece = queue.take()) {
+            if (piece->beforeSent) piece->beforeSent();
+            if (!piece->text.empty()) {
+                state.displays.transmit->showStatus("Transmitting for a logging program: " + piece->text);
+            }
+            transmitText(state, piece->text, delayMs, pace);
+            if (state.stopRequested) break;
+            if (piece->afterSent) piece->afterSent();
+        }
+        closeSending(state, pace);
+        if (state.stopRequested) {
+            queue.detach();
+            break;
+        }
+        if (queue.detachIfEmpty()) break;
+    }
+    running = false;
+    returnToIdle(state);
+    state.receiveEnabled = true;
+}
+
 std::uint32_t beaconIntervalSeconds(const StationState& state) {
     const std::string text = state.displays.transmit->beaconInterval();
     const std::size_t first = text.find_first_not_of(' ');

@@ -12,6 +12,7 @@
 #include "station/StationState.h"
 #include "transmit/ByteFile.h"
 #include "transmit/SendingPace.h"
+#include "transmit/TextQueue.h"
 
 namespace ditdahl {
 
@@ -19,6 +20,9 @@ namespace ditdahl {
 void textJob(StationState& state, std::atomic<bool>& running);
 // Sends the file's bytes, every one unchanged, and closes it.
 void fileJob(StationState& state, ByteFile file, std::atomic<bool>& running);
+// Sends the queue's text piece by piece until it runs dry, each piece shown
+// on the status line, until stopped. The queue must be attached.
+void queuedTextJob(StationState& state, TextQueue& queue, std::atomic<bool>& running);
 // Sends the beacon text, or the file it names, again and again, each sending
 // starting the interval after the start of the one before, until stopped.
 void beaconJob(StationState& state, std::atomic<bool>& running);

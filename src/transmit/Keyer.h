@@ -16,8 +16,10 @@ struct KeyTiming {
     int dashMs;          // three truncated dots
     int characterEndMs;  // the whole part of 0.8 dash, after the last element's gap
     int pauseMs;         // a character without a pattern: 9 dots
+    int weightMs;        // added to each mark and taken from the gap after it
 };
-KeyTiming keyTimingForSpeed(int wpm);
+// weightPercent is kept within -50 to 50.
+KeyTiming keyTimingForSpeed(int wpm, int weightPercent = 0);
 KeyTiming currentKeyTiming(const StationState& state);
 
 // Keys c (upper-cased by the plain ASCII rule) and returns when it and its

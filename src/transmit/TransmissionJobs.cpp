@@ -18,28 +18,51 @@ TransmissionJobs::~TransmissionJobs() {
 }
 
 void TransmissionJobs::waitForJob() {
-    if (thread_.joinable()) thread_.join();
+    std::thread job;
+    {
+        std::lock_guard lock(startLock_);
+        job = std::move(thread_);
+    }
+    if (job.joinable()) job.join();
 }
 
 bool TransmissionJobs::refuseWhileRunning() {
     if (!running_) return false;
-    state_.desktop->messageBox({std::string(jobRunningMessage), "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+    showRefusal();
     return true;
+}
+
+void TransmissionJobs::showRefusal() {
+    state_.desktop->messageBox({std::string(jobRunningMessage), "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
 }
 
 // A job that has ended (running_ is false) may still be making the window
 // idle and switching receiving back on; it is collected before the new one
 // changes either, which takes only those last steps.
-void TransmissionJobs::collectEndedJob() { waitForJob(); }
+bool TransmissionJobs::claim(bool queued) {
+    std::lock_guard lock(startLock_);
+    if (running_) return false;
+    if (thread_.joinable()) thread_.join();
+    running_ = true;
+    queued_ = queued;
+    return true;
+}
+
+// The message box is shown without the lock, so that the keying server is
+// never held up by a box the operator has not closed.
+bool TransmissionJobs::claimOrRefuse() {
+    if (claim()) return true;
+    showRefusal();
+    return false;
+}
 
 void TransmissionJobs::launch(std::function<void()> body) {
-    running_ = true;
+    std::lock_guard lock(startLock_);
     thread_ = std::thread(std::move(body));
 }
 
 void TransmissionJobs::startTextTransmission() {
-    if (refuseWhileRunning()) return;
-    collectEndedJob();
+    if (!claimOrRefuse()) return;
     TransmitPanel& panel = *state_.displays.transmit;
     setIdleControls(state_, false);
     {
@@ -63,7 +86,6 @@ void TransmissionJobs::startTextTransmission() {
 
 void TransmissionJobs::startFileTransmission() {
     if (refuseWhileRunning()) return;
-    collectEndedJob();
     const std::string path = chooseTextFile(state_);
     if (path.empty()) return;
     auto file = ByteFile::open(path);
@@ -71,6 +93,8 @@ void TransmissionJobs::startFileTransmission() {
         state_.desktop->messageBox({"Error opening file", "Error", MessageButtons::Ok, MessageIcon::Warning});
         return;
     }
+    // Another job may have started while the chooser was open.
+    if (!claimOrRefuse()) return;
     TransmitPanel& panel = *state_.displays.transmit;
     setIdleControls(state_, false);
     {
@@ -94,18 +118,46 @@ void TransmissionJobs::toggleBeacon() {
         state_.stopRequested = true;
         return;
     }
-    if (running_) {
+    if (!claim()) {
         panel.untickBeacon();
-        refuseWhileRunning();
+        showRefusal();
         return;
     }
-    collectEndedJob();
     setIdleControls(state_, false);
     state_.stopRequested = false;
     launch([this] { beaconJob(state_, running_); });
 }
 
-void TransmissionJobs::stopTransmission() { state_.stopRequested = true; }
+// Stop stops what waits as well as what is sent: the operator wants the
+// transmitter quiet, not the next message.
+void TransmissionJobs::stopTransmission() {
+    queue_.clear();
+    state_.stopRequested = true;
+}
+
+bool TransmissionJobs::queueText(std::vector<QueuedText> message) { return queue_.push(std::move(message)); }
+
+void TransmissionJobs::startQueuedTransmission() {
+    if (!queue_.waitingForSender() || !claim(true)) return;
+    queue_.attach();
+    setIdleControls(state_, false);
+    {
+        std::lock_guard lock(state_.trafficLock);
+        if (!state_.trafficLine.empty()) {
+            flushTrafficLine(state_);
+            state_.trafficLine.clear();
+        }
+        state_.receiveEnabled = false;
+    }
+    state_.stopRequested = false;
+    launch([this] { queuedTextJob(state_, queue_, running_); });
+}
+
+void TransmissionJobs::abortQueuedText() {
+    queue_.clear();
+    std::lock_guard lock(startLock_);
+    if (running_ && queued_) state_.stopRequested = true;
+}
 
 void TransmissionJobs::recallLastMessage() {
     TransmitPanel& panel = *state_.displays.transmit;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win32/WideText.h"
+
 namespace ditdahl {
 namespace {
 
@@ -31,12 +33,12 @@ std::unique_ptr<AppendFile> openAppendFile(const std::string& path) {
     // write lets the operator open the log in an editor while it grows, and
     // sharing delete lets "Delete logfile" remove it.
     const HANDLE file =
-        CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(widePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<SystemAppendFile>(file);
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 }  // namespace ditdahl

@@ -7,17 +7,12 @@
 #include <string>
 
 #include "station/ControlIds.h"
+#include "win32/WideText.h"
 
 namespace ditdahl {
 namespace {
 
 HWND item(void* dialog, ControlId id) { return GetDlgItem(static_cast<HWND>(dialog), id); }
-
-std::string windowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 COLORREF toColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
@@ -30,12 +25,12 @@ constexpr ListMessages comboBox{CB_GETCOUNT,     CB_GETLBTEXT,    CB_GETLBTEXTLE
                                 CB_RESETCONTENT, CB_DELETESTRING, CB_SETCURSEL};
 
 std::string entryText(HWND list, const ListMessages& m, int index) {
-    const auto length = SendMessageA(list, m.textLength, static_cast<WPARAM>(index), 0);
+    const auto length = SendMessageW(list, m.textLength, static_cast<WPARAM>(index), 0);
     if (length < 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(list, m.text, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(list, m.text, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(length));
-    return text;
+    return fromWide(text);
 }
 
 }  // namespace
@@ -71,13 +66,13 @@ void ControlSync::applyControl(const ControlTemplate& layout) {
         case ControlKind::Button:
         case ControlKind::Group: {
             const std::string text = model_.text(id);
-            if (windowText(control) != text) SetWindowTextA(control, text.c_str());
+            if (windowText(control) != text) SetWindowTextW(control, toWide(text).c_str());
             break;
         }
         case ControlKind::Radio:
         case ControlKind::TickBox: {
             const std::string text = model_.text(id);
-            if (windowText(control) != text) SetWindowTextA(control, text.c_str());
+            if (windowText(control) != text) SetWindowTextW(control, toWide(text).c_str());
             SendMessageA(control, BM_SETCHECK, model_.isChecked(id) ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         }
@@ -116,7 +111,8 @@ void ControlSync::applyList(ControlId id, bool dropDown) {
         }
     }
     for (std::size_t i = static_cast<std::size_t>(same); i < entries.size(); ++i) {
-        SendMessageA(list, m.add, 0, reinterpret_cast<LPARAM>(entries[i].c_str()));
+        const std::wstring entry = toWide(entries[i]);
+        SendMessageW(list, m.add, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     }
     // Also scrolls the selected entry into view.
     SendMessageA(list, m.setSelection, static_cast<WPARAM>(model_.selectedIndex(id)), 0);

@@ -45,7 +45,7 @@ public:
     void putText(std::string_view text) {
         if (!text.empty()) {
             std::vector<wchar_t> wide(text.size() + 1);
-            const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+            const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                                               static_cast<int>(wide.size()));
             for (int i = 0; i < n; ++i) words_.push_back(static_cast<std::uint16_t>(wide[static_cast<std::size_t>(i)]));
         }

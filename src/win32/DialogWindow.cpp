@@ -9,6 +9,7 @@
 #include "shell/AutomaticButtons.h"
 #include "station/ControlIds.h"
 #include "win32/MenuBar.h"
+#include "win32/WideText.h"
 
 namespace ditdahl {
 namespace {
@@ -17,12 +18,6 @@ namespace {
 constexpr UINT wakeMessage = WM_APP + 1;
 constexpr UINT_PTR refreshTimer = 1;
 constexpr UINT_PTR secondTimer = 2;
-
-std::string windowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // SetMenu takes the menu bar's height out of the client area: the window
 // grows by what the client area lost, so that no control is cut off.

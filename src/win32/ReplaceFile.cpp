@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "win32/WideText.h"
+
 namespace ditdahl {
 namespace {
 
@@ -21,17 +23,18 @@ bool writeAllAndFlush(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 bool replaceFile(const std::string& path, std::string_view bytes) {
-    const std::string temporary = path + ".new";
+    const std::wstring target = widePath(path);
+    const std::wstring temporary = target + L".new";
     const HANDLE file =
-        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = writeAllAndFlush(file, bytes);
     if (!CloseHandle(file)) ok = false;
     // WRITE_THROUGH: the rename itself is on the disk before the call returns.
-    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
     }
-    if (!ok) DeleteFileA(temporary.c_str());
+    if (!ok) DeleteFileW(temporary.c_str());
     return ok;
 }
 

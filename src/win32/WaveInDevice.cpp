@@ -7,9 +7,7 @@
 
 #include <mmsystem.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cstring>
 
 namespace ditdahl {
 
@@ -128,11 +126,7 @@ WaveResult WaveInDevice::open(int device, const WaveFormat& format, std::uint32_
     }
     {
         std::lock_guard lock(mutex_);
-        completion_ = completion;
-        context_ = context;
-        queue_.clear();
-        headFilledBytes_ = 0;
-        droppedFrames_ = 0;
+        buffers_.open(completion, context);
     }
     ring_ = std::move(ring);
     return WaveResult::ok;
@@ -148,10 +142,7 @@ WaveResult WaveInDevice::prepare(WaveBuffer& buffer) {
 WaveResult WaveInDevice::queue(WaveBuffer& buffer) {
     if (!buffer.prepared) return WaveResult::badBuffer;
     std::lock_guard lock(mutex_);
-    if (completion_ == nullptr) return WaveResult::notOpen;
-    buffer.bytesRecorded = 0;
-    queue_.push_back(&buffer);
-    return WaveResult::ok;
+    return buffers_.add(buffer);
 }
 
 WaveResult WaveInDevice::start() {
@@ -189,7 +180,7 @@ WaveResult WaveInDevice::stop() {
         // Once this lock is taken no completion is running, and none starts.
         std::lock_guard lock(mutex_);
         delivering_ = false;
-        headFilledBytes_ = 0;
+        buffers_.restart();
     }
     stopRequeueing();
     started_ = false;
@@ -197,9 +188,7 @@ WaveResult WaveInDevice::stop() {
     ring_->abandoned = true;
     abandonedRings().push_back(ring_.release());
     std::lock_guard lock(mutex_);
-    completion_ = nullptr;
-    context_ = nullptr;
-    queue_.clear();
+    buffers_.close();
     return WaveResult::deviceError;
 }
 
@@ -210,21 +199,18 @@ void WaveInDevice::close() {
     waveInClose(ring_->handle);
     ring_.reset();
     std::lock_guard lock(mutex_);
-    queue_.clear();
-    headFilledBytes_ = 0;
-    completion_ = nullptr;
-    context_ = nullptr;
+    buffers_.close();
 }
 
 std::uint64_t WaveInDevice::droppedFrames() {
     std::lock_guard lock(mutex_);
-    return droppedFrames_;
+    return buffers_.droppedFrames();
 }
 
 void WaveInDevice::filled(const std::uint8_t* bytes, std::size_t byteCount, void* header) {
     {
         std::lock_guard lock(mutex_);
-        if (delivering_) take(bytes, byteCount);
+        if (delivering_) buffers_.fill(bytes, byteCount);
         done_.push_back(header);
     }
     returned_.notify_one();
@@ -242,32 +228,6 @@ void WaveInDevice::requeueLoop() {
         }
         for (void* header : giveBack) waveInAddBuffer(ring_->handle, static_cast<WAVEHDR*>(header), sizeof(WAVEHDR));
         giveBack.clear();
-    }
-}
-
-// Fills the queued buffers in order and hands each one back as soon as it is
-// full; what finds no buffer is dropped. Called with mutex_ held.
-void WaveInDevice::take(const std::uint8_t* bytes, std::size_t byteCount) {
-    constexpr std::size_t bytesPerFrame = 4;
-    while (byteCount >= bytesPerFrame) {
-        if (queue_.empty()) {
-            droppedFrames_ += byteCount / bytesPerFrame;
-            return;
-        }
-        WaveBuffer& head = *queue_.front();
-        const std::size_t room = head.bufferBytes - headFilledBytes_;
-        const std::size_t count = std::min(byteCount, room) / bytesPerFrame * bytesPerFrame;
-        std::memcpy(head.data + headFilledBytes_, bytes, count);
-        headFilledBytes_ += static_cast<std::uint32_t>(count);
-        bytes += count;
-        byteCount -= count;
-        if (headFilledBytes_ == head.bufferBytes) {
-            head.bytesRecorded = head.bufferBytes;
-            headFilledBytes_ = 0;
-            queue_.pop_front();
-            // The completion only hands the buffer on; it never calls back here.
-            completion_(context_, head);
-        }
     }
 }
 

@@ -16,13 +16,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "portable/FillQueue.h"
 #include "station/WaveIn.h"
 
 namespace ditdahl {
@@ -57,7 +57,6 @@ private:
     friend struct Ring;
     void filled(const std::uint8_t* bytes, std::size_t byteCount, void* header);
     void requeueLoop();
-    void take(const std::uint8_t* bytes, std::size_t byteCount);
     void stopRequeueing();
 
     std::unique_ptr<Ring> ring_;  // from open to close
@@ -69,11 +68,7 @@ private:
     bool delivering_ = false;  // the completion may be called
     bool requeueing_ = false;
     std::vector<void*> done_;  // device buffers to give back
-    WaveCompletion completion_ = nullptr;
-    void* context_ = nullptr;
-    std::deque<WaveBuffer*> queue_;
-    std::uint32_t headFilledBytes_ = 0;
-    std::uint64_t droppedFrames_ = 0;
+    FillQueue buffers_;
 };
 
 }  // namespace ditdahl

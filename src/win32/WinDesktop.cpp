@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "win32/WideText.h"
+
 namespace ditdahl {
 namespace {
 
@@ -25,38 +27,40 @@ std::string viewerCommandLine(const std::string& program, const std::string& pat
 }
 
 MessageAnswer WinDesktop::messageBox(const MessageBoxRequest& request) {
-    const int answer =
-        MessageBoxA(static_cast<HWND>(owner_), request.text.c_str(), request.caption.c_str(), messageBoxStyle(request));
+    const int answer = MessageBoxW(static_cast<HWND>(owner_), toWide(request.text).c_str(),
+                                   toWide(request.caption).c_str(), messageBoxStyle(request));
     return answer == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
 std::string WinDesktop::chooseOpenFile(const OpenFileRequest& request) {
     // Description and pattern pairs, each ending in a NUL, the list ending in
     // a second NUL.
-    std::string filter = request.filterDescription;
-    filter.push_back('\0');
-    filter += request.filterPattern;
-    filter.push_back('\0');
-    std::vector<char> path(MAX_PATH, '\0');
-    OPENFILENAMEA dialog{};
+    std::wstring filter = toWide(request.filterDescription);
+    filter.push_back(L'\0');
+    filter += toWide(request.filterPattern);
+    filter.push_back(L'\0');
+    const std::wstring title = toWide(request.title);
+    // Room for the longest name the wide file functions take.
+    std::vector<wchar_t> path(32768, L'\0');
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = static_cast<HWND>(owner_);
     dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrTitle = request.title.c_str();
+    dialog.lpstrTitle = title.c_str();
     // NOCHANGEDIR: browsing elsewhere leaves the current directory alone.
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&dialog)) return {};
-    return path.data();
+    if (!GetOpenFileNameW(&dialog)) return {};
+    return fromWide(path.data());
 }
 
 std::string WinDesktop::startViewer(const std::string& path) {
-    std::string commandLine = viewerCommandLine(viewerProgram, path);
-    STARTUPINFOA startup{};
+    std::wstring commandLine = toWide(viewerCommandLine(viewerProgram, path));
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         return "Cannot start \"" + std::string(viewerProgram) + "\" to view the log file (error " +
                std::to_string(GetLastError()) + ").";

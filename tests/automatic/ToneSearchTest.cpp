@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "automatic/ToneSearch.h"
@@ -125,6 +126,18 @@ TEST(ToneSearch, MovesToAStationThatTakesOverNearbyWithinTwoSeconds) {
         ASSERT_GE(movedAt, secondStarts) << offset;
         EXPECT_LT(movedAt - secondStarts, 2.0) << offset;
     }
+}
+
+// A hint narrows the search to about 100 Hz around it: one far off the band
+// leaves nothing to lock on, however far off it is.
+TEST(ToneSearch, AHintOffTheBandFindsNothing) {
+    KeyingPlan plan;
+    plan.toneHz = 600.0;
+    const auto samples = synthesis::keyedTone(text, plan);
+    for (const double hintHz : {3000.0, 1e12, 1e300, std::numeric_limits<double>::infinity()}) {
+        EXPECT_FALSE(search(samples, hintHz).everLocked) << hintHz;
+    }
+    EXPECT_TRUE(search(samples, std::numeric_limits<double>::quiet_NaN()).everLocked) << "no number is no hint";
 }
 
 TEST(ToneSearch, FollowsSlowDriftAndLetsGoWhenTheToneEnds) {

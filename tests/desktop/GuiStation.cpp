@@ -20,7 +20,13 @@ GuiStation::GuiStation(const std::string& settingsFile, const std::vector<std::i
         keyLine = std::make_shared<RecordingKeyLine>(station.clock);
         return keyLine;
     };
+    openSocket = [](const std::string& address, int, std::string& error) {
+        return openDatagramSocket(address, 0, error);
+    };
     MainWindowParts parts;
+    parts.openDatagramSocket = [this](const std::string& address, int port, std::string& error) {
+        return openSocket(address, port, error);
+    };
     parts.dialogs = &dialogs;
     parts.waveIn = &waveIn;
     parts.recorder = &recorder;
@@ -59,6 +65,13 @@ bool GuiStation::settleUntil(const std::function<bool()>& condition) {
     }
     settle();
     return true;
+}
+
+void choose(QComboBox* box, int index) {
+    box->showPopup();
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+    box->hidePopup();
 }
 
 }  // namespace ditdahl::testing

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QComboBox>
 
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "qt/DialogBoxView.h"
 #include "qt/MainWindowView.h"
 #include "shell/MainWindow.h"
+#include "station/DatagramSocket.h"
 #include "support/Station.h"
 #include "support/TempDir.h"
 
@@ -49,9 +51,16 @@ public:
     Recorder recorder{station.state, waveIn};
     QtDialogRunner dialogs;
     std::vector<int> openedPorts;
+    // Opens the keying server's socket. At first: on a free loopback port
+    // whatever port the settings name, so that no test takes the real one.
+    std::function<std::unique_ptr<DatagramSocket>(const std::string& address, int port, std::string& error)> openSocket;
     std::shared_ptr<RecordingKeyLine> keyLine;
     std::unique_ptr<MainWindow> procedure;
     std::unique_ptr<MainWindowView> view;
 };
+
+// Chooses an entry of a drop-down list as the user does: the list opens, the
+// entry is activated, the list closes.
+void choose(QComboBox* box, int index);
 
 }  // namespace ditdahl::testing

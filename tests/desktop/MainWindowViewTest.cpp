@@ -9,7 +9,6 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
-#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 namespace ditdahl {
 namespace {
 
+using testing::choose;
 using testing::GuiStation;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -28,15 +28,6 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 void click(QWidget* widget) {
     ASSERT_NE(widget, nullptr);
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(4, widget->height() / 2));
-}
-
-// Chooses an entry of a drop-down list as the user does: the list opens, the
-// entry is activated, the list closes.
-void choose(QComboBox* box, int index) {
-    box->showPopup();
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-    box->hidePopup();
 }
 
 TEST(MainWindowView, AFreshStartShowsTheDefaults) {
@@ -241,56 +232,6 @@ TEST(MainWindowView, AutomaticSpeedTickBoxes) {
         EXPECT_EQ(g.station.state.autoRxSpeed, step.autoRx) << "step " << n;
         EXPECT_EQ(g.station.state.autoTxSpeed, step.autoTx) << "step " << n;
     }
-}
-
-// An input that could not be opened (unplugged, busy) is tried again when its
-// entry is chosen again; a running capture is left alone.
-TEST(MainWindowView, ChoosingTheInputAgainRetriesCaptureThatFailed) {
-    GuiStation g("", {}, false);
-    auto* input = g.widget<QComboBox>(ids::inputList);
-    g.settle();
-    ASSERT_FALSE(g.recorder.isRunning());
-    choose(input, input->currentIndex());
-    g.settle();
-    EXPECT_TRUE(g.recorder.isRunning());
-    const int opens = g.waveIn.activity().opens;
-    choose(input, input->currentIndex());
-    g.settle();
-    EXPECT_EQ(g.waveIn.activity().opens, opens);
-    EXPECT_TRUE(g.recorder.isRunning());
-}
-
-// One notch of the mouse wheel, down.
-void wheel(QWidget* widget) {
-    QWheelEvent event(QPointF(4, 4), widget->mapToGlobal(QPointF(4, 4)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
-}
-
-// The wheel scrolling past a list or the threshold bar changes nothing: over
-// the port list each notch would reopen a port (and could raise an error box),
-// over the input list restart capture. Once the control has focus, it acts.
-TEST(MainWindowView, TheWheelChangesOnlyTheControlWithFocus) {
-    GuiStation g;
-    auto* port = g.widget<QComboBox>(ids::pttPortList);
-    auto* input = g.widget<QComboBox>(ids::inputList);
-    auto* slider = g.widget<QSlider>(ids::thresholdTrackBar);
-    g.widget<QLineEdit>(ids::transmitText)->setFocus();
-    g.settle();
-    const int opens = g.waveIn.activity().opens;
-    const int position = slider->value();
-    for (QWidget* control : std::initializer_list<QWidget*>{port, input, slider}) wheel(control);
-    g.settle();
-    EXPECT_EQ(g.openedPorts, std::vector<int>{1});
-    EXPECT_EQ(g.station.window.selectedIndex(ids::pttPortList), 0);
-    EXPECT_EQ(g.waveIn.activity().opens, opens);
-    EXPECT_EQ(slider->value(), position);
-
-    port->setFocus();
-    wheel(port);
-    g.settle();
-    EXPECT_EQ(g.station.window.selectedIndex(ids::pttPortList), 1);
-    EXPECT_EQ(g.openedPorts, (std::vector<int>{1, 2}));
 }
 
 TEST(MainWindowView, ListsActOnlyOnARealSelectionChange) {

@@ -109,12 +109,29 @@ TEST(DesktopProgram, DecodesIntoTheLogAndClosesOnTerminationSignal) {
     EXPECT_GE(line.size(), 60u) << line;
     EXPECT_EQ(text.substr(0, line.size()), line);
 
-    EXPECT_EQ(lines(testing::readFileBytes(work.file("Ditdahl.ini"))),
-              (std::vector<std::string>{"[Ports]", std::string("COM1=") + ptyName, "", "[Ditdahl]", "Filter=0",
-                                        "PTT_Signal=0", "InputDevice=ditdahl_radio", "PTT_Port=0", "TX_Speed=20",
-                                        "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
-                                        "LogPath=" + work.file("Ditdahl.log"), "Threshold=50",
-                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
+    const std::vector<std::string> saved{"[Ports]",
+                                         std::string("COM1=") + ptyName,
+                                         "",
+                                         "[Ditdahl]",
+                                         "Filter=0",
+                                         "PTT_Signal=0",
+                                         "InputDevice=ditdahl_radio",
+                                         "PTT_Port=0",
+                                         "TX_Speed=20",
+                                         "AutoRXSpeed=0",
+                                         "AutoTXSpeed=0",
+                                         "Delay=0",
+                                         "LogPath=" + work.file("Ditdahl.log"),
+                                         "Threshold=50",
+                                         "BeaconText=",
+                                         "BeaconInterval=600",
+                                         "[Automatic decoder]",
+                                         "Enabled=0",
+                                         "[Keying server]",
+                                         "Enabled=0",
+                                         "Port=6789",
+                                         "Address=127.0.0.1"};
+    EXPECT_EQ(lines(testing::readFileBytes(work.file("Ditdahl.ini"))), saved);
 }
 
 // An input that stops delivering (a stalled sound card, a stopped sound

@@ -55,6 +55,9 @@ TEST(DecodeOptions, WrongCommandLinesSayWhy) {
         {{"a.wav", "--wpm"}, "--wpm needs a value"},
         {{"--log=yes", "a.wav"}, "--log takes no value"},
         {{"--speed", "20", "a.wav"}, "unknown option '--speed'"},
+        // An unset shell variable: "$FILE" gives an empty argument.
+        {{"--wpm", "5", ""}, "the recording's name is empty"},
+        {{"", "--device", "USB"}, "the recording's name is empty"},
     };
     for (const auto& [arguments, message] : cases) {
         const ParsedCommandLine parsed = parseDecodeCommandLine(arguments);

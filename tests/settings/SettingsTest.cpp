@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "base/Utf8Path.h"
 #include "shell/Profile.h"
 #include "shell/Settings.h"
 #include "station/ControlIds.h"
@@ -225,6 +226,31 @@ TEST(LoadSettings, TheAutomaticDecoderIsOnOnlyByItsOwnSection) {
     }
 }
 
+TEST(LoadSettings, TheKeyingServerListensOnlyWhenAskedAndOnLoopbackUnlessTold) {
+    struct Case {
+        const char* file;  // nullptr: no file
+        bool on;
+        int port;
+        std::string address;
+    };
+    const Case cases[] = {
+        {nullptr, false, 6789, "127.0.0.1"},
+        {"[Keying server]\r\nEnabled=1\r\nPort=6800\r\nAddress=0.0.0.0\r\n", true, 6800, "0.0.0.0"},
+        {"[Keying server]\r\nPort=0\r\nAddress=\r\n", false, 6789, "127.0.0.1"},
+        {"[Keying server]\r\nPort=65536\r\n", false, 6789, "127.0.0.1"},
+        {"[Ditdahl]\r\nEnabled=1\r\nPort=7000\r\n", false, 6789, "127.0.0.1"},
+    };
+    for (const Case& c : cases) {
+        const std::string row = c.file ? c.file : "(no file)";
+        SettingsStation s;
+        if (c.file) writeFileBytes(s.ini(), c.file);
+        loadSettings(s.state());
+        EXPECT_EQ(s.state().keyingServer.enabled, c.on) << row;
+        EXPECT_EQ(s.state().keyingServer.port, c.port) << row;
+        EXPECT_EQ(s.state().keyingServer.address, c.address) << row;
+    }
+}
+
 TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
     SettingsStation s;
     loadSettings(s.state());
@@ -233,7 +259,8 @@ TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
               (std::vector<std::string>{"[Ditdahl]", "Filter=1", "PTT_Signal=0", "InputDevice=HDA Intel PCH: ALC",
                                         "PTT_Port=0", "TX_Speed=0", "AutoRXSpeed=0", "AutoTXSpeed=0", "Delay=0",
                                         "LogPath=" + (s.dir.path() / "Ditdahl.log").string(), "Threshold=50",
-                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0"}));
+                                        "BeaconText=", "BeaconInterval=600", "[Automatic decoder]", "Enabled=0",
+                                        "[Keying server]", "Enabled=0", "Port=6789", "Address=127.0.0.1"}));
 }
 
 TEST(SaveSettings, WritesWhatTheControlsShow) {
@@ -260,7 +287,8 @@ TEST(SaveSettings, WritesWhatTheControlsShow) {
               (std::vector<std::string>{
                   "[Ditdahl]", "Filter=0", "PTT_Signal=1", "InputDevice=Loopback", "PTT_Port=16", "TX_Speed=-1",
                   "AutoRXSpeed=1", "AutoTXSpeed=1", "Delay=5", "LogPath=/var/log/cw.log", "Threshold=73",
-                  "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042", "[Automatic decoder]", "Enabled=1"}));
+                  "BeaconText=" + std::string(255, 'B'), "BeaconInterval=0042", "[Automatic decoder]", "Enabled=1",
+                  "[Keying server]", "Enabled=0", "Port=6789", "Address=127.0.0.1"}));
 }
 
 TEST(SaveSettings, LeavesKeysWithoutAChoiceAsTheyWere) {
@@ -292,7 +320,8 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     writeFileBytes(first.ini(),
                    "[Ditdahl]\r\nFilter=0\r\nPTT_Signal=1\r\nInputDevice=usb audio\r\nPTT_Port=3\r\nTX_Speed=7\r\n"
                    "AutoRXSpeed=1\r\nAutoTXSpeed=1\r\nDelay=2\r\nLogPath=/tmp/x.log\r\nThreshold=35\r\n"
-                   "BeaconText=CQ CQ DE TEST\r\nBeaconInterval=120\r\n[Automatic decoder]\r\nEnabled=1\r\n");
+                   "BeaconText=CQ CQ DE TEST\r\nBeaconInterval=120\r\n[Automatic decoder]\r\nEnabled=1\r\n"
+                   "[Keying server]\r\nEnabled=1\r\nPort=6790\r\nAddress=::1\r\n");
     loadSettings(first.state());
     const std::string original = readFileBytes(first.ini());
     saveSettings(first.state());
@@ -320,12 +349,57 @@ TEST(SaveSettings, SavingAndLoadingAgainGivesTheSameChoices) {
     EXPECT_FALSE(second.state().pttOnDtr);
     EXPECT_TRUE(second.state().autoTxSpeed);
     EXPECT_TRUE(second.state().automaticDecoder);
+    EXPECT_TRUE(second.state().keyingServer.enabled);
+    EXPECT_EQ(second.state().keyingServer.port, 6790);
+    EXPECT_EQ(second.state().keyingServer.address, "::1");
     EXPECT_EQ(first.selected(ids::inputList), "USB Audio CODEC");
     // The stored prefix became the full name; everything else is as it was.
     const auto originalLines = lines(original);
     const auto savedLines = lines(readFileBytes(first.ini()));
     ASSERT_EQ(savedLines.size(), originalLines.size());
     EXPECT_EQ(savedLines[3], "InputDevice=USB Audio CODEC");
+}
+
+// The Input list stores the device's whole name: the device chosen is the
+// one found at the next start, even when another name begins with it.
+TEST(SaveSettings, TheChosenInputIsFoundAgainAmongNamesThatBeginAlike) {
+    struct Case {
+        std::vector<std::string> inputs;
+        int chosen;
+    };
+    const Case cases[] = {
+        {{"USB Audio CODEC 2", "USB Audio CODEC"}, 1},
+        {{"USB Audio CODEC 2", "USB Audio CODEC"}, 0},
+        {{"pulse monitor", "Pulse", "pulse"}, 2},
+        {{"pulse monitor", "Pulse", "pulse"}, 1},
+    };
+    for (const Case& c : cases) {
+        SettingsStation first(c.inputs);
+        loadSettings(first.state());
+        first.window().select(ids::inputList, c.chosen);
+        saveSettings(first.state());
+        SettingsStation second(c.inputs);
+        writeFileBytes(second.ini(), readFileBytes(first.ini()));
+        loadSettings(second.state());
+        EXPECT_EQ(second.window().selectedIndex(ids::inputList), c.chosen) << c.inputs[c.chosen];
+    }
+}
+
+// The reader takes off blanks around a value and a pair of quotes: texts
+// that have them must still come back as they were saved.
+TEST(SaveSettings, TextsWithBlanksOrQuotesAtTheirEndsLoadBackWhole) {
+    for (const char* text : {"CQ DE TEST ", "  QRL?", "\"TEST\"", "'x'"}) {
+        SettingsStation first;
+        loadSettings(first.state());
+        first.window().setText(ids::beaconText, text);
+        first.state().logPath.assign(text);
+        saveSettings(first.state());
+        SettingsStation second;
+        writeFileBytes(second.ini(), readFileBytes(first.ini()));
+        loadSettings(second.state());
+        EXPECT_EQ(second.window().text(ids::beaconText), text);
+        EXPECT_EQ(second.state().logPath, text);
+    }
 }
 
 TEST(SaveSettings, KeepsEveryOtherLineOfAHandWrittenFile) {
@@ -388,20 +462,21 @@ TEST(Settings, AByteOrderMarkBeforeTheFirstSectionIsKept) {
     EXPECT_EQ(saved.find("[Ditdahl]", 4), std::string::npos) << saved;
 }
 
-// A start directory of any length keeps its settings and its log in itself,
-// never in a directory named by a cut-off part of its path.
+// A start directory of any length, named in any language, keeps its settings
+// and its log in itself, never in a directory named by a cut-off or
+// misconverted part of its path.
 TEST(Settings, ALongStartDirectoryIsKeptWhole) {
     SettingsStation s;
-    std::filesystem::path deep = s.dir.path();
-    while (deep.string().size() < 700) deep /= std::string(60, 'd');
+    std::filesystem::path deep = s.dir.path() / pathFromUtf8("Funkbude M\xC3\xBCller \xE6\x97\xA5");
+    while (utf8FromPath(deep).size() < 700) deep /= std::string(60, 'd');
     std::filesystem::create_directories(deep);
-    s.state().startDirectory.assign(deep.string());
+    s.state().startDirectory.assign(utf8FromPath(deep));
     loadSettings(s.state());
-    EXPECT_EQ(s.state().logPath, (deep / "Ditdahl.log").string());
+    EXPECT_EQ(s.state().logPath, utf8FromPath(deep / "Ditdahl.log"));
     saveSettings(s.state());
     EXPECT_TRUE(std::filesystem::exists(deep / "Ditdahl.ini"));
-    const std::string saved = readFileBytes((deep / "Ditdahl.ini").string());
-    EXPECT_NE(saved.find("LogPath=" + (deep / "Ditdahl.log").string() + "\r\n"), std::string::npos);
+    const std::string saved = readFileBytes(utf8FromPath(deep / "Ditdahl.ini"));
+    EXPECT_NE(saved.find("LogPath=" + utf8FromPath(deep / "Ditdahl.log") + "\r\n"), std::string::npos);
 }
 
 // Settings files as they turn up on operators' disks: whatever their state,

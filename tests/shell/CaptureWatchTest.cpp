@@ -29,11 +29,15 @@ TEST(CaptureWatch, StalledCaptureIsStartedAgainUntilTheInputIsBack) {
     MainWindow window(station.state, std::move(parts));
     device.feed(std::vector<std::int16_t>(2 * 6000 * 60));
     window.onInit();
-    // A second of audio, handed to the handler before the window looks.
+    // About a second of audio, block by block, every block handled before
+    // the window looks: none may still be on its way when the input stops.
     const auto deliverASecond = [&] {
-        const std::uint64_t before = recorder.blocksHandled();
-        device.arrive(6000);
-        while (recorder.blocksHandled() == before) std::this_thread::yield();
+        const int blockFrames = station.state.fftSize.load();
+        for (int frames = 0; frames < 6000; frames += blockFrames) {
+            const std::uint64_t before = recorder.blocksHandled();
+            device.arrive(blockFrames);
+            while (recorder.blocksHandled() == before) std::this_thread::yield();
+        }
     };
     ASSERT_TRUE(recorder.isRunning());
     const int opensAtStart = device.activity().opens;

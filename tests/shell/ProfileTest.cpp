@@ -79,6 +79,54 @@ TEST(Profile, WritesOnlyTheKeysLineAndKeepsEverythingElse) {
     EXPECT_EQ(readProfileString(path, "New", "Injected", "none"), "none");
 }
 
+// A read takes off blanks around a value and one pair of quotes: values that
+// have them must still read back as they were written, and plain values stay
+// plain for other programs that read the file.
+TEST(Profile, AValueReadsBackAsItWasWritten) {
+    TempDir dir;
+    const std::string path = dir.file("Ditdahl.ini");
+    struct Case {
+        const char* value;
+        const char* line;  // as written into the file
+    };
+    const Case cases[] = {
+        {"CQ DE X", "Text=CQ DE X"},
+        {"CQ DE X ", "Text=\"CQ DE X \""},
+        {"\tQRL?", "Text=\"\tQRL?\""},
+        {"\"CQ\"", "Text=\"\"CQ\"\""},
+        {"'x'", "Text=\"'x'\""},
+        {"\"", "Text=\""},
+        {"a \"b\" c", "Text=a \"b\" c"},
+        {"", "Text="},
+        {" ", "Text=\" \""},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeProfileString(path, "Ditdahl", "Text", c.value));
+        EXPECT_EQ(readProfileString(path, "Ditdahl", "Text", "missing"), c.value) << c.value;
+        EXPECT_EQ(readFileBytes(path), std::string("[Ditdahl]\r\n") + c.line + "\r\n") << c.value;
+    }
+}
+
+// Line breaks converted twice leave a CR before the CR LF; a lone CR in a
+// line ends its value, as it ends a value that is written, so that what was
+// read is what a save writes back.
+TEST(Profile, AValueEndsAtACarriageReturn) {
+    TempDir dir;
+    const std::string path = dir.file("Ditdahl.ini");
+    writeFileBytes(path, "[Ditdahl]\r\nDoubled=CQ DE X\r\r\nInside=/tmp/a\rb.log\r\nAlone=\r7\r\nLast=9\r");
+    struct Case {
+        const char* key;
+        const char* value;
+    };
+    for (const Case& c : {Case{"Doubled", "CQ DE X"}, Case{"Inside", "/tmp/a"}, Case{"Alone", ""}, Case{"Last", "9"}}) {
+        const std::string value = readProfileString(path, "Ditdahl", c.key, "missing");
+        EXPECT_EQ(value, c.value) << c.key;
+        ASSERT_TRUE(writeProfileString(path, "Ditdahl", c.key, value));
+        EXPECT_EQ(readProfileString(path, "Ditdahl", c.key, "missing"), value) << c.key;
+    }
+    EXPECT_EQ(readProfileInt(path, "Ditdahl", "Alone", 5), 0);
+}
+
 TEST(Profile, CreatesTheFileWithKeysInWriteOrderAndLeavesNoTemporary) {
     TempDir dir;
     const std::string path = dir.file("Ditdahl.ini");

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/Utf8Path.h"
+
 namespace ditdahl::testing {
 
 // create_directory says whether it made the directory itself, so a name
@@ -30,14 +32,14 @@ TempDir::~TempDir() {
 }
 
 std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathFromUtf8(path), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
 void writeFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Utf8Path.h"
+
 namespace ditdahl::testing {
 
 class TempDir {
@@ -15,13 +17,14 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string& name) const { return utf8FromPath(path_ / pathFromUtf8(name)); }
 
 private:
     std::filesystem::path path_;
 };
 
-// Whole contents of a file as bytes; empty when it cannot be read.
+// Whole contents of a file as bytes; empty when it cannot be read. Names are
+// UTF-8, as everywhere in the program.
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 

@@ -22,6 +22,12 @@ std::string itemText(HWND dialog, int id) {
     return text;
 }
 
+std::wstring wideItemText(HWND dialog, int id) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    return text;
+}
+
 LRESULT send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
 }
@@ -42,6 +48,9 @@ TEST(ControlSync, TheControlsShowTheModel) {
     } cases[] = {
         {"edit text", [](ControlModel& m) { m.setText(ids::rxTxBuffer, "CQ DE DL1ABC"); },
          [](HWND d) { return itemText(d, ids::rxTxBuffer); }, "CQ DE DL1ABC"},
+        {"text in any language", [](ControlModel& m) { m.setText(ids::rxTxBuffer, "73 M\xC3\xBCller \xE6\x97\xA5"); },
+         [](HWND d) { return wideItemText(d, ids::rxTxBuffer) == L"73 M\u00FCller \u65E5" ? "whole" : "garbled"; },
+         "whole"},
         {"enabled", [](ControlModel& m) { m.setEnabled(ids::stopButton, true); },
          [](HWND d) { return std::to_string(IsWindowEnabled(GetDlgItem(d, ids::stopButton)) != 0); }, "1"},
         {"radio", [](ControlModel& m) { m.setChecked(ids::filter100, true); },
