@@ -145,9 +145,8 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     LikelihoodFit chosen = likelihoodFit(steps, dot, found);
     std::vector<double> others = {found / 2.0, found * 2.0};
     for (double f : fitted) {
-        const bool tried = std::any_of(others.begin(), others.end(), [&](double o) {
-            return std::abs(std::log(f / o)) < distinctSpeeds;
-        });
+        const bool tried = std::any_of(others.begin(), others.end(),
+                                       [&](double o) { return std::abs(std::log(f / o)) < distinctSpeeds; });
         if (!tried && std::abs(std::log(f / found)) >= distinctSpeeds) others.push_back(f);
     }
     for (double other : others) {

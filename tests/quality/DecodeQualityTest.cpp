@@ -217,8 +217,8 @@ TEST(DecodeQuality, AutomaticReceiverOnFadingAndWeightedKeying) {
             total.errors += s.errors;
             total.characters += s.characters;
         }
-        EXPECT_LE(total.rate(), c.maxCer) << c.family << " at " << c.snrDb << " dB: " << total.errors << " errors in "
-                                          << total.characters;
+        EXPECT_LE(total.rate(), c.maxCer)
+            << c.family << " at " << c.snrDb << " dB: " << total.errors << " errors in " << total.characters;
     }
 }
 
