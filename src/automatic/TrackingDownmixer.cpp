@@ -54,7 +54,11 @@ void TrackingDownmixer::tuneTo(double hz) {
     if (hz == mixerHz_) return;
     // The turns already taken were measured against the old tone.
     const double shift = 2.0 * pi * (hz - mixerHz_) * turnLag * stepSeconds;
-    for (Turn& t : turns_) t.radians -= shift;
+    const std::complex<double> back = std::polar(1.0, -shift);
+    for (Turn& t : turns_) {
+        t.radians -= shift;
+        t.turn *= back;
+    }
     mixerHz_ = hz;
     mixer_.setTone(mixerHz_);
 }
@@ -80,7 +84,7 @@ void TrackingDownmixer::take(std::complex<double> step) {
     const std::size_t slot = taken_++ % turnLag;
     const std::complex<double> turn = sum * std::conj(sums_[slot]);
     sums_[slot] = sum;
-    const Turn t{std::arg(turn), std::abs(turn)};
+    const Turn t{std::arg(turn), std::abs(turn), turn};
     if (turns_.size() < turnSteps) {
         turns_.push_back(t);
     } else {
@@ -93,13 +97,11 @@ void TrackingDownmixer::take(std::complex<double> step) {
 void TrackingDownmixer::retune() {
     sinceRetune_ = 0;
     if (turns_.size() < turnSteps) return;
-    sorted_ = turns_;
-    std::sort(sorted_.begin(), sorted_.end(), [](const Turn& a, const Turn& b) { return a.radians < b.radians; });
     double total = 0.0;
     std::complex<double> resultant{};
-    for (const Turn& t : sorted_) {
+    for (const Turn& t : turns_) {
         total += t.weight;
-        resultant += std::polar(t.weight, t.radians);
+        resultant += t.turn;
     }
     heaviest_ = std::max(total, heaviest_ * std::exp(-1.0 / weightMemory));
     if (!stands_ || total <= 0.0 || total < leastWeight * heaviest_) {
@@ -107,6 +109,8 @@ void TrackingDownmixer::retune() {
         tuneTo(searchHz_ + offsetHz_);
         return;
     }
+    sorted_ = turns_;
+    std::sort(sorted_.begin(), sorted_.end(), [](const Turn& a, const Turn& b) { return a.radians < b.radians; });
     double below = 0.0;
     double median = 0.0;
     for (const Turn& t : sorted_) {

@@ -36,6 +36,7 @@ private:
     struct Turn {
         double radians = 0.0;
         double weight = 0.0;
+        std::complex<double> turn{};  // weight along radians
     };
     void take(std::complex<double> step);
     void retune();
