@@ -10,7 +10,7 @@
 // Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
-// on other seeds.
+// on other seeds, with FAMILY=a,b only the families named.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BenchTexts.h"
@@ -52,6 +53,14 @@ struct Collector : ReceiverListener {
 
 // SEED_OFFSET=n in the environment measures the table on other noise.
 int seedOffset() { return std::getenv("SEED_OFFSET") ? std::atoi(std::getenv("SEED_OFFSET")) : 0; }
+
+// FAMILY=a,b in the environment measures only those families.
+bool familyChosen(std::string_view name) {
+    const char* chosen = std::getenv("FAMILY");
+    if (!chosen) return true;
+    const std::string list = std::string(",") + chosen + ",";
+    return list.find("," + std::string(name) + ",") != std::string::npos;
+}
 
 // CPU time of this thread: the machine may be shared, and the factor is
 // meant for one core.
@@ -140,6 +149,22 @@ KeyingPlan planFor(const Config& c) {
     return plan;
 }
 
+// The clean set's signal i with the given noise seed at one SNR (above
+// 99 dB: no noise), with or without the tone hint.
+void measureConfig(std::size_t i, int seed, double snr, bool hint, Tally& tally) {
+    const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
+    const KeyingPlan plan = planFor(configs[i]);
+    auto samples = synthesis::keyedTone(text, plan);
+    NoiseGenerator noise(static_cast<std::uint64_t>(seed + seedOffset()) * 1000 + i * 7 + 1);
+    if (snr < 99.0) synthesis::addNoise(samples, plan.amplitude, snr, 6000, noise);
+    const Decoded d = decode(samples, hint ? configs[i].toneHz : 0.0);
+    tally.add(text, d.text);
+    if (std::getenv("SHOW") && normalise(text) != normalise(d.text))
+        std::printf("  [%g dB %g wpm %g Hz hint %d] %s\n", snr, configs[i].wpm, configs[i].toneHz, hint ? 1 : 0,
+                    d.text.c_str());
+    if (snr > 99.0) recordDelays(text, d, synthesis::characterEndsMs(text, plan));
+}
+
 void snrTable(bool quick, bool cleanOnly = false) {
     std::vector<double> snrs = {100.0, 3.0, 0.0, -3.0, -6.0, -9.0, -12.0};
     if (quick) snrs = {-6.0, -9.0};
@@ -149,21 +174,9 @@ void snrTable(bool quick, bool cleanOnly = false) {
         Tally tallies[2];
         for (int hint = 0; hint < (quick ? 1 : 2); ++hint) {
             const int seeds = quick ? 2 : 3;
-            for (int seed = 1; seed <= seeds; ++seed) {
-                for (std::size_t i = 0; i < std::size(configs); ++i) {
-                    const std::string& text = bench::benchTexts[i % bench::benchTexts.size()];
-                    const KeyingPlan plan = planFor(configs[i]);
-                    auto samples = synthesis::keyedTone(text, plan);
-                    NoiseGenerator noise(static_cast<std::uint64_t>((seed + seedOffset()) * 1000 + i * 7 + 1));
-                    if (snr < 99.0) synthesis::addNoise(samples, plan.amplitude, snr, 6000, noise);
-                    const Decoded d = decode(samples, hint ? configs[i].toneHz : 0.0);
-                    tallies[hint].add(text, d.text);
-                    if (std::getenv("SHOW") && normalise(text) != normalise(d.text))
-                        std::printf("  [%g dB %g wpm %g Hz hint %d] %s\n", snr, configs[i].wpm, configs[i].toneHz, hint,
-                                    d.text.c_str());
-                    if (snr > 99.0) recordDelays(text, d, synthesis::characterEndsMs(text, plan));
-                }
-            }
+            for (int seed = 1; seed <= seeds; ++seed)
+                for (std::size_t i = 0; i < std::size(configs); ++i)
+                    measureConfig(i, seed, snr, hint != 0, tallies[hint]);
         }
         // The quick table leaves the hint out.
         char hinted[32] = "not measured";
@@ -286,17 +299,86 @@ void showWrong(const std::string& reference, const std::string& decoded, const s
                 reference.c_str(), decoded.c_str());
 }
 
+// The seed of a family's signal, moved by SEED_OFFSET.
+std::uint64_t familySeed(int seed) {
+    return static_cast<std::uint64_t>(seed) + static_cast<std::uint64_t>(seedOffset());
+}
+
+// A family's signals at every SNR: the wanted station's text, and for the
+// neighbour the stronger station's without a hint, for the beacon its own
+// with the tone button nearest to it as the hint.
+struct FamilyTallies {
+    std::vector<Tally> wanted;
+    std::vector<Tally> second;
+};
+
+FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<double>& snrs, int seeds) {
+    const bool neighbour = family.name == "neighbour";
+    const bool beacon = family.name == "beacon";
+    FamilyTallies tallies{std::vector<Tally>(snrs.size()), std::vector<Tally>(snrs.size())};
+    for (std::size_t k = 0; k < snrs.size(); ++k) {
+        for (int seed = 1; seed <= seeds; ++seed) {
+            const auto signal = synthesis::makeSignal(family, familySeed(seed), snrs[k], bench::familyTexts);
+            const Decoded d = decode(signal.samples, neighbour ? signal.toneHz : 0.0);
+            tallies.wanted[k].add(signal.text, d.text);
+            showWrong(signal.text, d.text, signal, snrs[k], neighbour ? ", tone hint" : "");
+            if (k == 0) recordDelays(signal.text, d, signal.characterEndsMs);
+            if (neighbour) {
+                const Decoded unhinted = decode(signal.samples, 0.0);
+                tallies.second[k].add(signal.otherText, unhinted.text);
+                showWrong(signal.otherText, unhinted.text, signal, snrs[k], ", no hint, against the stronger");
+            } else if (beacon) {
+                // The window hints with the tone button over the signal.
+                const Decoded hinted = decode(signal.samples, 50.0 * std::round(signal.toneHz / 50.0));
+                tallies.second[k].add(signal.text, hinted.text);
+                showWrong(signal.text, hinted.text, signal, snrs[k], ", tone hint on the button");
+            }
+        }
+    }
+    return tallies;
+}
+
+// What each family's channel makes of noise without a signal: noise as loud
+// as at 0 dB; the AGC lifts it further in the gaps.
+void silentTable(int seeds) {
+    using synthesis::Content;
+    const Content contents[] = {Content::WhiteNoise, Content::Silence, Content::FilteredNoise, Content::PumpedNoise};
+    double seconds = 0.0;
+    std::printf(
+        "\n| Family, stations silent | white noise | digital silence | noise through 250 Hz on the tone | noise "
+        "pumped by an AGC in the keying's gaps |\n|---|---|---|---|---|\n");
+    for (const synthesis::Family& family : synthesis::signalFamilies()) {
+        if (!familyChosen(family.name)) continue;
+        std::size_t written[std::size(contents)] = {};
+        for (int seed = 1; seed <= seeds; ++seed) {
+            for (std::size_t c = 0; c < std::size(contents); ++c) {
+                const auto signal =
+                    synthesis::makeSignal(family, familySeed(seed), 0.0, bench::familyTexts, contents[c]);
+                const std::string heard = decode(signal.samples, 0.0).text;
+                written[c] += countCharacters(heard);
+                if (c == 0) seconds += static_cast<double>(signal.samples.size()) / 6000.0;
+                if (std::getenv("SHOW") && !heard.empty())
+                    std::printf("  [%s, silent, input %zu] %s\n", signal.parameters.c_str(), c, heard.c_str());
+            }
+        }
+        std::printf("| %.*s | %zu | %zu | %zu | %zu |\n", static_cast<int>(family.name.size()), family.name.data(),
+                    written[0], written[1], written[2], written[3]);
+        std::fflush(stdout);
+    }
+    std::printf("\nCharacters written; %.0f s of each input in all.\n", seconds);
+}
+
 // Every family at every SNR over several seeds (the same seeds at every
 // SNR, so a column differs from the next in the noise level only; twenty
 // seeds take each of the ten texts twice, with other draws); the
 // neighbour once with the tone hint on the wanted station and once without
-// (the stronger one is then what a receiver should follow); then what each
+// (the stronger one is then what a receiver should follow), the beacon once
+// without a hint and once with the tone button nearest to it; then what each
 // family's channel makes of noise without a signal.
 void familiesTable(bool quick) {
     const std::vector<double> snrs =
         quick ? std::vector<double>{10.0, 0.0, -6.0} : std::vector<double>{10.0, 3.0, 0.0, -3.0, -6.0, -9.0};
     const int seeds = quick ? 5 : 20;
-    const std::vector<std::string>& texts = bench::familyTexts;
     delaySet = "families at the highest SNR, texts decoded exactly";
 
     std::printf("| Family | drawn from the seed |\n|---|---|\n");
@@ -316,56 +398,20 @@ void familiesTable(bool quick) {
         std::fflush(stdout);
     };
     for (const synthesis::Family& family : synthesis::signalFamilies()) {
-        const bool neighbour = family.name == "neighbour";
-        std::vector<Tally> wanted(snrs.size()), stronger(snrs.size());
-        for (std::size_t k = 0; k < snrs.size(); ++k) {
-            for (int seed = 1; seed <= seeds; ++seed) {
-                const auto signal =
-                    synthesis::makeSignal(family, static_cast<std::uint64_t>(seed + seedOffset()), snrs[k], texts);
-                const Decoded d = decode(signal.samples, neighbour ? signal.toneHz : 0.0);
-                wanted[k].add(signal.text, d.text);
-                showWrong(signal.text, d.text, signal, snrs[k], neighbour ? ", tone hint" : "");
-                if (k == 0) recordDelays(signal.text, d, signal.characterEndsMs);
-                if (!neighbour) continue;
-                const Decoded unhinted = decode(signal.samples, 0.0);
-                stronger[k].add(signal.otherText, unhinted.text);
-                showWrong(signal.otherText, unhinted.text, signal, snrs[k], ", no hint, against the stronger");
-            }
-        }
+        if (!familyChosen(family.name)) continue;
+        const FamilyTallies tallies = measureFamily(family, snrs, seeds);
         const std::string name(family.name);
-        if (!neighbour) {
-            printRow(name, wanted);
-            continue;
+        if (family.name == "neighbour") {
+            printRow(name + ", tone hint on the wanted station", tallies.wanted);
+            printRow(name + ", no hint, against the stronger station", tallies.second);
+        } else if (family.name == "beacon") {
+            printRow(name + ", no hint", tallies.wanted);
+            printRow(name + ", tone hint on the nearest 50 Hz button", tallies.second);
+        } else {
+            printRow(name, tallies.wanted);
         }
-        printRow(name + ", tone hint on the wanted station", wanted);
-        printRow(name + ", no hint, against the stronger station", stronger);
     }
-
-    // Noise as loud as at 0 dB; the AGC lifts it further in the gaps.
-    using synthesis::Content;
-    const Content contents[] = {Content::WhiteNoise, Content::Silence, Content::FilteredNoise, Content::PumpedNoise};
-    double seconds = 0.0;
-    std::printf(
-        "\n| Family, stations silent | white noise | digital silence | noise through 250 Hz on the tone | noise "
-        "pumped by an AGC in the keying's gaps |\n|---|---|---|---|---|\n");
-    for (const synthesis::Family& family : synthesis::signalFamilies()) {
-        std::size_t written[std::size(contents)] = {};
-        for (int seed = 1; seed <= seeds; ++seed) {
-            for (std::size_t c = 0; c < std::size(contents); ++c) {
-                const auto signal = synthesis::makeSignal(family, static_cast<std::uint64_t>(seed + seedOffset()), 0.0,
-                                                          texts, contents[c]);
-                const std::string heard = decode(signal.samples, 0.0).text;
-                written[c] += countCharacters(heard);
-                if (c == 0) seconds += static_cast<double>(signal.samples.size()) / 6000.0;
-                if (std::getenv("SHOW") && !heard.empty())
-                    std::printf("  [%s, silent, input %zu] %s\n", signal.parameters.c_str(), c, heard.c_str());
-            }
-        }
-        std::printf("| %.*s | %zu | %zu | %zu | %zu |\n", static_cast<int>(family.name.size()), family.name.data(),
-                    written[0], written[1], written[2], written[3]);
-        std::fflush(stdout);
-    }
-    std::printf("\nCharacters written; %.0f s of each input in all.\n", seconds);
+    silentTable(seeds);
 }
 
 }  // namespace

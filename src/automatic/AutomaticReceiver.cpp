@@ -70,7 +70,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
         if ((samples_ - lockedAt_) % retrySamples == 0) tryStart();
         return;
     }
-    mixer_.setTone(search_.toneHz());
+    mixer_.follow(search_.toneHz(), search_.toneStands());
     pipeline_.setToneStands(search_.toneStands());
     steps_.clear();
     mixer_.push(samples, count, steps_);
@@ -89,8 +89,7 @@ void AutomaticReceiver::tryStart() {
     buffered.reserve(static_cast<std::size_t>(samples_ - first));
     for (std::int64_t s = first; s < samples_; ++s)
         buffered.push_back(history_[static_cast<std::size_t>(s % historySamples)]);
-    mixer_ = Downmixer{};
-    mixer_.setTone(search_.toneHz());
+    mixer_.start(search_.toneHz());
     std::vector<std::complex<double>> caught;
     mixer_.push(buffered.data(), buffered.size(), caught);
 

@@ -17,6 +17,7 @@
 #include "automatic/Envelope.h"
 #include "automatic/ReceiverListener.h"
 #include "automatic/ToneSearch.h"
+#include "automatic/TrackingDownmixer.h"
 #include "base/CaptureFormat.h"
 #include "base/MorseTable.h"
 
@@ -58,7 +59,7 @@ private:
 
     ReceiverListener& listener_;
     ToneSearch search_;
-    Downmixer mixer_;
+    TrackingDownmixer mixer_;
     DecodingPipeline pipeline_;
 
     std::vector<double> history_;  // the last 15 s of samples, a ring

@@ -17,7 +17,7 @@ constexpr double retuneRatio = 1.2;
 constexpr int refitClosedDurations = 64;
 constexpr double never = std::numeric_limits<double>::max();
 
-double lagForDot(double dotMs) { return std::clamp(5.0 * dotMs, 300.0, 700.0); }
+double lagForDot(double dotMs) { return std::clamp(3.0 * dotMs, 250.0, 450.0); }
 }  // namespace
 
 DecodingPipeline::DecodingPipeline(const MorseTable& table, ReceiverListener& listener)
@@ -127,7 +127,7 @@ void DecodingPipeline::judgePassed() {
 void DecodingPipeline::judge(double lengthMs, bool mark) {
     const bool wasOpen = gate_.open();
     gate_.add(lengthMs, mark, speed_.dotMs());
-    if (wasOpen && !gate_.open()) release_.gateShut(nowMs());
+    if (wasOpen && !gate_.open()) release_.gateClosed(nowMs());
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
     speed_.track(lengthMs, mark);
     followSpeed();

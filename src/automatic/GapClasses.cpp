@@ -9,7 +9,7 @@ constexpr double shortestDots = 2.0;
 // Longer silences are pauses, not gaps of the text.
 constexpr double longestDots = 40.0;
 constexpr std::size_t kept = 40;
-constexpr std::size_t fewest = 6;
+constexpr std::size_t fewest = 4;
 // The classes must lie this far apart (natural log of their ratio), or
 // the gaps seen are taken as one class.
 constexpr double apart = 0.45;

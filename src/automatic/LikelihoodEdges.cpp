@@ -52,6 +52,32 @@ constexpr double gapMemorySteps = 1500.0;
 // About this many lengths per dot are tried: at slow speeds every few
 // steps, which keeps the cost per step the same at every speed.
 constexpr double lengthsPerDot = 10.0;
+// Where the tone fades, each step is scored with the level of the marks
+// around it (see EnvelopePeak): the largest mark top within this many dots,
+// which end this many dots, but no more than this many steps (200 ms),
+// after the step (a fade that deepens is then seen coming, at the cost of
+// that much more delay), ...
+constexpr double peakWindowDots = 8.0;
+constexpr double peakAheadDots = 4.0;
+constexpr double peakAheadSteps = 50.0;
+// ... a little over it, since the smaller of two noisy half-dot means lies
+// under the mark's level, ...
+constexpr double peakShare = 1.1;
+// ... once it stands this many deviations of a dot-long mean over the
+// noise: lower, it is noise or the trough of a fade too deep to copy, and
+// the level in use keeps noise from passing for marks.
+constexpr double peakOverNoise = 4.0;
+
+// Calls visit with every stride-th length from first up to last (and n),
+// and with n itself: a segment may then always start at the anchor, whose
+// place is fixed, while every other boundary can move by a step or two to
+// fit the lengths tried.
+template <typename Visit>
+void forEachLength(int first, int last, int n, int stride, Visit visit) {
+    last = std::min(last, n);
+    for (int length = first; length <= last; length += stride) visit(length);
+    if (n >= first && n <= last && (n - first) % stride != 0) visit(n);
+}
 
 double logNormalShape(double length, double classLength) {
     const double dev = std::log(length / classLength);
@@ -69,6 +95,9 @@ void LikelihoodEdges::reset(double step) {
     runStart_ = step;
     prefix_.clear();
     history_ = 0;
+    peak_.clear();
+    measured_.clear();
+    measuredFrom_ = std::llround(step);
     reanchor(0, true, true);
 }
 
@@ -77,6 +106,8 @@ void LikelihoodEdges::setDotSteps(double dotSteps) {
     if (dotSteps == dotSteps_ && !markPriors_.empty()) return;
     dotSteps_ = dotSteps;
     stride_ = std::max(1, static_cast<int>(dotSteps_ / lengthsPerDot));
+    peak_.setLengths(static_cast<int>(std::lround(dotSteps_)),
+                     static_cast<int>(std::lround(peakWindowDots * dotSteps_)));
     // The priors of every length tried, worked out once per dot length.
     const int longest = longestMark();
     const int word = wordSteps();
@@ -191,6 +222,14 @@ double LikelihoodEdges::gapTail(int length) const {
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
+double LikelihoodEdges::amplitudeAt(double peak) const {
+    // After a long silence the first marks are held to the level in use:
+    // before a transmission, only noise or a crash sets the peak.
+    if (amplitude_ <= 0.0 || idle_) return amplitude_;
+    if (peak < peakOverNoise * std::sqrt(noisePower_ / (2.0 * dotSteps_))) return amplitude_;
+    return std::min(amplitude_, peakShare * peak);
+}
+
 double LikelihoodEdges::markScore(int a, int b) const { return phaseScore(phase_, a, b) - markCost; }
 
 double LikelihoodEdges::phaseScore(PhaseReference phase, int a, int b) const {
@@ -205,13 +244,13 @@ double LikelihoodEdges::phaseScore(PhaseReference phase, int a, int b) const {
     return localScores_[to] - localScores_[from];
 }
 
-void LikelihoodEdges::scoreNext(bool toTheEnd) {
+void LikelihoodEdges::measureNext(bool toTheEnd) {
     const int received = static_cast<int>(prefix_.size()) - 1 - history_;
     const int reach = std::max(1, static_cast<int>(std::lround(phaseDots * dotSteps_)));
     const int quarter = static_cast<int>(smoothingDots * dotSteps_);
     const int localReach = std::max(quarter + 2, static_cast<int>(std::lround(localPhaseDots * dotSteps_)));
     for (;;) {
-        const int t = static_cast<int>(scores_.size()) - 1;
+        const auto t = static_cast<int>(measuredFrom_ + std::ssize(measured_) - std::llround(anchor_));
         if (t >= received) return;
         // The tone's phase at this step: that of the sum over two dots either
         // side, which follows a tone slightly off the mixer's frequency and
@@ -233,10 +272,8 @@ void LikelihoodEdges::scoreNext(bool toTheEnd) {
         from = std::max(-history_, to - 2 * quarter - 1);
         const std::complex<double> z = (sumTo(to) - sumTo(from)) / static_cast<double>(to - from);
         const double size = std::abs(around);
-        const double along = size > 0.0 ? (z.real() * around.real() + z.imag() * around.imag()) / size : 0.0;
-        const double s = (2.0 * amplitude_ * along - amplitude_ * amplitude_) / noisePower_;
-        scores_.push_back(scores_.back() + s);
-        alongs_.push_back(alongs_.back() + along);
+        StepMeasure m;
+        m.along = size > 0.0 ? (z.real() * around.real() + z.imag() * around.imag()) / size : 0.0;
         // The same along a phase taken close by only, which follows a phase
         // that jumps or slides at key-down. The step's own noise is left out
         // of it: with so few steps it would pull the phase its way.
@@ -244,10 +281,32 @@ void LikelihoodEdges::scoreNext(bool toTheEnd) {
         const int localLast = std::max(to, std::min(received, t + localReach + 1));
         const std::complex<double> near = sumTo(localLast) - sumTo(localFirst) - (sumTo(to) - sumTo(from));
         const double nearSize = std::abs(near);
-        const double localAlong = nearSize > 0.0 ? (z.real() * near.real() + z.imag() * near.imag()) / nearSize : 0.0;
+        m.localAlong = nearSize > 0.0 ? (z.real() * near.real() + z.imag() * near.imag()) / nearSize : 0.0;
+        m.peak = peak_.push(phase_ == PhaseReference::around ? m.along : m.localAlong);
+        measured_.push_back(m);
+    }
+}
+
+void LikelihoodEdges::scoreNext(bool toTheEnd) {
+    measureNext(toTheEnd);
+    const auto ahead = static_cast<std::int64_t>(std::lround(std::min(peakAheadDots * dotSteps_, peakAheadSteps)));
+    const std::int64_t measuredTo = measuredFrom_ + std::ssize(measured_);
+    for (;;) {
+        const int t = static_cast<int>(scores_.size()) - 1;
+        const std::int64_t at = std::llround(anchor_) + t;
+        if (at >= measuredTo) return;
+        std::int64_t peakAt = at + ahead;
+        if (peakAt >= measuredTo) {
+            if (!toTheEnd) return;
+            peakAt = measuredTo - 1;
+        }
+        const StepMeasure& m = measured_[static_cast<std::size_t>(at - measuredFrom_)];
+        const double amplitude = amplitudeAt(measured_[static_cast<std::size_t>(peakAt - measuredFrom_)].peak);
+        scores_.push_back(scores_.back() + (2.0 * amplitude * m.along - amplitude * amplitude) / noisePower_);
+        alongs_.push_back(alongs_.back() + m.along);
         localScores_.push_back(localScores_.back() +
-                               (2.0 * amplitude_ * localAlong - amplitude_ * amplitude_) / noisePower_);
-        localAlongs_.push_back(localAlongs_.back() + localAlong);
+                               (2.0 * amplitude * m.localAlong - amplitude * amplitude) / noisePower_);
+        localAlongs_.push_back(localAlongs_.back() + m.localAlong);
         markEnds_.push_back(none);
         gapEnds_.push_back(none);
         markFrom_.push_back(0);
@@ -263,16 +322,16 @@ void LikelihoodEdges::computeAt(int n) {
     int markFrom = 0;
     if (amplitude_ > 0.0) {
         const int longest = longestMark();
-        for (int length = shortest; length <= longest && length <= n; length += stride_) {
+        forEachLength(shortest, longest, n, stride_, [&](int length) {
             const int a = n - length;
             const double before = gapEnds_[static_cast<std::size_t>(a)];
-            if (before <= none) continue;
+            if (before <= none) return;
             const double s = before + markScore(a, n) + markPriors_[static_cast<std::size_t>(length)];
             if (s > bestMark) {
                 bestMark = s;
                 markFrom = a;
             }
-        }
+        });
     }
     markEnds_[at] = bestMark;
     markFrom_[at] = markFrom;
@@ -297,17 +356,17 @@ void LikelihoodEdges::computeAt(int n) {
         bestGap = markEnds_[0] - startCost;
         gapFrom = 0;
     }
-    for (int length = shortest; length < silence && length <= n; length += stride_) {
+    forEachLength(shortest, silence - 1, n, stride_, [&](int length) {
         const int a = n - length;
         const double before = markEnds_[static_cast<std::size_t>(a)];
-        if (before <= none) continue;
+        if (before <= none) return;
         const double s =
             before + (length < word ? gapPriors_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
         if (s > bestGap) {
             bestGap = s;
             gapFrom = a;
         }
-    }
+    });
     gapEnds_[at] = bestGap;
     gapFrom_[at] = gapFrom;
 }
@@ -330,30 +389,30 @@ void LikelihoodEdges::bestPath(std::vector<Boundary>& path) const {
         origin = 0;
     }
     const int word = wordSteps();
-    for (int length = 0; length < silenceSteps() && length <= n; length += stride_) {
+    forEachLength(0, silenceSteps() - 1, n, stride_, [&](int length) {
         const int a = n - length;
         const double before = markEnds_[static_cast<std::size_t>(a)];
-        if (before <= none) continue;
+        if (before <= none) return;
         const double s =
             before + (length < word ? gapTails_[static_cast<std::size_t>(length)] : std::log(wordGapShare));
         if (s > best) {
             best = s;
             origin = a;
         }
-    }
+    });
     if (amplitude_ > 0.0) {
         const int longest = longestMark();
-        for (int length = 1; length <= longest && length <= n; length += stride_) {
+        forEachLength(1, longest, n, stride_, [&](int length) {
             const int a = n - length;
             const double before = gapEnds_[static_cast<std::size_t>(a)];
-            if (before <= none) continue;
+            if (before <= none) return;
             const double s = before + markScore(a, n) + markTails_[static_cast<std::size_t>(length)];
             if (s > best) {
                 best = s;
                 origin = a;
                 originIsMarkEnd = false;
             }
-        }
+        });
     }
     if (best <= none) return;
     int x = origin;
@@ -402,6 +461,11 @@ void LikelihoodEdges::reanchor(int at, bool gapStarts, bool idle) {
     const int kept = std::min(keptSteps, at + history_);
     prefix_.erase(prefix_.begin(), prefix_.begin() + (at + history_ - kept));
     history_ = kept;
+    while (!measured_.empty() && measuredFrom_ < std::llround(anchor_)) {
+        measured_.pop_front();
+        ++measuredFrom_;
+    }
+    if (measured_.empty()) measuredFrom_ = std::llround(anchor_);
     const std::complex<double> base = prefix_.front();
     for (auto& p : prefix_) p -= base;
     scores_.assign(1, 0.0);

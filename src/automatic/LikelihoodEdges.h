@@ -1,7 +1,8 @@
 // The key decision by likelihood instead of thresholds: a Viterbi search over
 // alternating mark and gap segments of the raw 4 ms mixer steps. A mark is
 // scored by how much likelier its steps are under a tone of the mark's level
-// than under noise alone, each step taken along the tone's phase over two
+// (or, where the tone fades, of the level the marks around it reach) than
+// under noise alone, each step taken along the tone's phase over two
 // dots either side (so that a tone a hertz or two off the mixer does not
 // turn away within a dash), or over less than a dot where the carrier's
 // phase jumps or slides at each key-down; every length by a prior of 1 or 3 dots for marks
@@ -14,8 +15,10 @@
 #include <array>
 #include <complex>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
+#include "automatic/EnvelopePeak.h"
 #include "automatic/KeyEdges.h"
 
 namespace ditdahl::automatic {
@@ -72,6 +75,12 @@ private:
     // Scores the received steps whose phase is known (two dots after them, or
     // all of them at the end) and extends the search over them.
     void scoreNext(bool toTheEnd);
+    // Measures the received steps whose phase is known along it.
+    void measureNext(bool toTheEnd);
+    // The mark amplitude a step is scored with, from the recent peak around
+    // it: the level in use, or, where the tone has lately been fainter (a
+    // fade), that peak.
+    double amplitudeAt(double peak) const;
     double markScore(int a, int b) const;
     double phaseScore(PhaseReference phase, int a, int b) const;
     // The strength (see KeyRun) of a mark from the anchor up to to.
@@ -142,6 +151,16 @@ private:
     int longFrom_ = 0;
     int longNext_ = 0;
     std::vector<Boundary> path_;
+    // Each received step along the tone's phase (both references) and the
+    // recent peak up to it, from the absolute step measuredFrom_ on.
+    struct StepMeasure {
+        double along = 0.0;
+        double localAlong = 0.0;
+        double peak = 0.0;
+    };
+    EnvelopePeak peak_;
+    std::deque<StepMeasure> measured_;
+    std::int64_t measuredFrom_ = 0;
 };
 
 }  // namespace ditdahl::automatic

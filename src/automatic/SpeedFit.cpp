@@ -79,6 +79,9 @@ SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<doub
             dot = next;
             if (settled) break;
         }
+        // Held at the slowest or fastest speed, the durations point beyond
+        // it: they are not Morse at a speed within the range.
+        if (dot <= fastestDotMs || dot >= slowestDotMs) continue;
         const Pass final = onePass(marksMs, gapsMs, dot);
         // A fit must see both dots and dashes among the marks, or a run of
         // one kind could pass for the other at three times the speed.

@@ -1,5 +1,6 @@
 #include "automatic/SpeedSearch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,8 +20,10 @@ constexpr std::size_t fewestMarks = 8;
 // down to -9 dB fits within a few hundredths, noise keyed through a short
 // filter around 0.15.
 constexpr double trustedFitCost = 0.08;
-// Half or twice the speed found is taken only when it fits this much better.
+// Another speed is taken only when it fits this much better; speeds this
+// close (natural log of their ratio) are tried once.
 constexpr double switchRatio = 0.8;
+constexpr double distinctSpeeds = 0.15;
 // The search runs the key decision over the buffer many times; its levels
 // are renewed less often than the decoding's.
 constexpr std::size_t searchRenewSteps = 3 * Levels::renewSteps;
@@ -110,6 +113,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     candidates.insert(candidates.end(), std::begin(candidateDotsMs), std::end(candidateDotsMs));
     SpeedFit best;
     std::size_t marks = 0;
+    std::vector<double> fitted;  // every candidate's fitted dot length
     for (double candidate : candidates) {
         // Each candidate is refitted with the filter matched to what it
         // found, so that fits are compared where filter and speed agree.
@@ -122,6 +126,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
             if (!fit.valid() || std::abs(std::log(fit.dotMs / dot)) < 0.05) break;
             dot = fit.dotMs;
         }
+        if (fit.valid()) fitted.push_back(fit.dotMs);
         if (fit.valid() && (!best.valid() || fit.cost < best.cost)) {
             best = fit;
             marks = d.marks.size();
@@ -133,11 +138,18 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     Durations d = durationsAt(steps, best.dotMs);
     const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs});
     double dot = refined.valid() ? refined.dotMs : best.dotMs;
-    // Near the noise the durations may fit half or twice the speed as well:
-    // the likelihood decision over the steps themselves tells them apart.
+    // Near the noise the durations may fit half or twice the speed, or the
+    // speed another candidate settled on, as well: the likelihood decision
+    // over the steps themselves tells them apart.
     const double found = dot;
     LikelihoodFit chosen = likelihoodFit(steps, dot, found);
-    for (double other : {found / 2.0, found * 2.0}) {
+    std::vector<double> others = {found / 2.0, found * 2.0};
+    for (double f : fitted) {
+        const bool tried = std::any_of(others.begin(), others.end(),
+                                       [&](double o) { return std::abs(std::log(f / o)) < distinctSpeeds; });
+        if (!tried && std::abs(std::log(f / found)) >= distinctSpeeds) others.push_back(f);
+    }
+    for (double other : others) {
         if (other < fastestDotMs || other > slowestDotMs) continue;
         const LikelihoodFit fit = likelihoodFit(steps, other, found);
         if (fit.cost < switchRatio * chosen.cost) {

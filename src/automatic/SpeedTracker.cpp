@@ -15,8 +15,8 @@ constexpr std::size_t refitCount = 48;
 // from speeds well off the one followed: a sender who changes speed by half
 // or more is followed within a few characters when such a fit is much
 // better than the one followed.
-constexpr int changeCheck = 3;
-constexpr std::size_t changeSpan = 8;
+constexpr int changeCheck = 2;
+constexpr std::size_t changeSpan = 6;
 constexpr double changeStarts[] = {1.0 / 1.8, 1.0 / 1.4, 1.4, 1.8};
 constexpr double changeRatio = 0.15;  // natural log: about 16 %
 constexpr double changeCostShare = 0.4;

@@ -14,7 +14,11 @@ constexpr std::size_t heldCapacity = 256;
 }  // namespace
 
 void TextRelease::write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs) {
-    const bool briefShut = !gate.open() && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
+    // The decision lags the gate: text about audio heard before the gate shut
+    // (the end of a transmission, before the noise after it shut the gate)
+    // was heard while it was open.
+    const bool shut = !gate.open() && !(openUntilMs_ && lastDecidedMs <= *openUntilMs_);
+    const bool briefShut = shut && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
     if (catchingUp_ || !toneStands_ || gate.undecided() || briefShut) {
         held_ += decided;
         if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
@@ -23,7 +27,7 @@ void TextRelease::write(const std::string& decided, const QualityGate& gate, dou
     std::string text = std::move(held_);
     held_.clear();
     text += decided;
-    if (text.empty() || !gate.open()) return;
+    if (text.empty() || shut) return;
     std::string out;
     for (char c : text) {
         const bool blank = c == ' ';

@@ -23,9 +23,19 @@ public:
     // While the followed tone does not stand out, text is held: written if
     // it stands again, dropped if it is let go.
     void setToneStands(bool stands) { toneStands_ = stands; }
-    // The gate, open before, shut at this time.
+    // The gate, open before (or undecided over buffered audio), shut at
+    // this time.
     void gateShut(double timeMs) { shutAtMs_ = timeMs; }
-    void forgetShut() { shutAtMs_.reset(); }
+    // The gate, open, shut at this time: text about the audio before it is
+    // written all the same.
+    void gateClosed(double timeMs) {
+        shutAtMs_ = timeMs;
+        openUntilMs_ = timeMs;
+    }
+    void forgetShut() {
+        shutAtMs_.reset();
+        openUntilMs_.reset();
+    }
     void forgetHeld() { held_.clear(); }
 
     // Writes, holds or drops the text decided by now; lastDecidedMs: the
@@ -40,6 +50,7 @@ private:
     bool catchingUp_ = false;
     bool toneStands_ = true;
     std::optional<double> shutAtMs_;
+    std::optional<double> openUntilMs_;
     bool lastWasBlank_ = true;
     std::optional<double> writtenUntilMs_;
 };

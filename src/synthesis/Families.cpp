@@ -92,6 +92,24 @@ void drift(NoiseGenerator& random, std::span<const std::string> texts, Scene& sc
     note(scene, "drift %+.1f Hz/min", station.tone.driftHzPerMinute);
 }
 
+void wander(NoiseGenerator& random, std::span<const std::string> texts, Scene& scene) {
+    Station& station = scene.stations[0];
+    // A beacon's two calls back to back: long enough to wander.
+    station.text += " " + otherText(random, texts, station.text);
+    station.timing.wpm = between(random, 12.0, 18.0);
+    ToneShape& tone = station.tone;
+    tone.wanderHz = between(random, 40.0, 60.0);
+    tone.wanderPeriodSeconds = between(random, 40.0, 120.0);
+    tone.wanderPhase = between(random, 0.0, 2.0 * std::numbers::pi);
+    note(scene, "wander over %.0f Hz every %.0f s", tone.wanderHz, tone.wanderPeriodSeconds);
+}
+
+void beacon(NoiseGenerator&, std::span<const std::string>, Scene& scene) {
+    Station& station = scene.stations[0];
+    station.timing.wpm = 10.0;
+    station.text += " " + station.text;
+}
+
 void neighbour(NoiseGenerator& random, std::span<const std::string> texts, Scene& scene) {
     Station other = scene.stations[0];
     other.text = otherText(random, texts, other.text);
@@ -165,6 +183,8 @@ constexpr Family families[] = {
     {"phase", "carrier phase at random at every key-down", phase},
     {"chirp", "tone 5-80 Hz off (either side) at key-down, settling in 10-30 ms", chirp},
     {"drift", "two overs back to back, tone drifting 10-30 Hz a minute up or down", drift},
+    {"wander", "two overs at 12-18 wpm, tone swinging over 40-60 Hz every 40-120 s", wander},
+    {"beacon", "10 wpm, the text twice", beacon},
     {"neighbour", "second station 60-150 Hz away, 0-6 dB stronger, 1.2-1.6x faster or slower, other text", neighbour},
     {"turns", "second station after 1-2.5 s, 30-80 Hz away, 1.25-1.7x faster or slower, same level", turns},
     {"impulses",

@@ -49,8 +49,10 @@ std::vector<double> renderKeyed(const std::vector<KeyInterval>& marks, double to
             ++next;
             if (shape.phaseJumps) carrier.shiftPhase(2.0 * std::numbers::pi * random.uniform());
         }
-        const double hz =
-            shape.toneHz + shape.driftHzPerMinute * t / 60.0 + shape.chirpHz * std::exp(-chirpRate * sinceKeyDown);
+        const double wander =
+            0.5 * shape.wanderHz * std::sin(shape.wanderPhase + 2.0 * std::numbers::pi * t / shape.wanderPeriodSeconds);
+        const double hz = shape.toneHz + shape.driftHzPerMinute * t / 60.0 + wander +
+                          shape.chirpHz * std::exp(-chirpRate * sinceKeyDown);
         out[i] *= shape.amplitude * carrier.next(hz);
         sinceKeyDown += 1.0 / shape.sampleRate;
     }

@@ -1,5 +1,5 @@
 // A keyed carrier as transmitters really make it: rise and fall of their own
-// lengths, a chirp at each key-down, a slow drift, and carriers that start
+// lengths, a chirp at each key-down, a slow drift or wander, and carriers that start
 // each key-down at a new phase. The oscillator runs on through the gaps, so
 // a carrier that neither chirps nor jumps keeps one phase from start to end.
 #pragma once
@@ -24,6 +24,12 @@ struct ToneShape {
     double chirpHz = 0.0;
     double chirpSettleMs = 20.0;
     double driftHzPerMinute = 0.0;
+    // A slow wander: the tone swings over wanderHz (from its lowest to its
+    // highest) once every wanderPeriodSeconds, as an unsteady oscillator
+    // does; at wanderPhase (radians) at the start, 0 in the middle going up.
+    double wanderHz = 0.0;
+    double wanderPeriodSeconds = 60.0;
+    double wanderPhase = 0.0;
     bool phaseJumps = false;  // a random carrier phase at each key-down
     int sampleRate = captureFramesPerSecond;
 };

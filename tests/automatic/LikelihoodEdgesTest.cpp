@@ -208,10 +208,11 @@ TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
     ASSERT_EQ(marks.size(), 1u);
     EXPECT_DOUBLE_EQ(marks[0].start, 100.0);
     EXPECT_DOUBLE_EQ(marks[0].end, 130.0);
-    // Steps are scored once the two dots after them are in, then decided
-    // the lag later.
+    // Steps are scored once the level of the four dots after them is known
+    // (each measured along the phase of the two dots after it), then
+    // decided the lag later.
     EXPECT_GE(decidedAt, 130 + 30 - 1);
-    EXPECT_LE(decidedAt, 130 + 20 + 30 + 1);
+    EXPECT_LE(decidedAt, 130 + 60 + 30 + 1);
     // Long after, the silence is still counted from the mark's end.
     EXPECT_FALSE(edges.keyDown());
     EXPECT_DOUBLE_EQ(edges.runStart(), 130.0);

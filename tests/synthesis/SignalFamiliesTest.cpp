@@ -137,6 +137,17 @@ TEST(ToneRenderer, CarrierKeepsOrLosesItsPhaseAndFrequencyAsAsked) {
     }
 }
 
+TEST(ToneRenderer, WanderSwingsOverTheRangeAsked) {
+    // A carrier held down for a minute, swinging over 50 Hz every 40 s from
+    // the middle, going up.
+    NoiseGenerator random(3);
+    const ToneShape shape{.toneHz = 885.0, .wanderHz = 50.0, .wanderPeriodSeconds = 40.0};
+    const auto s = renderKeyed({{0.0, 60.0}}, 60.0, shape, random);
+    EXPECT_NEAR(frequencyAt(s, 9.9, 0.1, 910.0), 910.0, 0.5);
+    EXPECT_NEAR(frequencyAt(s, 19.9, 0.1, 885.0), 885.0, 0.5);
+    EXPECT_NEAR(frequencyAt(s, 29.9, 0.1, 860.0), 860.0, 0.5);
+}
+
 // Power of the signal over a stretch, in dB.
 double powerDb(const std::vector<double>& s, double from, double to) {
     double sum = 0.0;
