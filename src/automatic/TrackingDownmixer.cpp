@@ -22,11 +22,18 @@ constexpr std::size_t turnLag = 5;
 // and a neighbour's skirt, whose turn would pull it away.
 constexpr double leastWeight = 0.1;
 constexpr double weightMemory = 50.0;
+// The oscillator also returns towards the search's tone by this share of the
+// way every 100 ms: near the noise, where the turns agree little and move it
+// little, it would otherwise wander off with them, and while it is not
+// moved it would stay wherever it was, while the search goes on refining
+// its tone.
+constexpr double returnShare = 0.1;
 }  // namespace
 
 void TrackingDownmixer::start(double toneHz) {
     mixer_ = Downmixer{};
     searchHz_ = mixerHz_ = toneHz;
+    offsetHz_ = 0.0;
     mixer_.setTone(mixerHz_);
     previous_.assign(sumSteps, {});
     sums_.assign(turnLag, {});
@@ -40,9 +47,15 @@ void TrackingDownmixer::start(double toneHz) {
 void TrackingDownmixer::follow(double toneHz, bool stands) {
     searchHz_ = toneHz;
     stands_ = stands;
-    const double held = std::clamp(mixerHz_, searchHz_ - farthestHz, searchHz_ + farthestHz);
-    if (held == mixerHz_) return;
-    mixerHz_ = held;
+    tuneTo(searchHz_ + offsetHz_);
+}
+
+void TrackingDownmixer::tuneTo(double hz) {
+    if (hz == mixerHz_) return;
+    // The turns already taken were measured against the old tone.
+    const double shift = 2.0 * pi * (hz - mixerHz_) * turnLag * stepSeconds;
+    for (Turn& t : turns_) t.radians -= shift;
+    mixerHz_ = hz;
     mixer_.setTone(mixerHz_);
 }
 
@@ -79,7 +92,7 @@ void TrackingDownmixer::take(std::complex<double> step) {
 
 void TrackingDownmixer::retune() {
     sinceRetune_ = 0;
-    if (turns_.size() < turnSteps || !stands_) return;
+    if (turns_.size() < turnSteps) return;
     sorted_ = turns_;
     std::sort(sorted_.begin(), sorted_.end(), [](const Turn& a, const Turn& b) { return a.radians < b.radians; });
     double total = 0.0;
@@ -89,7 +102,11 @@ void TrackingDownmixer::retune() {
         resultant += std::polar(t.weight, t.radians);
     }
     heaviest_ = std::max(total, heaviest_ * std::exp(-1.0 / weightMemory));
-    if (total <= 0.0 || total < leastWeight * heaviest_) return;
+    if (!stands_ || total <= 0.0 || total < leastWeight * heaviest_) {
+        offsetHz_ *= 1.0 - returnShare;
+        tuneTo(searchHz_ + offsetHz_);
+        return;
+    }
     double below = 0.0;
     double median = 0.0;
     for (const Turn& t : sorted_) {
@@ -101,14 +118,10 @@ void TrackingDownmixer::retune() {
     }
     // How far the turns agree: near 1 on a steady carrier, near 0 on noise.
     const double agreement = std::abs(resultant) / total;
-    const double offsetHz = median / (2.0 * pi * turnLag * stepSeconds);
-    const double moved = std::clamp(mixerHz_ + agreement * agreement * agreement * offsetHz, searchHz_ - farthestHz,
-                                    searchHz_ + farthestHz);
-    // The turns already taken were measured against the old tone.
-    const double shift = 2.0 * pi * (moved - mixerHz_) * turnLag * stepSeconds;
-    for (Turn& t : turns_) t.radians -= shift;
-    mixerHz_ = moved;
-    mixer_.setTone(mixerHz_);
+    const double turnHz = median / (2.0 * pi * turnLag * stepSeconds);
+    offsetHz_ = std::clamp((1.0 - returnShare) * offsetHz_ + agreement * agreement * agreement * turnHz, -farthestHz,
+                           farthestHz);
+    tuneTo(searchHz_ + offsetHz_);
 }
 
 }  // namespace ditdahl::automatic

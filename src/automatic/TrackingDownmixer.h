@@ -39,10 +39,12 @@ private:
     };
     void take(std::complex<double> step);
     void retune();
+    void tuneTo(double hz);
 
     Downmixer mixer_;
     double searchHz_ = 0.0;
     double mixerHz_ = 0.0;
+    double offsetHz_ = 0.0;  // of the oscillator from the search's tone
     bool stands_ = true;
     std::vector<std::complex<double>> previous_;  // the last 40 ms of steps, a ring
     std::vector<std::complex<double>> sums_;      // the sums over 40 ms of the last 20 ms, a ring

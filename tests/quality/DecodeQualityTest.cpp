@@ -195,9 +195,9 @@ TEST(DecodeQuality, AutomaticReceiverOffTheBarGrid) {
 
 // Two of the real-band families, each line of the QSO a signal of its own
 // with the family's draws from the seed: slow fading 10-25 dB deep at
-// +10 dB (8.8 % on these seeds, nearly all of it in troughs too deep to
+// +10 dB (8.6 % on these seeds, nearly all of it in troughs too deep to
 // copy; 13.9 % 3 dB lower, 43 % before the level followed the fades), and
-// weighted keying at -6 dB (0.7 %; 5.2 % 3 dB lower).
+// weighted keying at -6 dB (0.7 %; 4.6 % 3 dB lower).
 TEST(DecodeQuality, AutomaticReceiverOnFadingAndWeightedKeying) {
     struct Case {
         std::string_view family;
