@@ -87,7 +87,7 @@ TEST(KeyingServer, RepliesOnceTheTextIsKeyed) {
 
 TEST(KeyingServer, MessagesThatComeWhileOneIsSentFollowInTheSameLine) {
     ServerStation s;
-    s.at(1, [&] { s.waitHandled(3); });
+    s.at(1, [&] { s.waitHandled(4); });
     s.send("cq");
     s.send(" test");
     s.send(esc + "hdone");
