@@ -39,6 +39,13 @@ constexpr double moveSpanHz = 120.0;
 constexpr int moveApartBins = 2;
 constexpr double moveOverDb = 10.0;
 constexpr int moveHops = 12;
+// Without a hint the strongest station is the one to copy: a peak within
+// 200 Hz whose 2 s average stands 4 dB over the followed tone's for a second
+// on end is moved to, though the followed station still sends. Less would
+// swap between two stations of about the same strength as they fade.
+constexpr double strongerSpanHz = 200.0;
+constexpr double strongerDb = 4.0;
+constexpr int strongerHops = 24;
 constexpr double tiny = 1e-30;
 }  // namespace
 
@@ -170,6 +177,8 @@ bool ToneSearch::searchForLock() {
     toneHz_ = refinedHz(best);
     standDb_ = bestStand;
     fadedHops_ = 0;
+    strongerHops_ = 0;
+    strongerBin_ = -1;
     candidateBin_ = -1;
     candidateHops_ = 0;
     return true;
@@ -224,11 +233,37 @@ bool ToneSearch::moveToAnother() {
     const bool louder = best >= 0 && 10.0 * std::log10((bestPower + tiny) / (followed + tiny)) >= moveOverDb;
     movingHops_ = louder && (movingBin_ < 0 || std::abs(best - movingBin_) <= 1) ? movingHops_ + 1 : 0;
     movingBin_ = louder ? best : -1;
-    if (movingHops_ < moveHops) return false;
+    if (movingHops_ >= moveHops) return moveTo(best);
+    const int stronger = hintHz_ > 0.0 ? -1 : strongerStation(toneBin);
+    strongerHops_ =
+        stronger >= 0 && (strongerBin_ < 0 || std::abs(stronger - strongerBin_) <= 1) ? strongerHops_ + 1 : 0;
+    strongerBin_ = stronger;
+    if (strongerHops_ >= strongerHops) return moveTo(stronger);
+    return false;
+}
+
+int ToneSearch::strongerStation(int toneBin) const {
+    const int first = std::max(2, static_cast<int>(std::ceil((toneHz_ - strongerSpanHz) / binHz)));
+    const int last = std::min(fftSize / 2 - 2, static_cast<int>((toneHz_ + strongerSpanHz) / binHz));
+    double followed = 0.0;
+    for (int bin = std::max(first, toneBin - 1); bin <= std::min(last, toneBin + 1); ++bin)
+        followed = std::max(followed, average_[bin]);
+    int best = -1;
+    for (int bin = first; bin <= last; ++bin) {
+        if (std::abs(bin - toneBin) <= moveApartBins || !qualifies(bin)) continue;
+        if (best < 0 || average_[bin] > average_[best]) best = bin;
+    }
+    if (best < 0 || 10.0 * std::log10((average_[best] + tiny) / (followed + tiny)) < strongerDb) return -1;
+    return best;
+}
+
+bool ToneSearch::moveTo(int best) {
     toneHz_ = refinedHz(best);
     standDb_ = standOverNeighbourhoodDb(best);
     movingHops_ = 0;
     movingBin_ = -1;
+    strongerHops_ = 0;
+    strongerBin_ = -1;
     return true;
 }
 

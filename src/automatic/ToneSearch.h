@@ -3,8 +3,9 @@
 // 6000 samples/s), power averaged over about 2 s; a peak between 200 and
 // 1600 Hz that stands clearly and narrowly above its neighbourhood for half a
 // second is locked, then followed within 20 Hz, and let go once it has faded
-// for 3 s; another station that takes over within 120 Hz is moved to. Runs on whichever thread feeds the automatic
-// receiver.
+// for 3 s; another station that takes over within 120 Hz is moved to, and
+// without a hint so is one within 200 Hz that is clearly stronger. Runs on
+// whichever thread feeds the automatic receiver.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +54,10 @@ private:
     bool searchForLock();
     bool followLock();
     bool moveToAnother();
+    // Without a hint: a qualifying peak near the followed tone and clearly
+    // stronger than it on average; -1 for none.
+    int strongerStation(int toneBin) const;
+    bool moveTo(int bin);
     bool qualifies(int bin) const;
 
     std::vector<double> window_;
@@ -78,6 +83,8 @@ private:
     int fadedHops_ = 0;
     int movingBin_ = -1;  // another station's, louder than the followed tone
     int movingHops_ = 0;
+    int strongerBin_ = -1;  // a stronger station's, followed without a hint
+    int strongerHops_ = 0;
 };
 
 }  // namespace ditdahl::automatic
