@@ -11,6 +11,15 @@ constexpr double gapSigma = 0.35;  // gaps vary more, especially between words
 // probability), once per pattern.
 constexpr double garbagePenalty = 10.0;
 constexpr double pruneBelowBest = 30.0;
+// A sender who changes speed is followed by the tracker only after a few
+// characters, and what comes first would be read at the old speed (slow
+// dots as dashes, slow letter gaps as word gaps). So each path may also read
+// on at a speed this much off the tracked one, taken up at a letter's end at
+// a price that a letter or two sent at that speed pays back; going back to
+// the tracked speed costs little, as the tracker catches up.
+constexpr double speedFactors[] = {1.0, 1.8, 1.4, 1.0 / 1.4, 1.0 / 1.8};
+constexpr double speedChangePenalty = 5.0;
+constexpr double trackedSpeedPenalty = 1.0;
 
 double logNormal(double lengthMs, double classMs, double sigma) {
     const double dev = std::log(std::max(lengthMs, 1e-3) / classMs);
@@ -47,7 +56,7 @@ void SequenceDecoder::reset() { paths_.assign(1, Path{}); }
 
 void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
     for (Path& p : next) {
-        if (p.node != candidate.node || p.gapOpen != candidate.gapOpen) continue;
+        if (p.node != candidate.node || p.gapOpen != candidate.gapOpen || p.speed != candidate.speed) continue;
         if (candidate.score > p.score) p = std::move(candidate);
         return;
     }
@@ -62,7 +71,8 @@ void SequenceDecoder::settle(std::vector<Path>& next) {
     for (Path& p : next) p.score -= best;
     std::sort(next.begin(), next.end(), [](const Path& a, const Path& b) {
         if (a.score != b.score) return a.score > b.score;
-        return a.node != b.node ? a.node < b.node : a.gapOpen < b.gapOpen;
+        if (a.node != b.node) return a.node < b.node;
+        return a.gapOpen != b.gapOpen ? a.gapOpen < b.gapOpen : a.speed < b.speed;
     });
     paths_ = std::move(next);
 }
@@ -91,16 +101,29 @@ void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool 
         return;
     }
     const double g = p.gapMs;
-    add(p.node, logNormal(g, dotMs, gapSigma), {});
+    const double dot = dotMs * speedFactors[p.speed];
+    add(p.node, logNormal(g, dot, gapSigma), {});
     if (!ends) return;
-    add(0, logNormal(g, letterDots_ * dotMs, gapSigma), text);
-    add(0, wordGapScore(g, wordDots_ * dotMs), text + " ");
+    const double letterEnds[] = {logNormal(g, letterDots_ * dot, gapSigma), wordGapScore(g, wordDots_ * dot)};
+    for (int word = 0; word < 2; ++word) {
+        Path q = base;
+        q.node = 0;
+        q.score += letterEnds[word];
+        if (!text.empty()) q.pending.push_back({word ? text + " " : text, timeMs});
+        withEverySpeed(q, out);
+    }
+}
+
+void SequenceDecoder::withEverySpeed(const Path& p, std::vector<Path>& out) {
+    for (int speed = 0; speed < static_cast<int>(std::size(speedFactors)); ++speed) {
+        Path q = p;
+        q.speed = speed;
+        if (speed != p.speed) q.score -= speed == 0 ? trackedSpeedPenalty : speedChangePenalty;
+        out.push_back(std::move(q));
+    }
 }
 
 void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
-    const double asDot = logNormal(lengthMs, dotMs, markSigma);
-    const double asDash = logNormal(lengthMs, 3.0 * dotMs, markSigma);
-    const double either = std::max(asDot, asDash);
     const double startMs = endMs - lengthMs;
     std::vector<Path> next;
     std::vector<Path> closed;
@@ -108,10 +131,16 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
         closed.clear();
         if (p.gapOpen) {
             closeGap(p, dotMs, startMs, false, closed);
+        } else if (p.node == 0) {
+            withEverySpeed(p, closed);  // a word's first mark
         } else {
             closed.push_back(p);
         }
         for (const Path& c : closed) {
+            const double dot = dotMs * speedFactors[c.speed];
+            const double asDot = logNormal(lengthMs, dot, markSigma);
+            const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma);
+            const double either = std::max(asDot, asDash);
             auto step = [&](int node, double score) {
                 Path q = c;
                 q.node = node;

@@ -61,6 +61,7 @@ private:
         int node = 0;
         double score = 0.0;
         bool gapOpen = false;  // a gap follows the last mark, not yet scored
+        int speed = 0;         // the speed it reads at, as an index of speedFactors
         double gapMs = 0.0;
         std::vector<Pending> pending;
     };
@@ -68,6 +69,8 @@ private:
     int garbageNode() const { return static_cast<int>(nodes_.size()); }
     // The ways the open gap of a path can end: each a path without one.
     void closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord, std::vector<Path>& out) const;
+    // The path as it is, and at every other speed for a price.
+    static void withEverySpeed(const Path& p, std::vector<Path>& out);
     static void offer(std::vector<Path>& next, Path candidate);
     void settle(std::vector<Path>& next);
     void write(const Pending& decided, std::string& out);
