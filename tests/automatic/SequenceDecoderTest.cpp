@@ -51,6 +51,22 @@ TEST(SequenceDecoder, DecodesHandMadeDurationsWithSloppyTiming) {
     EXPECT_EQ(decodeDurations(elements), "CQ DE ");
 }
 
+// The tracked dot still says 60 ms when the sender has just gone faster:
+// "OP" at 33 ms a dot is read at the new speed, not as "SH" at the old one.
+TEST(SequenceDecoder, ReadsTheFirstWordAfterASpeedChangeAtTheNewSpeed) {
+    std::vector<Element> elements = {{true, 1.0}, {false, 1.0}, {true, 3.0}, {false, 7.0}};  // A
+    const double fast = 33.0 / 60.0;
+    for (const char* pattern : {"---", ".--."}) {
+        for (const char* c = pattern; *c; ++c) {
+            elements.push_back({true, (*c == '.' ? 1.0 : 3.0) * fast});
+            elements.push_back({false, fast});
+        }
+        elements.back().dots = 3.0 * fast;
+    }
+    elements.pop_back();
+    EXPECT_EQ(decodeDurations(elements), "A OP ");
+}
+
 TEST(SequenceDecoder, WritesProcedureSignalsAsLettersAndSkipsUnknownPatterns) {
     std::vector<Element> sos;
     for (char c : std::string("...---...")) {
