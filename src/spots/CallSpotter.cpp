@@ -86,15 +86,21 @@ void CallSpotter::endWord(int channel, Channel& c, std::vector<Spot>& spots) {
 
 void CallSpotter::spot(int channel, const Channel& c, const std::string& call, bool cq, std::vector<Spot>& spots) {
     const long long atMs = millisecondsSinceEpoch(c.time);
-    if (spottedBefore(call, c.toneHz, atMs)) return;
+    if (spottedBefore(channel, call, c.toneHz, atMs)) return;
     spotted_.push_back({call, channel, c.toneHz, atMs});
     spots.push_back({call, c.toneHz, c.wpm, c.snrDb, c.time, cq});
 }
 
-bool CallSpotter::spottedBefore(const std::string& call, double toneHz, long long atMs) {
+bool CallSpotter::spottedBefore(int channel, const std::string& call, double toneHz, long long atMs) {
     std::erase_if(spotted_, [atMs](const Spotted& s) { return atMs - s.atMs >= respotMs; });
-    return std::any_of(spotted_.begin(), spotted_.end(),
-                       [&](const Spotted& s) { return s.call == call && std::abs(s.toneHz - toneHz) <= sameToneHz; });
+    const auto found = std::find_if(spotted_.begin(), spotted_.end(), [&](const Spotted& s) {
+        return s.call == call && std::abs(s.toneHz - toneHz) <= sameToneHz;
+    });
+    if (found == spotted_.end()) return false;
+    // The decoder may have lost the signal and found it again as a new
+    // channel: the occupancy now ends with that one.
+    found->channel = channel;
+    return true;
 }
 
 }  // namespace ditdahl

@@ -64,7 +64,7 @@ private:
 
     void endWord(int channel, Channel& c, std::vector<Spot>& spots);
     void spot(int channel, const Channel& c, const std::string& call, bool cq, std::vector<Spot>& spots);
-    bool spottedBefore(const std::string& call, double toneHz, long long atMs);
+    bool spottedBefore(int channel, const std::string& call, double toneHz, long long atMs);
 
     std::map<int, Channel> channels_;
     std::vector<Spotted> spotted_;
