@@ -7,7 +7,6 @@
 // thread at a time.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>

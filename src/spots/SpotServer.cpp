@@ -1,6 +1,5 @@
 #include "spots/SpotServer.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "spots/SpotClient.h"
@@ -38,8 +37,9 @@ std::vector<std::string> SpotServer::takeQueued() {
 void SpotServer::serve() {
     std::vector<std::unique_ptr<SpotClient>> clients;
     while (!stopping_) {
-        if (auto connection = listener_->accept())
+        if (auto connection = listener_->accept()) {
             clients.push_back(std::make_unique<SpotClient>(std::move(connection)));
+        }
         const std::vector<std::string> lines = takeQueued();
         for (const auto& client : clients) {
             for (const std::string& line : lines) client->sendSpot(line);
