@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include "shell/Settings.h"
 #include "station/ControlIds.h"
@@ -38,15 +36,6 @@ std::unique_ptr<DatagramSocket> loopback() {
 }
 
 }  // namespace
-
-bool eventually(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 ServerStation::ServerStation()
     : startTick(clock.tickCount()),

@@ -14,6 +14,7 @@
 
 #include "doubles/RecordingKeyLine.h"
 #include "remote/KeyingServer.h"
+#include "support/Eventually.h"
 #include "support/Station.h"
 #include "transmit/TransmissionJobs.h"
 
@@ -26,9 +27,6 @@ struct Change {
     bool raised;
     friend bool operator==(const Change&, const Change&) = default;
 };
-
-// Waits, in real time, until condition holds; false after 10 s.
-bool eventually(const std::function<bool()>& condition);
 
 struct ServerStation : TestStation {
     ServerStation();
