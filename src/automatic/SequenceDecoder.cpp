@@ -20,6 +20,10 @@ constexpr double pruneBelowBest = 30.0;
 constexpr double speedFactors[] = {1.0, 1.8, 1.4, 1.0 / 1.4, 1.0 / 1.8};
 constexpr double speedChangePenalty = 5.0;
 constexpr double trackedSpeedPenalty = 1.0;
+// A path at another speed that has fallen this far behind is no longer
+// about to explain the durations better; dropping it early keeps the
+// search as small as a single speed's.
+constexpr double pruneOtherSpeedBelowBest = 12.0;
 
 double logNormal(double lengthMs, double classMs, double sigma) {
     const double dev = std::log(std::max(lengthMs, 1e-3) / classMs);
@@ -66,7 +70,9 @@ void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
 void SequenceDecoder::settle(std::vector<Path>& next) {
     double best = next.front().score;
     for (const Path& p : next) best = std::max(best, p.score);
-    std::erase_if(next, [&](const Path& p) { return p.score < best - pruneBelowBest; });
+    std::erase_if(next, [&](const Path& p) {
+        return p.score < best - (p.speed == 0 ? pruneBelowBest : pruneOtherSpeedBelowBest);
+    });
     // Keeps the scores near zero, and the order fixed for equal scores.
     for (Path& p : next) p.score -= best;
     std::sort(next.begin(), next.end(), [](const Path& a, const Path& b) {
