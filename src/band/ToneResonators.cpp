@@ -1,0 +1,40 @@
+#include "band/ToneResonators.h"
+
+#include <cmath>
+#include <complex>
+
+#include "base/CaptureFormat.h"
+
+namespace ditdahl::band {
+namespace {
+constexpr double pi = 3.14159265358979323846;
+constexpr double widthHz = 100.0;
+// The tone may move this far before the resonators are moved after it.
+constexpr double retuneHz = 1.0;
+}  // namespace
+
+void ToneResonators::tune(double toneHz) {
+    if (std::abs(toneHz - toneHz_) < retuneHz) return;
+    toneHz_ = toneHz;
+    constexpr double rate = captureFramesPerSecond;
+    const double radius = std::exp(-pi * widthHz / rate);
+    const double angle = 2.0 * pi * toneHz / rate;
+    a1_ = 2.0 * radius * std::cos(angle);
+    a2_ = -radius * radius;
+    // Unit gain at the tone itself.
+    const std::complex<double> z = std::polar(1.0, -angle);
+    gain_ = std::abs(1.0 - a1_ * z - a2_ * z * z);
+}
+
+void ToneResonators::filter(double* samples, std::size_t count) {
+    for (Stage& s : stages_) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const double y = gain_ * samples[i] + a1_ * s.y1 + a2_ * s.y2;
+            s.y2 = s.y1;
+            s.y1 = y;
+            samples[i] = y;
+        }
+    }
+}
+
+}  // namespace ditdahl::band
