@@ -88,12 +88,17 @@ void BandChannel::tryStart() {
     stage_ = Stage::decoding;
 }
 
-void BandChannel::finish() {
+void BandChannel::finish(bool signalGone) {
     fresh_.clear();
     lowpass_.flush(fresh_);
     takeSteps();
     if (stage_ == Stage::measuringSpeed) tryStart();
-    if (stage_ == Stage::decoding) pipeline_.finish();
+    if (stage_ != Stage::decoding) return;
+    if (signalGone || !stands_) {
+        pipeline_.stop();
+    } else {
+        pipeline_.finish();
+    }
 }
 
 ChannelReport BandChannel::report(double atMs) const {

@@ -33,8 +33,10 @@ public:
     void follow(double toneHz, bool stands, double snrDb);
     // The channel's audio, on from where the last push ended.
     void push(const double* samples, std::size_t count);
-    // The signal has gone, or the audio has ended: decides what is left.
-    void finish();
+    // The audio has ended, or the signal has gone (then what was decoded
+    // since it last stood out was noise, and is dropped): decides what is
+    // left.
+    void finish(bool signalGone);
 
     ChannelReport report(double atMs) const;
 

@@ -83,7 +83,7 @@ void BandDecoder::open(const Track& track) {
 }
 
 void BandDecoder::close(Open& open, const Track* track) {
-    open.channel->finish();
+    open.channel->finish(track != nullptr);
     listener_.channelEnded(open.channel->report(track ? hopMs(track->lastStoodHop) : nowMs()));
 }
 

@@ -11,6 +11,7 @@ namespace {
 // About a second of spectra weigh in the average: long enough to see a
 // keyed signal's carrier through its gaps, short enough to see it come.
 constexpr int averagedHops = 23;
+constexpr int latelyHops = 12;
 // The floor is measured over bins this far either side of every segment's
 // middle, as the share of them that lies lowest: most of a busy band is
 // still noise, a crowded stretch of it not.
@@ -30,6 +31,7 @@ BandSpectrum::BandSpectrum()
       imaginary_(fftSize),
       latest_(bins, 0.0),
       average_(bins, 0.0),
+      lately_(bins, 0.0),
       floor_(bins, 0.0) {}
 
 bool BandSpectrum::push(const double* samples, std::size_t count) {
@@ -49,9 +51,11 @@ void BandSpectrum::analyse() {
     ++analysed_;
     // A plain mean until the average is full, then an exponential one.
     const double weight = 1.0 / std::min(analysed_, averagedHops);
+    const double lateWeight = 1.0 / std::min(analysed_, latelyHops);
     for (std::size_t k = 0; k < latest_.size(); ++k) {
         latest_[k] = real_[k] * real_[k] + imaginary_[k] * imaginary_[k];
         average_[k] += weight * (latest_[k] - average_[k]);
+        lately_[k] += lateWeight * (latest_[k] - lately_[k]);
     }
     estimateFloor();
 }

@@ -1,6 +1,7 @@
 // The one spectrum the whole band shares: a Hann-windowed transform of 1024
 // samples every 256 (about 5.9 Hz per bin, a new one every 43 ms), its power
-// averaged over about a second, and the noise floor under it. Every signal
+// averaged over about a second (to find signals) and over the last half
+// second (to tell whether they still send), and the noise floor under it. Every signal
 // is found and followed in it, however many there are. Runs on the thread
 // that feeds the band decoder.
 #pragma once
@@ -28,8 +29,10 @@ public:
     bool push(const double* samples, std::size_t count);
     std::size_t samplesToHop() const { return static_cast<std::size_t>(hopSamples - pending_); }
 
-    // Power per bin, averaged, and of the last hop alone.
+    // Power per bin, averaged over about a second, over the last half
+    // second, and of the last hop alone.
     double averaged(int bin) const { return average_[static_cast<std::size_t>(bin)]; }
+    double lately(int bin) const { return lately_[static_cast<std::size_t>(bin)]; }
     double latest(int bin) const { return latest_[static_cast<std::size_t>(bin)]; }
     // The averaged power of noise alone around the bin.
     double floor(int bin) const { return floor_[static_cast<std::size_t>(bin)]; }
@@ -49,6 +52,7 @@ private:
     std::vector<double> imaginary_;
     std::vector<double> latest_;
     std::vector<double> average_;
+    std::vector<double> lately_;
     std::vector<double> floor_;
     std::vector<double> scratch_;
     int pending_ = 0;

@@ -22,8 +22,11 @@ constexpr double followWeight = 0.2;
 constexpr double apartHz = 30.0;
 // Two tracks that drift this close follow one signal: the younger goes.
 constexpr double crowdedHz = 20.0;
-constexpr int standingHops = 47;  // 2 s
-constexpr int quietHops = 234;    // 10 s
+// Sending now: the last half second's spectrum at the peak stands this far
+// over the floor and 3 dB over the bins 4 away, within the last second.
+constexpr double heardDb = 6.0;
+constexpr int standingHops = 23;
+constexpr int quietHops = 234;  // 10 s
 // The level of the marks: the ninth tenth of the peak's power over the
 // last 2 s of single spectra.
 constexpr std::size_t levelHops = 47;
@@ -41,7 +44,7 @@ bool qualifies(const BandSpectrum& s, int bin) {
 }
 }  // namespace
 
-bool SignalTracker::stands(const Track& track) const { return hops_ - track.lastStoodHop < standingHops; }
+bool SignalTracker::stands(const Track& track) const { return hops_ - track.lastHeardHop < standingHops; }
 
 void SignalTracker::update(const BandSpectrum& spectrum) {
     ++hops_;
@@ -67,13 +70,18 @@ void SignalTracker::follow(Track& track, const BandSpectrum& spectrum) {
 }
 
 void SignalTracker::measureLevel(Track& track, const BandSpectrum& spectrum, int bin) const {
-    const double power = std::max({spectrum.latest(bin - 1), spectrum.latest(bin), spectrum.latest(bin + 1)});
+    const double power = spectrum.latest(bin);
     if (track.recent.size() < levelHops) {
         track.recent.push_back(power);
     } else {
         track.recent[track.nextRecent] = power;
         track.nextRecent = (track.nextRecent + 1) % levelHops;
     }
+    // A neighbour's skirt may lift the bin over the floor; it does not make
+    // a peak of it.
+    const double lately = spectrum.lately(bin);
+    const double sides = std::max(spectrum.lately(bin - sideBins), spectrum.lately(bin + sideBins));
+    if (overDb(lately, spectrum.floor(bin)) >= heardDb && overDb(lately, sides) >= sidesDb) track.lastHeardHop = hops_;
     std::vector<double> sorted = track.recent;
     const auto nth = sorted.begin() + static_cast<std::ptrdiff_t>(levelShare * (sorted.size() - 1));
     std::nth_element(sorted.begin(), nth, sorted.end());
@@ -112,7 +120,7 @@ void SignalTracker::lookForNew(const BandSpectrum& spectrum) {
         track.id = nextId_++;
         track.toneHz = spectrum.refinedHz(bin);
         track.firstHop = c.firstHop;
-        track.lastStoodHop = hops_;
+        track.lastStoodHop = track.lastHeardHop = hops_;
         measureLevel(track, spectrum, bin);
         tracks_.push_back(std::move(track));
     }

@@ -4,7 +4,9 @@
 // that keying puts beside a strong signal do not); once such a peak has
 // stood for half a second, 30 Hz or more from every signal followed, it is
 // followed as a track: within 12 Hz per spectrum, so a drifting carrier
-// stays one track, until it has been quiet for 10 s. Runs on the thread that
+// stays one track, until it has been quiet for 10 s. Whether it is sending
+// now is told by the last half second of spectra alone: the average lags
+// the end of a transmission by seconds. Runs on the thread that
 // feeds the band decoder.
 #pragma once
 
@@ -19,8 +21,9 @@ struct Track {
     int id = 0;
     double toneHz = 0.0;
     double snrDb = 0.0;
-    int firstHop = 0;  // the spectrum where it first stood out
-    int lastStoodHop = 0;
+    int firstHop = 0;      // the spectrum where it first stood out
+    int lastStoodHop = 0;  // the last where the averaged spectrum showed it
+    int lastHeardHop = 0;  // the last where the last half second's spectra did
     bool ended = false;
     std::vector<double> recent;  // the last hops' power at the peak, a ring
     std::size_t nextRecent = 0;
