@@ -60,11 +60,13 @@ void SignalTracker::follow(Track& track, const BandSpectrum& spectrum) {
     for (int bin = centre - followBins; bin <= centre + followBins; ++bin)
         if (spectrum.averaged(bin) > spectrum.averaged(best)) best = bin;
     measureLevel(track, spectrum, best);
-    if (overDb(spectrum.averaged(best), spectrum.floor(best)) >= standDb) {
+    // Only a peak of its own moves the track: while the followed station
+    // is silent, the highest bin near it may be a neighbour's skirt, which
+    // would draw the track over to the neighbour.
+    const bool peak = best > centre - followBins && best < centre + followBins;
+    if (peak && overDb(spectrum.averaged(best), spectrum.floor(best)) >= standDb) {
         track.lastStoodHop = hops_;
-        const double hz = spectrum.refinedHz(best);
-        if (std::abs(hz - track.toneHz) <= (followBins + 0.5) * BandSpectrum::binHz)
-            track.toneHz += followWeight * (hz - track.toneHz);
+        track.toneHz += followWeight * (spectrum.refinedHz(best) - track.toneHz);
     }
     if (hops_ - track.lastStoodHop >= quietHops) track.ended = true;
 }
