@@ -18,11 +18,28 @@ constexpr std::int64_t longestWait = 8 * stepsPerSecond;
 // From a decision to the end of the characters it decides: the likelihood
 // decision's lag and the sequence decoder's wait, in dots (about).
 constexpr double decisionLagDots = 6.0;
+
+// How long the text takes to send, in dots: elements and the gaps inside
+// characters, 3 after each character, 7 for a blank.
+double sendingDots(const MorseTable& table, std::string_view text) {
+    double dots = 0.0;
+    for (char c : text) {
+        if (c == ' ') {
+            dots += 4.0;
+            continue;
+        }
+        for (char element : table.pattern(upperAscii(static_cast<unsigned char>(c))))
+            dots += element == '-' ? 4.0 : 2.0;
+        dots += 2.0;
+    }
+    return dots;
+}
 }  // namespace
 
 BandChannel::BandChannel(const MorseTable& table, BandListener& listener, int id, double toneHz,
                          std::int64_t firstSample, std::int64_t foundSample)
-    : listener_(listener),
+    : table_(table),
+      listener_(listener),
       id_(id),
       toneHz_(toneHz),
       pipeline_(table, *this),
@@ -106,13 +123,17 @@ ChannelReport BandChannel::report(double atMs) const {
 }
 
 void BandChannel::text(std::string_view decoded) {
-    const double atMs = std::max(0.0, pipeline_.nowMs() - decisionLagDots * dotMs_);
+    // Text decided at once over buffered audio comes in one piece: it
+    // started as long before its end as it takes to send.
+    const double dots = decisionLagDots + sendingDots(table_, decoded);
+    const double atMs = std::max(0.0, pipeline_.nowMs() - dots * dotMs_);
     listener_.text(report(atMs), decoded);
 }
 
 void BandChannel::speed(double wpm, double dotMs) {
     wpm_ = wpm;
     dotMs_ = dotMs;
+    lowpass_.setDotMs(dotMs);
 }
 
 }  // namespace ditdahl::band

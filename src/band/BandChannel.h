@@ -49,6 +49,7 @@ private:
     void speed(double wpm, double dotMs) override;
     void tone(double) override {}
 
+    const MorseTable& table_;
     BandListener& listener_;
     int id_;
     double toneHz_;

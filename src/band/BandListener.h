@@ -13,7 +13,7 @@ struct ChannelReport {
     double wpm = 0.0;     // 0 while the speed is not known yet
     double snrDb = 0.0;   // in 2500 Hz, as the shared spectrum sees it
     // Time into the audio, in ms, of what the call is about: the signal's
-    // appearance, about where the text's characters ended, or the last time
+    // appearance, about where the text's characters began, or the last time
     // the signal stood out.
     double atMs = 0.0;
 };

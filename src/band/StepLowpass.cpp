@@ -8,12 +8,22 @@ namespace {
 constexpr double pi = 3.14159265358979323846;
 constexpr double stepRate = 250.0;
 // Where the response has fallen to a half; with a Blackman window of 61
-// taps it passes from 15 Hz to 40 Hz.
-constexpr double cutoffHz = 27.5;
+// taps the band it falls over is 25 Hz wide. At the widest it passes to
+// 15 Hz and stops from 40 Hz; narrower, it reaches to 0.9 of the dot rate,
+// which leaves the keying's main lobe, and never below 12 Hz, which would
+// stretch the edges.
+constexpr double widestHz = 27.5;
+constexpr double narrowestHz = 12.0;
+constexpr double dotRates = 0.9;
+// The filter is redesigned only for a change of a hertz or more.
+constexpr double redesignHz = 1.0;
 constexpr int delay = (StepLowpass::taps - 1) / 2;
 }  // namespace
 
-StepLowpass::StepLowpass() : coefficients_(taps), ring_(taps) {
+void StepLowpass::setDotMs(double dotMs) {
+    const double cutoffHz = dotMs > 0.0 ? std::clamp(dotRates * 1000.0 / dotMs, narrowestHz, widestHz) : widestHz;
+    if (std::abs(cutoffHz - cutoffHz_) < redesignHz) return;
+    cutoffHz_ = cutoffHz;
     double sum = 0.0;
     for (int i = 0; i < taps; ++i) {
         const double t = i - delay;
