@@ -20,6 +20,10 @@ constexpr int floorSpanBins = 48;
 constexpr double floorShare = 0.2;
 // The lowest fifth of averaged noise lies this far below its mean.
 constexpr double floorToMean = 1.25;
+// The average moves slowly: the floor is measured again every fourth hop.
+constexpr int floorEveryHops = 4;
+// Signals are looked for up to 1600 Hz; the floor is needed a little above.
+constexpr double floorUpToHz = 1800.0;
 constexpr double tiny = 1e-30;
 }  // namespace
 
@@ -57,14 +61,15 @@ void BandSpectrum::analyse() {
         average_[k] += weight * (latest_[k] - average_[k]);
         lately_[k] += lateWeight * (latest_[k] - lately_[k]);
     }
-    estimateFloor();
+    if (analysed_ % floorEveryHops == 1) estimateFloor();
 }
 
 void BandSpectrum::estimateFloor() {
     // Measured at every segment's middle, in between by straight lines.
     std::vector<double> middles;
     std::vector<int> at;
-    for (int middle = segmentBins / 2; middle < bins; middle += segmentBins) {
+    const int top = std::min(bins, binOf(floorUpToHz));
+    for (int middle = segmentBins / 2; middle < top; middle += segmentBins) {
         const int first = std::max(1, middle - floorSpanBins);
         const int last = std::min(bins - 1, middle + floorSpanBins);
         scratch_.assign(average_.begin() + first, average_.begin() + last + 1);
@@ -73,7 +78,7 @@ void BandSpectrum::estimateFloor() {
         middles.push_back(floorToMean * *nth + tiny);
         at.push_back(middle);
     }
-    for (int k = 0; k < bins; ++k) {
+    for (int k = 0; k < top; ++k) {
         const auto upper = std::upper_bound(at.begin(), at.end(), k) - at.begin();
         if (upper == 0) {
             floor_[k] = middles.front();

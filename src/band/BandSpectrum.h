@@ -34,7 +34,7 @@ public:
     double averaged(int bin) const { return average_[static_cast<std::size_t>(bin)]; }
     double lately(int bin) const { return lately_[static_cast<std::size_t>(bin)]; }
     double latest(int bin) const { return latest_[static_cast<std::size_t>(bin)]; }
-    // The averaged power of noise alone around the bin.
+    // The averaged power of noise alone around the bin (up to 1800 Hz).
     double floor(int bin) const { return floor_[static_cast<std::size_t>(bin)]; }
     // The peak near the bin refined on the averaged log spectrum, in Hz.
     double refinedHz(int bin) const;

@@ -35,12 +35,17 @@ constexpr double tiny = 1e-30;
 
 double overDb(double power, double floor) { return 10.0 * std::log10((power + tiny) / (floor + tiny)); }
 
+double fromDb(double db) { return std::pow(10.0, db / 10.0); }
+
+// Compared as power ratios: it is asked of every bin of every spectrum.
 bool qualifies(const BandSpectrum& s, int bin) {
+    static const double appear = fromDb(appearDb);
+    static const double sides = fromDb(sidesDb);
     const double p = s.averaged(bin);
-    if (overDb(p, s.floor(bin)) < appearDb) return false;
+    if (p < appear * s.floor(bin)) return false;
     for (int d = 1; d <= peakBins; ++d)
         if (s.averaged(bin - d) >= p || s.averaged(bin + d) > p) return false;
-    return overDb(p, std::max(s.averaged(bin - sideBins), s.averaged(bin + sideBins))) >= sidesDb;
+    return p >= sides * std::max(s.averaged(bin - sideBins), s.averaged(bin + sideBins));
 }
 }  // namespace
 
