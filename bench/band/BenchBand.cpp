@@ -4,7 +4,7 @@
 // they wrote; and the real-time factor on one core. Stations send 12 to 35
 // wpm, 60 to 300 Hz apart, at -3 to +15 dB; some start late, some send a
 // second over after a pause or stop early, the first of every mixture
-// drifts.
+// drifts. Then 10 minutes of the noise alone.
 // Usage: bench_band [SEEDS] (default 4 mixtures of each size). Prints
 // Markdown; with SHOW=1 in the environment every station's text and what was
 // copied of it is printed.
@@ -145,6 +145,7 @@ struct Run {
     std::map<int, Tally> bySnr;  // bucket -> tally
     Tally all;
     std::size_t strayChannels = 0;
+    std::size_t splitStations = 0;  // copied on more than one channel
     std::size_t strayCharacters = 0;
     double cpuSeconds = 0.0;
     double audioSeconds = 0.0;
@@ -171,6 +172,7 @@ void score(const Mixture& m, const Collector& out, Run& run) {
             ++k;
         }
         std::sort(mine.begin(), mine.end(), [](const Copied* a, const Copied* b) { return a->startMs < b->startMs; });
+        if (mine.size() > 1) ++run.splitStations;
         std::string copied;
         for (const Copied* c : mine) copied += c->text + " ";
         const std::string reference = normalise(s.text);
@@ -215,7 +217,8 @@ int main(int argc, char** argv) {
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 4;
     std::printf(
         "| stations | -3 to 0 dB | 0 to 5 dB | 5 to 10 dB | 10 to 15 dB | 0 dB and up | stray channels "
-        "(characters) | audio | real-time factor |\n|---|---|---|---|---|---|---|---|---|\n");
+        "(characters) | stations on two channels or more | audio | real-time factor |\n"
+        "|---|---|---|---|---|---|---|---|---|---|\n");
     for (std::size_t n : {3u, 8u, 16u}) {
         Run run;
         for (int seed = 1; seed <= seeds; ++seed) {
@@ -232,9 +235,19 @@ int main(int argc, char** argv) {
                 above.characters += t.characters;
             }
         }
-        std::printf(" %.2f %% | %zu (%zu) | %.0f s | %.0f x |\n", above.percent(), run.strayChannels,
-                    run.strayCharacters, run.audioSeconds, run.audioSeconds / run.cpuSeconds);
+        std::printf(" %.2f %% | %zu (%zu) | %zu | %.0f s | %.0f x |\n", above.percent(), run.strayChannels,
+                    run.strayCharacters, run.splitStations, run.audioSeconds, run.audioSeconds / run.cpuSeconds);
         std::fflush(stdout);
     }
+    // White noise alone, as loud as under the mixtures.
+    Mixture quiet;
+    quiet.samples.assign(static_cast<std::size_t>(600 * rate), 0.0);
+    NoiseGenerator noise(99);
+    for (double& x : quiet.samples) x = noiseDeviation * noise.gaussian();
+    Run run;
+    decodeMixture(quiet, run);
+    std::printf(
+        "\n| white noise alone | channels opened | characters written |\n|---|---|---|\n| %.0f s | %zu | %zu |\n",
+        run.audioSeconds, run.strayChannels, run.strayCharacters);
     return 0;
 }

@@ -7,13 +7,13 @@
 
 namespace ditdahl::band {
 namespace {
-using automatic::stepMs;
 using automatic::stepSamples;
 constexpr std::int64_t stepsPerSecond = 250;
 constexpr std::int64_t keptSteps = 15 * stepsPerSecond;
-// The speed is searched for every second of audio, and taken as it is once
+// The speed is searched for every two seconds of audio (each search runs
+// the key decision over the whole buffer many times), and taken as it is once
 // the signal has been measured this long.
-constexpr std::int64_t retrySteps = stepsPerSecond;
+constexpr std::int64_t retrySteps = 2 * stepsPerSecond;
 constexpr std::int64_t longestWait = 8 * stepsPerSecond;
 // From a decision to the end of the characters it decides: the likelihood
 // decision's lag and the sequence decoder's wait, in dots (about).

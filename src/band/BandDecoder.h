@@ -36,7 +36,6 @@ public:
 
     // Time of the audio consumed so far, in ms.
     double nowMs() const { return static_cast<double>(samples_) * 1000.0 / sampleRate; }
-    std::size_t channelCount() const { return channels_.size(); }
 
 private:
     struct Open {

@@ -6,6 +6,7 @@
 // that feeds the band decoder.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -38,7 +39,7 @@ public:
     double floor(int bin) const { return floor_[static_cast<std::size_t>(bin)]; }
     // The peak near the bin refined on the averaged log spectrum, in Hz.
     double refinedHz(int bin) const;
-    static int binOf(double hz) { return static_cast<int>(hz / binHz + 0.5); }
+    static int binOf(double hz) { return static_cast<int>(std::lround(hz / binHz)); }
     static constexpr int bins = fftSize / 2 + 1;
 
 private:
