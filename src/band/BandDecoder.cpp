@@ -7,7 +7,7 @@ namespace {
 constexpr std::int64_t historySamples = 15 * BandDecoder::sampleRate;
 // A channel's audio starts this long before its signal first stood out in
 // the averaged spectrum, which takes about half a second of keying.
-constexpr std::int64_t leadSamples = 3 * BandDecoder::sampleRate;
+constexpr std::int64_t leadSamples = 2 * BandDecoder::sampleRate;
 }  // namespace
 
 BandDecoder::BandDecoder(const MorseTable& table, BandListener& listener)
