@@ -104,15 +104,17 @@ Mixture makeMixture(std::size_t n, std::uint64_t seed) {
 
 struct Copied {
     double toneHz = 0.0;
+    double snrDb = 0.0;  // as last reported
     double startMs = 0.0;
     std::string text;
 };
 
 struct Collector : band::BandListener {
     std::map<int, Copied> channels;
-    void channelStarted(const band::ChannelReport& c) override { channels[c.id] = {c.toneHz, c.atMs, {}}; }
+    void channelStarted(const band::ChannelReport& c) override { channels[c.id] = {c.toneHz, c.snrDb, c.atMs, {}}; }
     void text(const band::ChannelReport& c, std::string_view t) override {
         channels[c.id].toneHz = c.toneHz;
+        channels[c.id].snrDb = c.snrDb;
         channels[c.id].text += t;
     }
     void channelEnded(const band::ChannelReport&) override {}
@@ -145,7 +147,8 @@ struct Run {
     std::map<int, Tally> bySnr;  // bucket -> tally
     Tally all;
     std::size_t strayChannels = 0;
-    std::size_t splitStations = 0;  // copied on more than one channel
+    std::size_t splitStations = 0;    // copied on more than one channel
+    std::vector<double> snrErrorsDb;  // reported less sent, stations on one channel
     std::size_t strayCharacters = 0;
     double cpuSeconds = 0.0;
     double audioSeconds = 0.0;
@@ -173,6 +176,7 @@ void score(const Mixture& m, const Collector& out, Run& run) {
         }
         std::sort(mine.begin(), mine.end(), [](const Copied* a, const Copied* b) { return a->startMs < b->startMs; });
         if (mine.size() > 1) ++run.splitStations;
+        if (mine.size() == 1) run.snrErrorsDb.push_back(mine.front()->snrDb - s.snrDb);
         std::string copied;
         for (const Copied* c : mine) copied += c->text + " ";
         const std::string reference = normalise(s.text);
@@ -217,8 +221,8 @@ int main(int argc, char** argv) {
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 4;
     std::printf(
         "| stations | -3 to 0 dB | 0 to 5 dB | 5 to 10 dB | 10 to 15 dB | 0 dB and up | stray channels "
-        "(characters) | stations on two channels or more | audio | real-time factor |\n"
-        "|---|---|---|---|---|---|---|---|---|---|\n");
+        "(characters) | stations on two channels or more | SNR reported less sent: median (10 to 90 %%) | audio | "
+        "real-time factor |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (std::size_t n : {3u, 8u, 16u}) {
         Run run;
         for (int seed = 1; seed <= seeds; ++seed) {
@@ -235,8 +239,13 @@ int main(int argc, char** argv) {
                 above.characters += t.characters;
             }
         }
-        std::printf(" %.2f %% | %zu (%zu) | %zu | %.0f s | %.0f x |\n", above.percent(), run.strayChannels,
-                    run.strayCharacters, run.splitStations, run.audioSeconds, run.audioSeconds / run.cpuSeconds);
+        std::sort(run.snrErrorsDb.begin(), run.snrErrorsDb.end());
+        const auto at = [&](double share) {
+            return run.snrErrorsDb[static_cast<std::size_t>(share * static_cast<double>(run.snrErrorsDb.size() - 1))];
+        };
+        std::printf(" %.2f %% | %zu (%zu) | %zu | %+.1f dB (%+.1f to %+.1f) | %.0f s | %.0f x |\n", above.percent(),
+                    run.strayChannels, run.strayCharacters, run.splitStations, at(0.5), at(0.1), at(0.9),
+                    run.audioSeconds, run.audioSeconds / run.cpuSeconds);
         std::fflush(stdout);
     }
     // White noise alone, as loud as under the mixtures.

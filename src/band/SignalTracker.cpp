@@ -77,7 +77,8 @@ void SignalTracker::follow(Track& track, const BandSpectrum& spectrum) {
 }
 
 void SignalTracker::measureLevel(Track& track, const BandSpectrum& spectrum, int bin) const {
-    const double power = spectrum.latest(bin);
+    // A tone between two bins shows in both.
+    const double power = std::max({spectrum.latest(bin - 1), spectrum.latest(bin), spectrum.latest(bin + 1)});
     if (track.recent.size() < levelHops) {
         track.recent.push_back(power);
     } else {
