@@ -6,7 +6,8 @@
 namespace ditdahl::decode {
 namespace {
 void printStretch(const band::Stretch& s) {
-    std::printf("%.1fs %.0f Hz %.0f wpm %.0f dB: %s\n", s.startMs / 1000.0, s.toneHz, s.wpm, std::round(s.snrDb),
+    // Adding zero turns a rounded -0 into 0.
+    std::printf("%.1fs %.0f Hz %.0f wpm %.0f dB: %s\n", s.startMs / 1000.0, s.toneHz, s.wpm, std::round(s.snrDb) + 0.0,
                 s.text.c_str());
     std::fflush(stdout);
 }

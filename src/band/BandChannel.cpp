@@ -51,10 +51,11 @@ BandChannel::BandChannel(const MorseTable& table, BandListener& listener, int id
     mixer_.start(toneHz);
 }
 
-void BandChannel::follow(double toneHz, bool stands, double snrDb) {
+void BandChannel::follow(double toneHz, bool stands, double snrDb, double noiseBinPower) {
     toneHz_ = toneHz;
     stands_ = stands;
     snrDb_ = snrDb;
+    noiseBinPower_ = noiseBinPower;
     resonators_.tune(toneHz);
     mixer_.follow(toneHz, stands);
     pipeline_.setToneStands(stands);
@@ -73,6 +74,7 @@ void BandChannel::push(const double* samples, std::size_t count) {
 void BandChannel::takeSteps() {
     for (const auto& z : fresh_) {
         steps_.push_back(z);
+        level_.push(z);
         ++taken_;
         if (stage_ == Stage::decoding) {
             if (pipeline_.step(z) == automatic::DecodingPipeline::Progress::speedInDoubt) {
@@ -119,7 +121,8 @@ void BandChannel::finish(bool signalGone) {
 }
 
 ChannelReport BandChannel::report(double atMs) const {
-    return {id_, mixer_.oscillatorHz() > 0.0 ? mixer_.oscillatorHz() : toneHz_, wpm_, snrDb_, atMs};
+    const double snrDb = wpm_ > 0.0 && level_.known() ? level_.snrDb(noiseBinPower_) : snrDb_;
+    return {id_, mixer_.oscillatorHz() > 0.0 ? mixer_.oscillatorHz() : toneHz_, wpm_, snrDb, atMs};
 }
 
 void BandChannel::text(std::string_view decoded) {
@@ -134,6 +137,7 @@ void BandChannel::speed(double wpm, double dotMs) {
     wpm_ = wpm;
     dotMs_ = dotMs;
     lowpass_.setDotMs(dotMs);
+    level_.setDotMs(dotMs);
 }
 
 }  // namespace ditdahl::band

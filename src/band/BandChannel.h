@@ -15,6 +15,7 @@
 #include "automatic/ReceiverListener.h"
 #include "automatic/TrackingDownmixer.h"
 #include "band/BandListener.h"
+#include "band/SignalLevel.h"
 #include "band/StepLowpass.h"
 #include "band/ToneResonators.h"
 #include "base/MorseTable.h"
@@ -29,8 +30,10 @@ public:
     BandChannel(const MorseTable& table, BandListener& listener, int id, double toneHz, std::int64_t firstSample,
                 std::int64_t foundSample);
 
-    // The tracker's tone now, whether it stands out lately, and its SNR.
-    void follow(double toneHz, bool stands, double snrDb);
+    // The tracker's tone now, whether it stands out lately, its SNR (as the
+    // shared spectrum tells it, until the channel has measured the tone's
+    // level itself) and the noise floor under it.
+    void follow(double toneHz, bool stands, double snrDb, double noiseBinPower);
     // The channel's audio, on from where the last push ended.
     void push(const double* samples, std::size_t count);
     // The audio has ended, or the signal has gone (then what was decoded
@@ -54,12 +57,14 @@ private:
     int id_;
     double toneHz_;
     double snrDb_ = 0.0;
+    double noiseBinPower_ = 0.0;
     double wpm_ = 0.0;
     double dotMs_ = 60.0;
     bool stands_ = true;
     ToneResonators resonators_;
     automatic::TrackingDownmixer mixer_;
     StepLowpass lowpass_;
+    SignalLevel level_;
     automatic::DecodingPipeline pipeline_;
 
     Stage stage_ = Stage::measuringSpeed;

@@ -58,7 +58,7 @@ void BandDecoder::followTracks() {
             channels_.erase(found);
             continue;
         }
-        found->channel->follow(track.toneHz, tracker_.stands(track), track.snrDb);
+        found->channel->follow(track.toneHz, tracker_.stands(track), track.snrDb, track.noiseBinPower);
     }
 }
 
@@ -71,7 +71,7 @@ void BandDecoder::open(const Track& track) {
     const auto appeared = static_cast<std::int64_t>(hopMs(track.firstHop) * sampleRate / 1000.0);
     std::int64_t first = std::max<std::int64_t>({0, samples_ - historySamples, appeared - leadSamples});
     auto channel = std::make_unique<BandChannel>(table_, listener_, track.id, track.toneHz, first, samples_);
-    channel->follow(track.toneHz, true, track.snrDb);
+    channel->follow(track.toneHz, true, track.snrDb, track.noiseBinPower);
     listener_.channelStarted(channel->report(hopMs(track.firstHop)));
     // Steps begin on a step boundary.
     first = (first + automatic::stepSamples - 1) / automatic::stepSamples * automatic::stepSamples;

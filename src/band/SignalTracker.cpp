@@ -94,6 +94,7 @@ void SignalTracker::measureLevel(Track& track, const BandSpectrum& spectrum, int
     const auto nth = sorted.begin() + static_cast<std::ptrdiff_t>(levelShare * (sorted.size() - 1));
     std::nth_element(sorted.begin(), nth, sorted.end());
     const double noise = spectrum.floor(bin);
+    track.noiseBinPower = noise;
     track.snrDb = overDb(std::max(*nth - noise, tiny), noise) - BandSpectrum::binTo2500HzDb;
 }
 

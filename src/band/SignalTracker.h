@@ -21,9 +21,10 @@ struct Track {
     int id = 0;
     double toneHz = 0.0;
     double snrDb = 0.0;
-    int firstHop = 0;      // the spectrum where it first stood out
-    int lastStoodHop = 0;  // the last where the averaged spectrum showed it
-    int lastHeardHop = 0;  // the last where the last half second's spectra did
+    double noiseBinPower = 0.0;  // the spectrum's floor at the tone
+    int firstHop = 0;            // the spectrum where it first stood out
+    int lastStoodHop = 0;        // the last where the averaged spectrum showed it
+    int lastHeardHop = 0;        // the last where the last half second's spectra did
     bool ended = false;
     std::vector<double> recent;  // the last hops' power at the peak, a ring
     std::size_t nextRecent = 0;
