@@ -10,8 +10,8 @@ namespace ditdahl::band {
 namespace {
 // About a second of spectra weigh in the average: long enough to see a
 // keyed signal's carrier through its gaps, short enough to see it come.
-constexpr int averagedHops = 23;
-constexpr int latelyHops = 12;
+constexpr int averagedHops = 12;
+constexpr int latelyHops = 6;
 // The floor is measured over bins this far either side of every segment's
 // middle, as the share of them that lies lowest: most of a busy band is
 // still noise, a crowded stretch of it not.
@@ -20,8 +20,8 @@ constexpr int floorSpanBins = 48;
 constexpr double floorShare = 0.2;
 // The lowest fifth of averaged noise lies this far below its mean.
 constexpr double floorToMean = 1.25;
-// The average moves slowly: the floor is measured again every fourth hop.
-constexpr int floorEveryHops = 4;
+// The average moves slowly: the floor is measured again every other hop.
+constexpr int floorEveryHops = 2;
 // Signals are looked for up to 1600 Hz; the floor is needed a little above.
 constexpr double floorUpToHz = 1800.0;
 constexpr double tiny = 1e-30;

@@ -1,5 +1,5 @@
 // The one spectrum the whole band shares: a Hann-windowed transform of 1024
-// samples every 256 (about 5.9 Hz per bin, a new one every 43 ms), its power
+// samples every 512 (about 5.9 Hz per bin, a new one every 85 ms), its power
 // averaged over about a second (to find signals) and over the last half
 // second (to tell whether they still send), and the noise floor under it. Every signal
 // is found and followed in it, however many there are. Runs on the thread
@@ -17,7 +17,7 @@ namespace ditdahl::band {
 class BandSpectrum {
 public:
     static constexpr int fftSize = 1024;
-    static constexpr int hopSamples = 256;
+    static constexpr int hopSamples = 512;
     static constexpr double binHz = static_cast<double>(captureFramesPerSecond) / fftSize;
     // A steady tone's power in its bin over the noise power in one bin,
     // less this, is its power over the noise in 2500 Hz.

@@ -14,7 +14,7 @@ constexpr double appearDb = 8.0;
 constexpr int peakBins = 3;
 constexpr int sideBins = 4;
 constexpr double sidesDb = 3.0;
-constexpr int appearHops = 12;  // half a second
+constexpr int appearHops = 6;  // half a second
 // A followed signal is there while it stands this far over the floor.
 constexpr double standDb = 5.0;
 constexpr int followBins = 2;
@@ -25,11 +25,11 @@ constexpr double crowdedHz = 20.0;
 // Sending now: the last half second's spectrum at the peak stands this far
 // over the floor and 3 dB over the bins 4 away, within the last second.
 constexpr double heardDb = 6.0;
-constexpr int standingHops = 23;
-constexpr int quietHops = 234;  // 10 s
+constexpr int standingHops = 12;
+constexpr int quietHops = 117;  // 10 s
 // The level of the marks: the ninth tenth of the peak's power over the
 // last 2 s of single spectra.
-constexpr std::size_t levelHops = 47;
+constexpr std::size_t levelHops = 24;
 constexpr double levelShare = 0.9;
 constexpr double tiny = 1e-30;
 

@@ -27,13 +27,16 @@ void ToneResonators::tune(double toneHz) {
 }
 
 void ToneResonators::filter(double* samples, std::size_t count) {
-    for (Stage& s : stages_) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const double y = gain_ * samples[i] + a1_ * s.y1 + a2_ * s.y2;
-            s.y2 = s.y1;
-            s.y1 = y;
-            samples[i] = y;
-        }
+    Stage& first = stages_[0];
+    Stage& second = stages_[1];
+    for (std::size_t i = 0; i < count; ++i) {
+        const double y = gain_ * samples[i] + a1_ * first.y1 + a2_ * first.y2;
+        first.y2 = first.y1;
+        first.y1 = y;
+        const double z = gain_ * y + a1_ * second.y1 + a2_ * second.y2;
+        second.y2 = second.y1;
+        second.y1 = z;
+        samples[i] = z;
     }
 }
 
