@@ -30,6 +30,15 @@ const char* const decodeUsage =
     "  --auto-speed       let the receive speed follow the received marks\n"
     "  --best             decode with the automatic decoder, which finds the tone\n"
     "                     and the speed by itself; --tone and --wpm become hints\n"
+    "  --band             decode every signal from 200 to 1600 Hz at once, each on\n"
+    "                     a channel of its own, and print a line for each stretch\n"
+    "                     of a channel's text: its start (seconds into the audio),\n"
+    "                     the channel's tone, speed and signal-to-noise ratio (in\n"
+    "                     2500 Hz), then the text, as in\n"
+    "                     '12.3s 712 Hz 24 wpm 9 dB: CQ CQ DE ...'; a stretch ends\n"
+    "                     once its channel has been quiet for about 2 s (no text\n"
+    "                     for 3 s), past 60 characters, when the signal has gone\n"
+    "                     (10 s of silence) or when the audio ends\n"
     "  --log              print the traffic lines with UTC time and label instead of\n"
     "                     the plain text\n"
     "  --start TIME       UTC time of the recording's start for --log, as\n"
@@ -188,10 +197,15 @@ const ValueOption* findValueOption(const std::string& name) {
 bool* findFlag(const std::string& name, ParsedCommandLine& parsed) {
     DecodeOptions& o = parsed.options;
     const std::pair<const char*, bool*> flags[] = {
-        {"--help", &parsed.showHelp},       {"-h", &parsed.showHelp},
-        {"--version", &parsed.showVersion}, {"--auto-speed", &o.autoSpeed},
-        {"--best", &o.automatic},           {"--log", &o.log},
-        {"--list-devices", &o.listDevices}, {"--driver-messages", &o.driverMessages},
+        {"--help", &parsed.showHelp},
+        {"-h", &parsed.showHelp},
+        {"--version", &parsed.showVersion},
+        {"--auto-speed", &o.autoSpeed},
+        {"--best", &o.automatic},
+        {"--band", &o.band},
+        {"--log", &o.log},
+        {"--list-devices", &o.listDevices},
+        {"--driver-messages", &o.driverMessages},
     };
     for (const auto& [flagName, flag] : flags) {
         if (name == flagName) return flag;
@@ -211,6 +225,7 @@ std::string takeRecording(const std::string& argument, DecodeOptions& options, S
 // The choices that only make sense together, once every argument is read.
 std::string checkTogether(const DecodeOptions& options, const Seen& seen) {
     if (options.toneHz && seen.button) return "give either --tone or --button, not both";
+    if (options.band && (options.automatic || options.log)) return "--band goes with neither --best nor --log";
     if (options.listDevices) return {};
     const bool live = !options.device.empty();
     if (live && seen.input) return "give either a recording or --device, not both";

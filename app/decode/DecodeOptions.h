@@ -19,6 +19,7 @@ struct DecodeOptions {
     bool autoSpeed = false;
     bool speedGiven = false;  // --wpm was given
     bool automatic = false;   // --best: the automatic decoder; tone and speed are hints
+    bool band = false;        // --band: every signal of the band, a line per stretch of text
     bool log = false;
     std::optional<long long> startUtcMs;  // --start
     // Live decoding from an input device instead of a recording.

@@ -1,7 +1,8 @@
 // Live decoding for ditdahl-decode. The main thread opens the input, waits
 // for the end and handles the key detector's requests for an audio reset; the
-// Recorder's worker analyses and decodes each block (with the key detector, or
-// with the automatic receiver for --best) and prints the text.
+// Recorder's worker analyses and decodes each block (with the key detector,
+// with the automatic receiver for --best, or with the band decoder for
+// --band) and prints the text.
 #include "LiveInput.h"
 
 #include <signal.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "BandOutput.h"
 #include "ToolStation.h"
 #include "analysis/KeyDetector.h"
 #include "audio/Capture.h"
@@ -107,15 +109,21 @@ int decodeLiveInput(const DecodeOptions& options) {
     automatic::AutomaticReceiver automatic(state.morseTable, automaticOutput);
     if (options.toneHz) automatic.setToneHint(*options.toneHz);
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
+    BandOutput band(state.morseTable);
     const auto beginCapture = [&] {
-        if (!options.automatic) {
+        if (!options.automatic && !options.band) {
             startCapture(state, recorder, detector, input);
             return;
         }
         recorder.open(input);
         const auto blockFrames = static_cast<std::size_t>(state.fftSize.load());
-        recorder.setHandler(
-            [&automatic, blockFrames](const std::int16_t* frames) { automatic.pushStereo(frames, blockFrames); });
+        if (options.band) {
+            recorder.setHandler(
+                [&band, blockFrames](const std::int16_t* frames) { band.pushStereo(frames, blockFrames); });
+        } else {
+            recorder.setHandler(
+                [&automatic, blockFrames](const std::int16_t* frames) { automatic.pushStereo(frames, blockFrames); });
+        }
         recorder.start();
     };
     const WaveResult opened = recorder.open(input);
@@ -145,9 +153,10 @@ int decodeLiveInput(const DecodeOptions& options) {
     if (stopCapture(recorder) == WaveResult::deviceError) {
         std::fprintf(stderr, "ditdahl-decode: the input device delivered nothing more and did not stop; left behind\n");
     }
-    // The worker has left: what the automatic receiver still holds is decided
-    // here.
+    // The worker has left: what the automatic receiver or the band decoder
+    // still holds is decided here.
     if (options.automatic) automatic.finish();
+    if (options.band) band.finish();
 
     finishPrinting(state, options);
     return 0;

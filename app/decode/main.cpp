@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BandOutput.h"
 #include "DecodeOptions.h"
 #include "LiveInput.h"
 #include "ToolStation.h"
@@ -40,6 +41,19 @@ long long recordingStartUtcMs(const decode::DecodeOptions& options, const AudioF
                                 .count();
     const double lengthSeconds = reader.durationSeconds();
     return modifiedMs - (lengthSeconds > 0 ? static_cast<long long>(lengthSeconds * 1000.0) : 0);
+}
+
+// Every signal of the band, a line per stretch of each one's text.
+int decodeBand(AudioFileReader& reader) {
+    MorseTable table;
+    buildMorseTable(table);
+    decode::BandOutput output(table);
+    std::vector<std::int16_t> frames(2 * readFrames);
+    while (const std::size_t got = reader.read(frames.data(), readFrames)) output.pushStereo(frames.data(), got);
+    output.finish();
+    if (reader.error().empty()) return 0;
+    std::fprintf(stderr, "ditdahl-decode: reading stopped early: %s\n", reader.error().c_str());
+    return 1;
 }
 
 }  // namespace
@@ -76,6 +90,8 @@ int main(int argc, char** argv) {
                      *options.toneHz, options.toneButton, 50 * options.toneButton,
                      decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
     }
+
+    if (options.band) return decodeBand(reader);
 
     AudioClock clock(0, recordingStartUtcMs(options, reader));
     StationState state;

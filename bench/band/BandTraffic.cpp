@@ -1,0 +1,26 @@
+#include "BandTraffic.h"
+
+namespace ditdahl::bench {
+
+const std::vector<std::string> bandTraffic = {
+    "CQ CQ DE IK4WZT IK4WZT K",
+    "CQ TEST SP9KRE SP9KRE TEST",
+    "HB9DUL DE N4QPA TU 5NN 0481 BK",
+    "RR UR 579 OP JUAN QTH MALAGA HW CPY",
+    "CQ DX DE LU7FQM LU7FQM LU7FQM K",
+    "TNX QSO DR OM 73 ES CU AGN SK",
+    "OK1NEV DE RA3YVB R 599 BK",
+    "NAME HERE IS SVEN SVEN = RIG FT DX10 PWR 50 W",
+    "QRZ? DE YO8SCT",
+    "CQ POTA CQ POTA DE KD0JLM K",
+    "GM OM UR RST 449 449 QSB BT",
+    "PA3FXR 5NN 14 TU",
+    "CQ CQ CQ DE 9A2HU 9A2HU PSE K",
+    "R TNX REPORT ES NAME ALDO = WX WARM 27 C",
+    "ON4LKP DE G3WKQ GA OM FB CPY 589",
+    "VE3TYH TU 73 GL DE F5ROJ E E",
+    "QSL OK VIA LOTW 73 DE EI7BMQ",
+    "QTH NR VILNIUS LOC KO24 ANT LW 40M",
+};
+
+}  // namespace ditdahl::bench
