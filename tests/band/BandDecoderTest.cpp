@@ -40,7 +40,9 @@ struct Heard : BandListener {
     void channelEnded(const ChannelReport& c) override { lines.channelEnded(c); }
 };
 
-std::vector<double> mixture(const std::vector<Sender>& senders, double seconds) {
+// Without noise: a clean recording keyed by a program, with hard edges
+// whose clicks reach the other channels.
+std::vector<double> mixture(const std::vector<Sender>& senders, double seconds, bool noiseless) {
     std::vector<double> samples(static_cast<std::size_t>(seconds * 6000.0), 0.0);
     synthesis::NoiseGenerator random(7);
     for (const Sender& s : senders) {
@@ -51,11 +53,13 @@ std::vector<double> mixture(const std::vector<Sender>& senders, double seconds) 
         synthesis::ToneShape shape;
         shape.toneHz = s.toneHz;
         shape.driftHzPerMinute = s.driftHzPerMinute;
+        if (noiseless) shape.riseMs = shape.fallMs = 0.0;
         shape.amplitude = 10000.0 * noiseDeviation / synthesis::noiseDeviation(10000.0, s.snrDb, 6000);
         const auto tone = synthesis::renderKeyed(keying.marks, keying.totalSeconds, shape, random);
         for (std::size_t i = 0; i < tone.size() && i < samples.size(); ++i) samples[i] += tone[i];
     }
-    for (double& x : samples) x += noiseDeviation * random.gaussian();
+    if (!noiseless)
+        for (double& x : samples) x += noiseDeviation * random.gaussian();
     return samples;
 }
 
@@ -63,6 +67,7 @@ TEST(BandDecoder, CopiesEverySignalOnItsOwnChannelAndNothingOnNoise) {
     struct Case {
         const char* name;
         std::vector<Sender> senders;
+        bool noiseless = false;
     };
     const Case cases[] = {
         {"three 100 Hz apart",
@@ -72,13 +77,16 @@ TEST(BandDecoder, CopiesEverySignalOnItsOwnChannelAndNothingOnNoise) {
         {"two 55 Hz apart", {{"GE DR OM QRV 3540 KHZ", 20, 900, 10}, {"R R QSL 5NN 73 SK", 28, 955, 10}}},
         {"drifting 90 Hz a minute", {{"CQ TEST DE PY2MX PY2MX", 22, 500, 6, 90}}},
         {"noise alone", {}},
+        {"two clean and hard-keyed, 400 Hz apart",
+         {{"CQ CQ DE DL1ABC K", 22, 600, 20}, {"UR RST 599 NAME JOE", 18, 1000, 20}},
+         true},
     };
     MorseTable table;
     buildMorseTable(table);
     for (const Case& c : cases) {
         Heard heard;
         BandDecoder decoder(table, heard);
-        const auto stereo = synthesis::toStereo16(mixture(c.senders, 22.0));
+        const auto stereo = synthesis::toStereo16(mixture(c.senders, 22.0, c.noiseless));
         for (std::size_t f = 0; f < stereo.size() / 2; f += 64) {
             decoder.pushStereo(stereo.data() + 2 * f, std::min<std::size_t>(64, stereo.size() / 2 - f));
             heard.lines.tick(decoder.nowMs());
