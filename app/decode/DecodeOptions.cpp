@@ -39,6 +39,17 @@ const char* const decodeUsage =
     "                     once its channel has been quiet for about 2 s (no text\n"
     "                     for 3 s), past 60 characters, when the signal has gone\n"
     "                     (10 s of silence) or when the audio ends\n"
+    "  --spots            with the band decoder: print a DX-cluster spot line for\n"
+    "                     each call heard calling or answered (once per call and\n"
+    "                     signal) instead of the text; needs --dial\n"
+    "  --spot-port N      with the band decoder: serve the spots to logging\n"
+    "                     programs and cluster clients on 127.0.0.1 port N\n"
+    "                     (telnet; 7300 is usual); needs --dial\n"
+    "  --dial KHZ         the radio's dial frequency in kHz, where audio 0 Hz lies;\n"
+    "                     a spot's frequency is the dial plus the signal's tone\n"
+    "  --lsb              the radio is on lower sideband: the tone is taken off the\n"
+    "                     dial instead\n"
+    "  --spotter CALL     the call the spots are made by; default DITDAHL\n"
     "  --log              print the traffic lines with UTC time and label instead of\n"
     "                     the plain text\n"
     "  --start TIME       UTC time of the recording's start for --log, as\n"
@@ -171,6 +182,30 @@ const ValueOption valueOptions[] = {
          if (!o.startUtcMs) return notThe("--start must be a UTC time as YYYY-MM-DDTHH:MM:SS", v);
          return std::string();
      }},
+    {"--spot-port",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (!parseInteger(v, o.spotPort) || o.spotPort < 1 || o.spotPort > 65535) {
+             return notThe("--spot-port must be a port from 1 to 65535", v);
+         }
+         return std::string();
+     }},
+    {"--dial",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         double kHz = 0.0;
+         if (!parseNumber(v, kHz) || kHz < 1.0 || kHz > 1e8) {
+             return notThe("--dial must be the radio's frequency in kHz, such as 14025", v);
+         }
+         o.dialKHz = kHz;
+         return std::string();
+     }},
+    {"--spotter",
+     [](const std::string& v, DecodeOptions& o, Seen&) {
+         if (v.empty() || v.size() > 20 || v.find_first_of(" \t\r\n") != std::string::npos) {
+             return notThe("--spotter must be a call of up to 20 characters without blanks", v);
+         }
+         o.spotter = v;
+         return std::string();
+     }},
     {"--device",
      [](const std::string& v, DecodeOptions& o, Seen&) {
          if (v.empty()) return std::string("--device needs an input device's name or number");
@@ -203,6 +238,8 @@ bool* findFlag(const std::string& name, ParsedCommandLine& parsed) {
         {"--auto-speed", &o.autoSpeed},
         {"--best", &o.automatic},
         {"--band", &o.band},
+        {"--spots", &o.spots},
+        {"--lsb", &o.lowerSideband},
         {"--log", &o.log},
         {"--list-devices", &o.listDevices},
         {"--driver-messages", &o.driverMessages},
@@ -225,7 +262,16 @@ std::string takeRecording(const std::string& argument, DecodeOptions& options, S
 // The choices that only make sense together, once every argument is read.
 std::string checkTogether(const DecodeOptions& options, const Seen& seen) {
     if (options.toneHz && seen.button) return "give either --tone or --button, not both";
-    if (options.band && (options.automatic || options.log)) return "--band goes with neither --best nor --log";
+    const bool spotting = options.spots || options.spotPort > 0;
+    if ((options.band || spotting) && (options.automatic || options.log)) {
+        return std::string(options.band    ? "--band"
+                           : options.spots ? "--spots"
+                                           : "--spot-port") +
+               " goes with neither --best nor --log";
+    }
+    if (spotting && !options.dialKHz) return "spots need the radio's dial frequency: give --dial KHZ";
+    if (!spotting && (options.dialKHz || options.lowerSideband))
+        return "--dial and --lsb go with --spots or --spot-port";
     if (options.listDevices) return {};
     const bool live = !options.device.empty();
     if (live && seen.input) return "give either a recording or --device, not both";
@@ -269,6 +315,8 @@ ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& argumen
     parsed.error = checkTogether(options, seen);
     if (parsed.error.empty() && options.toneHz)
         options.toneButton = nearestToneButton(*options.toneHz, options.filterHz);
+    // Spots are found in what the band decoder copies.
+    if (options.spots || options.spotPort > 0) options.band = true;
     return parsed;
 }
 

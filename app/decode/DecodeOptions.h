@@ -20,6 +20,13 @@ struct DecodeOptions {
     bool speedGiven = false;  // --wpm was given
     bool automatic = false;   // --best: the automatic decoder; tone and speed are hints
     bool band = false;        // --band: every signal of the band, a line per stretch of text
+    // Callsign spots of the band's signals: printed (--spots) instead of the
+    // stretches, and served to logging programs (--spot-port).
+    bool spots = false;
+    int spotPort = 0;                 // 0: no spot server
+    std::optional<double> dialKHz;    // --dial: where audio 0 Hz lies on the radio
+    bool lowerSideband = false;       // --lsb
+    std::string spotter = "DITDAHL";  // --spotter: the call the spots are made by
     bool log = false;
     std::optional<long long> startUtcMs;  // --start
     // Live decoding from an input device instead of a recording.

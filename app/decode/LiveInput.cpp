@@ -109,7 +109,13 @@ int decodeLiveInput(const DecodeOptions& options) {
     automatic::AutomaticReceiver automatic(state.morseTable, automaticOutput);
     if (options.toneHz) automatic.setToneHint(*options.toneHz);
     if (options.speedGiven) automatic.setSpeedHint(options.speedWpm);
-    BandOutput band(state.morseTable);
+    bool spotServerFailed = false;
+    const auto spotServer = openSpotServer(options, spotServerFailed);
+    if (spotServerFailed) return 1;
+    const long long startUtcMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    BandOutput band(state.morseTable, bandPrinting(options, startUtcMs, spotServer.get()));
     const auto beginCapture = [&] {
         if (!options.automatic && !options.band) {
             startCapture(state, recorder, detector, input);

@@ -43,11 +43,15 @@ long long recordingStartUtcMs(const decode::DecodeOptions& options, const AudioF
     return modifiedMs - (lengthSeconds > 0 ? static_cast<long long>(lengthSeconds * 1000.0) : 0);
 }
 
-// Every signal of the band, a line per stretch of each one's text.
-int decodeBand(AudioFileReader& reader) {
+// Every signal of the band, a line per stretch of each one's text, or the
+// calls heard.
+int decodeBand(const decode::DecodeOptions& options, AudioFileReader& reader) {
+    bool failed = false;
+    const auto server = decode::openSpotServer(options, failed);
+    if (failed) return 1;
     MorseTable table;
     buildMorseTable(table);
-    decode::BandOutput output(table);
+    decode::BandOutput output(table, decode::bandPrinting(options, recordingStartUtcMs(options, reader), server.get()));
     std::vector<std::int16_t> frames(2 * readFrames);
     while (const std::size_t got = reader.read(frames.data(), readFrames)) output.pushStereo(frames.data(), got);
     output.finish();
@@ -91,7 +95,7 @@ int main(int argc, char** argv) {
                      decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
     }
 
-    if (options.band) return decodeBand(reader);
+    if (options.band) return decodeBand(options, reader);
 
     AudioClock clock(0, recordingStartUtcMs(options, reader));
     StationState state;
