@@ -33,6 +33,16 @@ TEST(DecodeOptions, ChoicesAndTheirDefaults) {
     EXPECT_TRUE(parseDecodeCommandLine({"--best", "a.wav"}).options.automatic);
     ASSERT_TRUE(all.options.startUtcMs);
     EXPECT_EQ(*all.options.startUtcMs, 1796630405000LL);
+
+    // Spots come from the band decoder, which they turn on.
+    const ParsedCommandLine spots = parseDecodeCommandLine(
+        {"--spots", "--dial", "7025.5", "--lsb", "--spotter", "DL0XX", "--spot-port", "7300", "a.wav"});
+    ASSERT_EQ(spots.error, "");
+    EXPECT_TRUE(spots.options.band);
+    EXPECT_EQ(spots.options.dialKHz, 7025.5);
+    EXPECT_TRUE(spots.options.lowerSideband);
+    EXPECT_EQ(spots.options.spotter, "DL0XX");
+    EXPECT_EQ(spots.options.spotPort, 7300);
 }
 
 TEST(DecodeOptions, WrongCommandLinesSayWhy) {
@@ -55,6 +65,12 @@ TEST(DecodeOptions, WrongCommandLinesSayWhy) {
         {{"a.wav", "--wpm"}, "--wpm needs a value"},
         {{"--log=yes", "a.wav"}, "--log takes no value"},
         {{"--speed", "20", "a.wav"}, "unknown option '--speed'"},
+        {{"--spots", "a.wav"}, "give --dial KHZ"},
+        {{"--spot-port", "7300", "--device", "USB"}, "give --dial KHZ"},
+        {{"--spot-port", "0", "--dial", "14025", "a.wav"}, "--spot-port must be"},
+        {{"--spots", "--dial", "14 MHz", "a.wav"}, "--dial must be"},
+        {{"--spots", "--dial", "14025", "--best", "a.wav"}, "--spots goes with neither"},
+        {{"--dial", "14025", "a.wav"}, "--dial and --lsb go with --spots"},
         // An unset shell variable: "$FILE" gives an empty argument.
         {{"--wpm", "5", ""}, "the recording's name is empty"},
         {{"", "--device", "USB"}, "the recording's name is empty"},

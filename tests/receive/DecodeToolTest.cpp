@@ -225,5 +225,31 @@ TEST(DecodeTool, BestFindsToneAndSpeedByItself) {
         << logged.out;
 }
 
+TEST(DecodeTool, BandPrintsEverySignalsTextOrTheCallsHeard) {
+    // Two stations 300 Hz apart, both in light noise.
+    TempDir dir;
+    std::vector<double> both = keyed(text, 22, 600, 10);
+    const std::vector<double> other = keyed("CQ TEST OK1XYZ OK1XYZ TEST", 26, 900, 10);
+    both.resize(std::max(both.size(), other.size()), 0.0);
+    for (std::size_t i = 0; i < other.size(); ++i) both[i] += other[i];
+    writeRecording(dir.file("band.wav"), both);
+
+    const ToolRun band = runTool(dir, {"--band", dir.file("band.wav")});
+    EXPECT_EQ(band.exitCode, 0) << band.err;
+    EXPECT_TRUE(std::regex_search(band.out, std::regex("s 600 Hz 22 wpm \\d+ dB: CQ CQ DE DL1ABC PSE K\n")))
+        << band.out;
+    EXPECT_TRUE(std::regex_search(band.out, std::regex("s 900 Hz 26 wpm \\d+ dB: CQ TEST OK1XYZ OK1XYZ TEST\n")))
+        << band.out;
+
+    // Lower sideband: the tones lie under the dial.
+    const ToolRun spots =
+        runTool(dir, {"--spots", "--dial", "7030", "--lsb", "--start", "2026-12-07T08:00:00", dir.file("band.wav")});
+    EXPECT_EQ(spots.exitCode, 0) << spots.err;
+    EXPECT_TRUE(std::regex_search(spots.out, std::regex("DX de DITDAHL-#: +7029\\.4  DL1ABC .* 22 WPM  CQ +0800Z\n")))
+        << spots.out;
+    EXPECT_TRUE(std::regex_search(spots.out, std::regex("DX de DITDAHL-#: +7029\\.1  OK1XYZ .* 26 WPM  CQ +0800Z\n")))
+        << spots.out;
+}
+
 }  // namespace
 }  // namespace ditdahl
