@@ -4,7 +4,10 @@
 // they wrote; and the real-time factor on one core. Stations send 12 to 35
 // wpm, 60 to 300 Hz apart, at -3 to +15 dB; some start late, some send a
 // second over after a pause or stop early, the first of every mixture
-// drifts. Then 10 minutes of the noise alone.
+// drifts. Then the calls spotted in what was copied: of those the spotter
+// finds in a station's text as sent, how many it finds in the copy on that
+// station's tone, and how many spots name a call nobody sent (garbled). Then
+// 10 minutes of the noise alone.
 // Usage: bench_band [SEEDS] (default 4 mixtures of each size). Prints
 // Markdown; with SHOW=1 in the environment every station's text and what was
 // copied of it is printed.
@@ -20,6 +23,7 @@
 #include "BandTraffic.h"
 #include "band/BandDecoder.h"
 #include "base/MorseTable.h"
+#include "spots/CallSpotter.h"
 #include "support/EditDistance.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
@@ -111,14 +115,29 @@ struct Copied {
 
 struct Collector : band::BandListener {
     std::map<int, Copied> channels;
+    CallSpotter spotter;
+    std::vector<Spot> spots;
     void channelStarted(const band::ChannelReport& c) override { channels[c.id] = {c.toneHz, c.snrDb, c.atMs, {}}; }
     void text(const band::ChannelReport& c, std::string_view t) override {
         channels[c.id].toneHz = c.toneHz;
         channels[c.id].snrDb = c.snrDb;
         channels[c.id].text += t;
+        for (Spot& spot : spotter.hear({c.id, {}, c.toneHz, c.wpm, c.snrDb, t})) spots.push_back(std::move(spot));
     }
-    void channelEnded(const band::ChannelReport&) override {}
+    void channelEnded(const band::ChannelReport& c) override {
+        for (Spot& spot : spotter.channelEnded(c.id)) spots.push_back(std::move(spot));
+    }
 };
+
+// The calls the spotter finds in a text copied without a fault.
+std::vector<std::string> callsIn(const std::string& text) {
+    CallSpotter spotter;
+    std::vector<Spot> spots = spotter.hear({0, {}, 0.0, 0.0, 0.0, text + " "});
+    for (Spot& spot : spotter.channelEnded(0)) spots.push_back(std::move(spot));
+    std::vector<std::string> calls;
+    for (const Spot& spot : spots) calls.push_back(spot.call);
+    return calls;
+}
 
 double threadCpuSeconds() {
     timespec t{};
@@ -150,6 +169,11 @@ struct Run {
     std::size_t splitStations = 0;    // copied on more than one channel
     std::vector<double> snrErrorsDb;  // reported less sent, stations on one channel
     std::size_t strayCharacters = 0;
+    std::size_t callsToSpot = 0;  // at 0 dB and up
+    std::size_t callsSpotted = 0;
+    std::size_t callsToSpotBelow = 0;  // under 0 dB
+    std::size_t callsSpottedBelow = 0;
+    std::size_t garbledSpots = 0;  // of calls nobody sent
     double cpuSeconds = 0.0;
     double audioSeconds = 0.0;
 };
@@ -162,7 +186,30 @@ bool follows(const Copied& c, const Sent& s) {
     return c.toneHz >= low && c.toneHz <= high;
 }
 
+void scoreSpots(const Mixture& m, const Collector& out, Run& run) {
+    std::vector<std::string> sentCalls;
+    for (const Sent& s : m.stations) {
+        for (const std::string& call : callsIn(s.text)) {
+            sentCalls.push_back(call);
+            const bool found = std::any_of(out.spots.begin(), out.spots.end(), [&](const Spot& spot) {
+                return spot.call == call && follows(Copied{spot.toneHz, 0.0, 0.0, {}}, s);
+            });
+            (s.snrDb >= 0.0 ? run.callsToSpot : run.callsToSpotBelow) += 1;
+            (s.snrDb >= 0.0 ? run.callsSpotted : run.callsSpottedBelow) += found ? 1 : 0;
+            if (std::getenv("SHOW") && !found)
+                std::printf("  not spotted: %s at %.0f Hz %.1f dB\n", call.c_str(), s.toneHz, s.snrDb);
+        }
+    }
+    for (const Spot& spot : out.spots) {
+        if (std::find(sentCalls.begin(), sentCalls.end(), spot.call) != sentCalls.end()) continue;
+        ++run.garbledSpots;
+        if (std::getenv("SHOW"))
+            std::printf("  spot of a call nobody sent: %s at %.0f Hz\n", spot.call.c_str(), spot.toneHz);
+    }
+}
+
 void score(const Mixture& m, const Collector& out, Run& run) {
+    scoreSpots(m, out, run);
     std::vector<bool> used(out.channels.size(), false);
     for (const Sent& s : m.stations) {
         std::vector<const Copied*> mine;
@@ -219,6 +266,7 @@ void decodeMixture(const Mixture& m, Run& run) {
 
 int main(int argc, char** argv) {
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 4;
+    std::vector<Run> runs;
     std::printf(
         "| stations | -3 to 0 dB | 0 to 5 dB | 5 to 10 dB | 10 to 15 dB | 0 dB and up | stray channels "
         "(characters) | stations on two channels or more | SNR reported less sent: median (10 to 90 %%) | audio | "
@@ -247,6 +295,20 @@ int main(int argc, char** argv) {
                     run.strayChannels, run.strayCharacters, run.splitStations, at(0.5), at(0.1), at(0.9),
                     run.audioSeconds, run.audioSeconds / run.cpuSeconds);
         std::fflush(stdout);
+        runs.push_back(run);
+    }
+    std::printf(
+        "\n| stations | calls to spot, station at 0 dB and up | spotted | calls to spot, under 0 dB | spotted | "
+        "spots of a call nobody sent |\n|---|---|---|---|---|---|\n");
+    const std::size_t sizes[] = {3, 8, 16};
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        const Run& r = runs[k];
+        const auto share = [](std::size_t part, std::size_t whole) {
+            return whole ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+        };
+        std::printf("| %zu | %zu | %.1f %% | %zu | %.1f %% | %zu |\n", sizes[k], r.callsToSpot,
+                    share(r.callsSpotted, r.callsToSpot), r.callsToSpotBelow,
+                    share(r.callsSpottedBelow, r.callsToSpotBelow), r.garbledSpots);
     }
     // White noise alone, as loud as under the mixtures.
     Mixture quiet;
@@ -256,7 +318,9 @@ int main(int argc, char** argv) {
     Run run;
     decodeMixture(quiet, run);
     std::printf(
-        "\n| white noise alone | channels opened | characters written |\n|---|---|---|\n| %.0f s | %zu | %zu |\n",
-        run.audioSeconds, run.strayChannels, run.strayCharacters);
+        "\n| white noise alone | channels opened | characters written | spots |\n|---|---|---|---|\n| %.0f s | %zu | "
+        "%zu "
+        "| %zu |\n",
+        run.audioSeconds, run.strayChannels, run.strayCharacters, run.garbledSpots);
     return 0;
 }
