@@ -11,6 +11,11 @@ namespace {
 constexpr double briefShutMs = 8000.0;
 // Text held while the gate cannot judge yet (the buffer's 15 s at 50 wpm).
 constexpr std::size_t heldCapacity = 256;
+// Text decided while the followed tone has not stood out for this long is
+// another station's leakage or noise: it is dropped, not held. (The tone
+// search lets go of a tone sooner; a channel of the band decoder keeps its
+// signal for longer, in case it comes back.)
+constexpr double longestAwayMs = 3000.0;
 }  // namespace
 
 void TextRelease::write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs) {
@@ -19,6 +24,16 @@ void TextRelease::write(const std::string& decided, const QualityGate& gate, dou
     // was heard while it was open.
     const bool shut = !gate.open() && !(openUntilMs_ && lastDecidedMs <= *openUntilMs_);
     const bool briefShut = shut && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
+    // Over buffered audio the tone's standing is not known step by step.
+    if (toneStands_ || catchingUp_) {
+        awaySinceMs_.reset();
+    } else if (!awaySinceMs_) {
+        awaySinceMs_ = nowMs;
+    }
+    if (awaySinceMs_ && nowMs - *awaySinceMs_ >= longestAwayMs) {
+        held_.clear();
+        return;
+    }
     if (catchingUp_ || !toneStands_ || gate.undecided() || briefShut) {
         held_ += decided;
         if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);

@@ -18,10 +18,13 @@ public:
     explicit TextRelease(ReceiverListener& listener) : listener_(listener) {}
 
     // A new run of decoding starts: its first blank is not written.
-    void startDecoding() { lastWasBlank_ = true; }
+    void startDecoding() {
+        lastWasBlank_ = true;
+        awaySinceMs_.reset();
+    }
     void setCatchingUp(bool catchingUp) { catchingUp_ = catchingUp; }
     // While the followed tone does not stand out, text is held: written if
-    // it stands again, dropped if it is let go.
+    // it stands again, dropped if it is let go or stays away 3 s.
     void setToneStands(bool stands) { toneStands_ = stands; }
     // The gate, open before (or undecided over buffered audio), shut at
     // this time.
@@ -49,6 +52,7 @@ private:
     std::string held_;
     bool catchingUp_ = false;
     bool toneStands_ = true;
+    std::optional<double> awaySinceMs_;  // when the tone last stopped standing out
     std::optional<double> shutAtMs_;
     std::optional<double> openUntilMs_;
     bool lastWasBlank_ = true;

@@ -68,7 +68,10 @@ void SignalTracker::follow(Track& track, const BandSpectrum& spectrum) {
     // Only a peak of its own moves the track: while the followed station
     // is silent, the highest bin near it may be a neighbour's skirt, which
     // would draw the track over to the neighbour.
-    const bool peak = best > centre - followBins && best < centre + followBins;
+    bool peak = best > centre - followBins && best < centre + followBins;
+    for (int d = followBins + 1; peak && d <= peakBins + 1; ++d)
+        peak = spectrum.averaged(best - d) < spectrum.averaged(best) &&
+               spectrum.averaged(best + d) < spectrum.averaged(best);
     if (peak && overDb(spectrum.averaged(best), spectrum.floor(best)) >= standDb) {
         track.lastStoodHop = hops_;
         track.toneHz += followWeight * (spectrum.refinedHz(best) - track.toneHz);
@@ -89,7 +92,11 @@ void SignalTracker::measureLevel(Track& track, const BandSpectrum& spectrum, int
     // a peak of it.
     const double lately = spectrum.lately(bin);
     const double sides = std::max(spectrum.lately(bin - sideBins), spectrum.lately(bin + sideBins));
-    if (overDb(lately, spectrum.floor(bin)) >= heardDb && overDb(lately, sides) >= sidesDb) track.lastHeardHop = hops_;
+    bool peak = true;
+    for (int d = 1; peak && d <= peakBins; ++d)
+        peak = spectrum.lately(bin - d) < lately && spectrum.lately(bin + d) < lately;
+    if (peak && overDb(lately, spectrum.floor(bin)) >= heardDb && overDb(lately, sides) >= sidesDb)
+        track.lastHeardHop = hops_;
     std::vector<double> sorted = track.recent;
     const auto nth = sorted.begin() + static_cast<std::ptrdiff_t>(levelShare * (sorted.size() - 1));
     std::nth_element(sorted.begin(), nth, sorted.end());
