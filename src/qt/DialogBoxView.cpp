@@ -32,6 +32,19 @@ void DialogBoxView::run() {
     exec();
 }
 
+void DialogBoxView::showModeless() {
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    procedure_.onInit();
+    view_->refresh();
+    if (procedure_.ended()) {
+        deleteLater();
+        return;
+    }
+    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().topRight());
+    show();
+}
+
 void DialogBoxView::closeEvent(QCloseEvent* event) {
     if (!procedure_.ended()) view_->message({wmClose, 0, 0});
     if (procedure_.ended()) {
@@ -48,6 +61,12 @@ void DialogBoxView::reject() {
 void QtDialogRunner::runModal(ControlModel& model, WindowProcedure& procedure) {
     DialogBoxView box(model, procedure, owner_);
     box.run();
+}
+
+void QtDialogRunner::showModeless(ControlModel& model, WindowProcedure& procedure) {
+    delete modeless_.data();
+    modeless_ = new DialogBoxView(model, procedure, owner_);
+    modeless_->showModeless();
 }
 
 }  // namespace ditdahl

@@ -81,6 +81,7 @@ void MainWindow::onInit() {
     openSelectedPttPort();
     writeLogLine(state_, "Program startup", true);
     if (state_.keyingServer.enabled) startKeyingServer();
+    if (state_.bandView) showBand(true);
     setupBars(state_);
     beginCapture();
 }
@@ -148,6 +149,24 @@ void MainWindow::toggleKeyingServer() {
     keyingServer_.stop();
     state_.keyingServer.enabled = false;
     writeLogLine(state_, "Keying server stopped", true);
+}
+
+// Capture changes over at its next block; nothing restarts.
+void MainWindow::showBand(bool on) {
+    state_.bandView = on;
+    if (!on) {
+        bandWindow_.close();
+        return;
+    }
+    bandWindow_.open();
+    if (parts_.dialogs) parts_.dialogs->showModeless(bandModel_, bandWindow_);
+}
+
+// As a tone button does, with the button whose watched bin lies nearest the
+// channel; the automatic decoder takes the same tone as its hint.
+void MainWindow::chooseBandTone(int toneHz) {
+    if (ended_) return;
+    selectTone(state_, 50 * nearestToneButton(toneHz, state_.filterWidth));
 }
 
 void MainWindow::onAutoSpeed() {
@@ -254,6 +273,9 @@ void MainWindow::onCommand(int id, int notificationCode) {
         case ids::menuKeyingServer:
             toggleKeyingServer();
             return;
+        case ids::menuBand:
+            showBand(!state_.bandView);
+            return;
         default:
             if (const int tone = ids::toneButtonNumber(id)) {
                 selectTone(state_, 50 * tone);
@@ -323,6 +345,7 @@ std::optional<FontRequest> MainWindow::controlFont(int id) const {
 
 bool MainWindow::menuItemTicked(int id) const {
     if (id == ids::menuKeyingServer) return keyingServer_.listening();
+    if (id == ids::menuBand) return state_.bandView;
     return id == ids::menuAutomaticDecoder && state_.automaticDecoder;
 }
 
@@ -337,6 +360,8 @@ void MainWindow::shutdown() {
     // At the end no message box may hold up the closing: the log says it.
     if (!saveSettings(state_)) writeLogLine(state_, "Settings not saved: cannot write " + settingsPath(state_), true);
     endCapture();
+    // The view stays on in the settings; its window goes with the program.
+    bandWindow_.close();
     keyingServer_.stop();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);

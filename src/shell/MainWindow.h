@@ -12,7 +12,9 @@
 #include "analysis/KeyDetector.h"
 #include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
+#include "portable/ControlModel.h"
 #include "remote/KeyingServer.h"
+#include "shell/BandView.h"
 #include "shell/WindowDisplays.h"
 #include "shell/WindowProcedure.h"
 #include "station/DatagramSocket.h"
@@ -32,7 +34,7 @@ inline constexpr std::uint32_t audioResetPauseMs = 5;
 inline constexpr int maxRetrySeconds = 60;
 
 struct MainWindowParts {
-    // Runs the About box.
+    // Runs the About box and the Band window.
     DialogRunner* dialogs = nullptr;
     // The audio input devices and the one recorder that captures from them;
     // without them the window runs without receiving.
@@ -81,6 +83,8 @@ private:
     void restartCapture();
     bool startKeyingServer();
     void toggleKeyingServer();
+    void showBand(bool on);
+    void chooseBandTone(int toneHz);
     void shutdown();
 
     StationState& state_;
@@ -90,8 +94,13 @@ private:
     TransmissionJobs jobs_;
     // After the jobs, which it starts: it stops before they go.
     KeyingServer keyingServer_;
+    ControlModel bandModel_{bandWindowTemplate()};
+    BandWindow bandWindow_{bandModel_, [this](int toneHz) { chooseBandTone(toneHz); },
+                           [this] { state_.bandView = false; }};
+    // Before the switch that feeds it.
+    BandFeed bandFeed_{state_, bandModel_};
     KeyDetector detector_;
-    ReceiverSwitch receivers_{state_, detector_};
+    ReceiverSwitch receivers_{state_, detector_, &bandFeed_};
     bool ended_ = false;
     // The capture's health, looked at once a second: the blocks handled at
     // the last look, the seconds since it last changed (or since capture

@@ -127,6 +127,7 @@ void loadSettings(StationState& state) {
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
 
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
+    state.bandView = readProfileInt(path, bandSection, "Enabled", 0) != 0;
 
     StationState::KeyingServerChoice& server = state.keyingServer;
     const StationState::KeyingServerChoice defaults;
@@ -170,6 +171,9 @@ bool saveSettings(StationState& state) {
     entries.push_back({keyingServerSection, "Enabled", state.keyingServer.enabled ? "1" : "0"});
     entries.push_back({keyingServerSection, "Port", std::to_string(state.keyingServer.port)});
     entries.push_back({keyingServerSection, "Address", state.keyingServer.address});
+    if (state.bandView || readProfileInt(settingsPath(state), bandSection, "Enabled", 0) != 0) {
+        entries.push_back({bandSection, "Enabled", state.bandView ? "1" : "0"});
+    }
     // One replacement of the file for all of them: quick however large the
     // file, and never half saved.
     return writeProfileStrings(settingsPath(state), entries);

@@ -104,6 +104,9 @@ struct StationState {
     // thread; the capture thread reads it once per block and changes over
     // between blocks.
     std::atomic<bool> automaticDecoder{false};
+    // The Band window is open: the capture thread also feeds every block to a
+    // band decoder, made and dropped between blocks as this changes.
+    std::atomic<bool> bandView{false};
     // The watched tone at the last analysed block; during decodeRun the kind of
     // the run being reported (true = mark).
     std::atomic<bool> keyDown{false};

@@ -251,6 +251,37 @@ TEST(LoadSettings, TheKeyingServerListensOnlyWhenAskedAndOnLoopbackUnlessTold) {
     }
 }
 
+TEST(Settings, TheBandViewIsKeptInItsOwnSectionOnceTurnedOn) {
+    struct Case {
+        const char* file;  // nullptr: no file
+        bool loadedOn;
+        bool savedOn;
+        const char* saved;  // the section as saved; nullptr: none
+    };
+    const Case cases[] = {
+        {nullptr, false, false, nullptr},
+        {nullptr, false, true, "[Band]\r\nEnabled=1\r\n"},
+        {"[Band]\r\nEnabled=1\r\n", true, false, "[Band]\r\nEnabled=0\r\n"},
+        {"[Band]\r\nEnabled=0\r\n", false, false, "[Band]\r\nEnabled=0\r\n"},
+        {"[Ditdahl]\r\nEnabled=1\r\n", false, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::string row = c.file ? c.file : "(no file)";
+        SettingsStation s;
+        if (c.file) writeFileBytes(s.ini(), c.file);
+        loadSettings(s.state());
+        EXPECT_EQ(s.state().bandView, c.loadedOn) << row;
+        s.state().bandView = c.savedOn;
+        ASSERT_TRUE(saveSettings(s.state())) << row;
+        const std::string saved = readFileBytes(s.ini());
+        if (c.saved) {
+            EXPECT_NE(saved.find(c.saved), std::string::npos) << row << saved;
+        } else {
+            EXPECT_EQ(saved.find("[Band]"), std::string::npos) << row << saved;
+        }
+    }
+}
+
 TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
     SettingsStation s;
     loadSettings(s.state());
