@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMainWindow>
+#include <QTimer>
 
 namespace ditdahl {
 
@@ -41,6 +42,17 @@ void DialogBoxView::showModeless() {
         deleteLater();
         return;
     }
+    QWidget* owner = parentWidget();
+    if (!owner || owner->isVisible()) {
+        showBeside();
+        return;
+    }
+    // Shown at start-up, before the owner has its place on the screen.
+    QTimer::singleShot(0, this, [this] { showBeside(); });
+}
+
+void DialogBoxView::showBeside() {
+    if (procedure_.ended()) return;
     if (QWidget* owner = parentWidget()) move(owner->frameGeometry().topRight());
     show();
 }

@@ -29,6 +29,8 @@ protected:
     void reject() override;
 
 private:
+    void showBeside();
+
     WindowProcedure& procedure_;
     DialogView* view_;
 };
