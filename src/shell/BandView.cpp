@@ -44,6 +44,7 @@ void BandFeed::changeOver(bool on) {
     // Rows of a decoder that is gone would never end.
     decoder_.reset();
     rows_.clear();
+    spotter_ = CallSpotter{};
     window_.clearEntries(ids::bandList);
     if (on) decoder_ = std::make_unique<band::BandDecoder>(state_.morseTable, static_cast<band::BandListener&>(*this));
 }
@@ -66,6 +67,14 @@ void BandFeed::text(const band::ChannelReport& channel, std::string_view decoded
     text.append(decoded);
     if (text.size() > bandRowTextLength) text.erase(0, text.size() - bandRowTextLength);
     window_.setEntryText(ids::bandList, index, bandRow(channel, text));
+    if (spots_) {
+        publish(
+            spotter_.hear({channel.id, state_.clock->utcNow(), channel.toneHz, channel.wpm, channel.snrDb, decoded}));
+    }
+}
+
+void BandFeed::publish(const std::vector<Spot>& spots) {
+    for (const Spot& spot : spots) spots_->publish(spot);
 }
 
 void BandFeed::channelEnded(const band::ChannelReport& channel) {
@@ -73,6 +82,7 @@ void BandFeed::channelEnded(const band::ChannelReport& channel) {
     if (index < 0) return;
     rows_.erase(rows_.begin() + index);
     window_.deleteEntry(ids::bandList, index);
+    if (spots_) publish(spotter_.channelEnded(channel.id));
 }
 
 BandWindow::BandWindow(Controls& window, std::function<void(int)> toneChosen, std::function<void()> closed)

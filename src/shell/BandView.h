@@ -16,6 +16,8 @@
 #include "audio/ReceiverSwitch.h"
 #include "band/BandDecoder.h"
 #include "shell/WindowProcedure.h"
+#include "spots/CallSpotter.h"
+#include "spots/SpotServer.h"
 #include "station/StationState.h"
 
 namespace ditdahl {
@@ -37,6 +39,9 @@ public:
     BandFeed& operator=(const BandFeed&) = delete;
 
     void handleBlock(const std::int16_t* interleavedStereoFrames, int blockFrames) override;
+    // The calls heard go to server as spots from then on. Window thread,
+    // before capture starts; server outlives the capture.
+    void spotTo(SpotServer* server) { spots_ = server; }
 
 private:
     struct Row {
@@ -49,6 +54,7 @@ private:
     void text(const band::ChannelReport& channel, std::string_view decoded) override;
     void channelEnded(const band::ChannelReport& channel) override;
     int rowOf(int channelId) const;
+    void publish(const std::vector<Spot>& spots);
 
     StationState& state_;
     Controls& window_;
@@ -57,6 +63,8 @@ private:
     std::unique_ptr<band::BandDecoder> decoder_;
     // In the list's order.
     std::vector<Row> rows_;
+    SpotServer* spots_ = nullptr;
+    CallSpotter spotter_;
 };
 
 class BandWindow final : public WindowProcedure {

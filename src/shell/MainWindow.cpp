@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -81,6 +82,7 @@ void MainWindow::onInit() {
     openSelectedPttPort();
     writeLogLine(state_, "Program startup", true);
     if (state_.keyingServer.enabled) startKeyingServer();
+    if (state_.bandSpots.serve) startSpotServer();
     if (state_.bandView) showBand(true);
     setupBars(state_);
     beginCapture();
@@ -149,6 +151,26 @@ void MainWindow::toggleKeyingServer() {
     keyingServer_.stop();
     state_.keyingServer.enabled = false;
     writeLogLine(state_, "Keying server stopped", true);
+}
+
+// Spots come from the Band view's copy, whenever the view is on. A port
+// that cannot be had is said at once; the choice stays, to be tried again at
+// the next start.
+void MainWindow::startSpotServer() {
+    const StationState::BandSpotChoice& choice = state_.bandSpots;
+    std::string error;
+    auto server = std::make_unique<SpotServer>("127.0.0.1", choice.port, error);
+    if (!server->listening()) {
+        state_.desktop->messageBox(
+            {"Ditdahl cannot serve spots on 127.0.0.1 port " + std::to_string(choice.port) + ": " + error + ".",
+             "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+        return;
+    }
+    // A dial that is no number spots the audio tones alone, as none does.
+    server->setSettings({std::strtod(choice.dialKHz.c_str(), nullptr), choice.upperSideband, choice.spotter});
+    writeLogLine(state_, "Spot server listening on 127.0.0.1 port " + std::to_string(server->port()), true);
+    spotServer_ = std::move(server);
+    bandFeed_.spotTo(spotServer_.get());
 }
 
 // Capture changes over at its next block; nothing restarts.
@@ -362,6 +384,8 @@ void MainWindow::shutdown() {
     endCapture();
     // The view stays on in the settings; its window goes with the program.
     bandWindow_.close();
+    bandFeed_.spotTo(nullptr);
+    spotServer_.reset();
     keyingServer_.stop();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);

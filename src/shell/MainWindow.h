@@ -84,6 +84,7 @@ private:
     bool startKeyingServer();
     void toggleKeyingServer();
     void showBand(bool on);
+    void startSpotServer();
     void chooseBandTone(int toneHz);
     void shutdown();
 
@@ -94,6 +95,8 @@ private:
     TransmissionJobs jobs_;
     // After the jobs, which it starts: it stops before they go.
     KeyingServer keyingServer_;
+    // Before the feed that publishes to it; it stops after capture.
+    std::unique_ptr<SpotServer> spotServer_;
     ControlModel bandModel_{bandWindowTemplate()};
     BandWindow bandWindow_{bandModel_, [this](int toneHz) { chooseBandTone(toneHz); },
                            [this] { state_.bandView = false; }};
