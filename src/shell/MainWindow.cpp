@@ -329,6 +329,9 @@ void MainWindow::onMessage(const WindowMessage& message) {
             {"The PTT port stopped working and was closed; sending goes on without keying. "
              "Choose the port again once it is back.",
              "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+    } else if (message.code == bandClosedMessage) {
+        // Unless it was opened again meanwhile.
+        if (bandWindow_.ended()) state_.bandView = false;
     } else if (message.code == wmClose) {
         shutdown();
     }

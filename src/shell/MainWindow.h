@@ -17,6 +17,7 @@
 #include "shell/BandView.h"
 #include "shell/WindowDisplays.h"
 #include "shell/WindowProcedure.h"
+#include "station/ControlIds.h"
 #include "station/DatagramSocket.h"
 #include "station/StationState.h"
 #include "station/WaveIn.h"
@@ -32,6 +33,8 @@ inline constexpr std::uint32_t audioResetPauseMs = 5;
 // Attempts to start stalled capture again are spaced further and further
 // apart, up to a minute.
 inline constexpr int maxRetrySeconds = 60;
+// Posted to itself when the user closed the Band window.
+inline constexpr std::uint32_t bandClosedMessage = wmUser + 131;
 
 struct MainWindowParts {
     // Runs the About box and the Band window.
@@ -98,8 +101,13 @@ private:
     // Before the feed that publishes to it; it stops after capture.
     std::unique_ptr<SpotServer> spotServer_;
     ControlModel bandModel_{bandWindowTemplate()};
+    // Its closing is posted: a request to end the program (taskkill) closes
+    // every window, the Band window perhaps first, and the view it had on
+    // must still be saved.
     BandWindow bandWindow_{bandModel_, [this](int toneHz) { chooseBandTone(toneHz); },
-                           [this] { state_.bandView = false; }};
+                           [this] {
+                               state_.mainWindow->postMessage({bandClosedMessage, 0, 0});
+                           }};
     // Before the switch that feeds it.
     BandFeed bandFeed_{state_, bandModel_};
     KeyDetector detector_;

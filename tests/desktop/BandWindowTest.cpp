@@ -40,8 +40,7 @@ TEST(BandWindow, ChannelsShowAsRowsAndAChosenRowSelectsItsTone) {
     EXPECT_EQ(g.station.window.text(ids::bfoBox), "750");
 
     window->close();
-    ASSERT_TRUE(g.settleUntil([&] { return g.dialogs.modelessDialog() == nullptr; }));
-    EXPECT_FALSE(g.station.state.bandView);
+    ASSERT_TRUE(g.settleUntil([&] { return g.dialogs.modelessDialog() == nullptr && !g.station.state.bandView; }));
     g.view->close();
     ASSERT_TRUE(g.settleUntil([&] { return g.procedure->ended(); }));
     EXPECT_NE(g.settings().find("[Band]\r\nEnabled=0\r\n"), std::string::npos) << g.settings();
