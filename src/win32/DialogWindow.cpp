@@ -123,7 +123,19 @@ std::intptr_t DialogWindow::handle(unsigned message, std::uintptr_t wParam, std:
         case WM_INITMENUPOPUP:
             if (menuBar_) showMenuTicks(menuBar_, menu_, procedure_);
             return TRUE;
+        case WM_SYSCOMMAND:
+            // A modeless dialog's own close box and Alt+F4 close it alone.
+            if (!modeless_ || (wParam & 0xFFF0) != SC_CLOSE) return FALSE;
+            if (!ending_) procedure_.onMessage({wmClose, 0, 0});
+            afterDispatch();
+            return TRUE;
         case WM_CLOSE:
+            // A request from outside (taskkill) reaches every window of the
+            // program: for a modeless dialog it is the program's to decide.
+            if (modeless_) {
+                PostMessageA(GetWindow(static_cast<HWND>(window_), GW_OWNER), WM_CLOSE, 0, 0);
+                return TRUE;
+            }
             // The close box, Alt+F4 and a request from outside (taskkill):
             // the procedure decides, and the dialog ends once it has.
             if (!ending_) procedure_.onMessage({wmClose, 0, 0});
