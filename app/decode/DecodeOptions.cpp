@@ -98,28 +98,6 @@ std::optional<long long> parseUtc(std::string text) {
 
 }  // namespace
 
-double watchedFrequencyHz(int toneButton, int filterHz) {
-    // As the receiver derives its bin: 50 x K Hz / 50 with the 50 Hz filter,
-    // / 100 rounded up with the 100 Hz filter.
-    const int frequency = 50 * toneButton;
-    const double binHz = static_cast<double>(captureFramesPerSecond) / fftSizeForFilter(filterHz);
-    const int bin = filterHz == 50 ? frequency / 50 : (frequency + 99) / 100;
-    return bin * binHz;
-}
-
-int nearestToneButton(double toneHz, int filterHz) {
-    int best = 1;
-    for (int k = 2; k <= 32; ++k) {
-        const double distance = std::abs(watchedFrequencyHz(k, filterHz) - toneHz);
-        const double bestDistance = std::abs(watchedFrequencyHz(best, filterHz) - toneHz);
-        if (distance < bestDistance ||
-            (distance == bestDistance && std::abs(50.0 * k - toneHz) < std::abs(50.0 * best - toneHz))) {
-            best = k;
-        }
-    }
-    return best;
-}
-
 namespace {
 
 // What a command line has said so far beyond the options themselves.

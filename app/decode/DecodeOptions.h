@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/SpectrumBars.h"
+
 namespace ditdahl::decode {
 
 struct DecodeOptions {
@@ -44,13 +46,6 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine parseDecodeCommandLine(const std::vector<std::string>& arguments);
-
-// The tone button whose watched bin lies nearest the given frequency with the
-// given filter; among buttons watching the same bin, the one whose label is
-// nearest.
-int nearestToneButton(double toneHz, int filterHz);
-// The frequency of the bin that button k watches with the given filter.
-double watchedFrequencyHz(int toneButton, int filterHz);
 
 extern const char* const decodeUsage;
 

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "ditdahl-decode: %g Hz: tone button %d (%d Hz), which watches %.1f Hz with the %d Hz filter\n",
                      *options.toneHz, options.toneButton, 50 * options.toneButton,
-                     decode::watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
+                     watchedFrequencyHz(options.toneButton, options.filterHz), options.filterHz);
     }
 
     if (options.band) return decodeBand(options, reader);

@@ -23,6 +23,13 @@ void setupBars(StationState& state);
 // recolour the bars and derive the watched bin.
 void selectTone(StationState& state, int frequencyHz);
 
+// The tone button whose watched bin lies nearest the given frequency with the
+// given filter; among buttons watching the same bin, the one whose label is
+// nearest.
+int nearestToneButton(double toneHz, int filterHz);
+// The frequency of the bin that button k watches with the given filter.
+double watchedFrequencyHz(int toneButton, int filterHz);
+
 // toneBin from toneFrequency: / 50 with the 50 Hz filter, / 100 rounded up
 // with the 100 Hz filter, 0 with any other width.
 void updateToneBin(StationState& state);

@@ -11,8 +11,11 @@
 
 namespace ditdahl {
 
-ReceiverSwitch::ReceiverSwitch(StationState& state, KeyDetector& detector)
-    : state_(state), detector_(detector), output_(std::make_unique<automatic::StationOutput>(state)) {}
+ReceiverSwitch::ReceiverSwitch(StationState& state, KeyDetector& detector, BlockListener* alsoHears)
+    : state_(state),
+      detector_(detector),
+      alsoHears_(alsoHears),
+      output_(std::make_unique<automatic::StationOutput>(state)) {}
 
 ReceiverSwitch::~ReceiverSwitch() = default;
 
@@ -33,6 +36,7 @@ void ReceiverSwitch::handleBlock(const std::int16_t* interleavedStereoFrames, in
         analyseBlock(state_, detector_, interleavedStereoFrames);
     }
     if (automatic_) feedAutomatic(interleavedStereoFrames, blockFrames);
+    if (alsoHears_) alsoHears_->handleBlock(interleavedStereoFrames, blockFrames);
 }
 
 void ReceiverSwitch::changeOver(bool automatic) {

@@ -19,10 +19,17 @@ class StationOutput;
 
 namespace ditdahl {
 
+// Hears every block too, after the receivers, on the capture thread.
+class BlockListener {
+public:
+    virtual ~BlockListener() = default;
+    virtual void handleBlock(const std::int16_t* interleavedStereoFrames, int blockFrames) = 0;
+};
+
 class ReceiverSwitch {
 public:
-    // Both outlive the switch.
-    ReceiverSwitch(StationState& state, KeyDetector& detector);
+    // All outlive the switch; alsoHears may be nullptr.
+    ReceiverSwitch(StationState& state, KeyDetector& detector, BlockListener* alsoHears = nullptr);
     ~ReceiverSwitch();
     ReceiverSwitch(const ReceiverSwitch&) = delete;
     ReceiverSwitch& operator=(const ReceiverSwitch&) = delete;
@@ -36,6 +43,7 @@ private:
 
     StationState& state_;
     KeyDetector& detector_;
+    BlockListener* alsoHears_;
     std::unique_ptr<automatic::StationOutput> output_;
     // Present while the automatic receiver decodes; a new one for every
     // switch-on, so that it never decodes audio from before.

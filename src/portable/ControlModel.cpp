@@ -103,6 +103,14 @@ int ControlModel::addEntry(ControlId id, std::string_view text) {
     return static_cast<int>(s->entries.size()) - 1;
 }
 
+void ControlModel::setEntryText(ControlId id, int index, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    State* s = find(id);
+    if (!s || index < 0 || index >= static_cast<int>(s->entries.size())) return;
+    s->entries[static_cast<std::size_t>(index)].assign(text);
+    touch(*s);
+}
+
 void ControlModel::deleteEntry(ControlId id, int index) {
     std::lock_guard lock(mutex_);
     State* s = find(id);

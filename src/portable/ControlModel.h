@@ -32,6 +32,7 @@ public:
     int addEntry(ControlId id, std::string_view text) override;
     void deleteEntry(ControlId id, int index) override;
     void clearEntries(ControlId id) override;
+    void setEntryText(ControlId id, int index, std::string_view text) override;
     int entryCount(ControlId id) const override;
     std::string entryText(ControlId id, int index) const override;
     int selectedIndex(ControlId id) const override;

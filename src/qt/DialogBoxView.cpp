@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMainWindow>
+#include <QTimer>
 
 namespace ditdahl {
 
@@ -32,6 +33,30 @@ void DialogBoxView::run() {
     exec();
 }
 
+void DialogBoxView::showModeless() {
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    procedure_.onInit();
+    view_->refresh();
+    if (procedure_.ended()) {
+        deleteLater();
+        return;
+    }
+    QWidget* owner = parentWidget();
+    if (!owner || owner->isVisible()) {
+        showBeside();
+        return;
+    }
+    // Shown at start-up, before the owner has its place on the screen.
+    QTimer::singleShot(0, this, [this] { showBeside(); });
+}
+
+void DialogBoxView::showBeside() {
+    if (procedure_.ended()) return;
+    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().topRight());
+    show();
+}
+
 void DialogBoxView::closeEvent(QCloseEvent* event) {
     if (!procedure_.ended()) view_->message({wmClose, 0, 0});
     if (procedure_.ended()) {
@@ -48,6 +73,12 @@ void DialogBoxView::reject() {
 void QtDialogRunner::runModal(ControlModel& model, WindowProcedure& procedure) {
     DialogBoxView box(model, procedure, owner_);
     box.run();
+}
+
+void QtDialogRunner::showModeless(ControlModel& model, WindowProcedure& procedure) {
+    delete modeless_.data();
+    modeless_ = new DialogBoxView(model, procedure, owner_);
+    modeless_->showModeless();
 }
 
 }  // namespace ditdahl

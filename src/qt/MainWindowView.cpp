@@ -25,6 +25,9 @@ MainWindowView::MainWindowView(ControlModel& model, WindowProcedure& procedure, 
         if (!current || item.menu != currentName) {
             currentName = item.menu;
             current = menuBar()->addMenu(QString::fromUtf8(item.menu.data(), static_cast<qsizetype>(item.menu.size())));
+            // What a tick stands for can change without a menu command (the
+            // Band window closed by its close box).
+            connect(current, &QMenu::aboutToShow, this, [this] { showTicks(); });
         }
         QAction* action =
             current->addAction(QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size())));

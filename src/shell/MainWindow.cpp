@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -81,6 +82,8 @@ void MainWindow::onInit() {
     openSelectedPttPort();
     writeLogLine(state_, "Program startup", true);
     if (state_.keyingServer.enabled) startKeyingServer();
+    if (state_.bandSpots.serve) startSpotServer();
+    if (state_.bandView) showBand(true);
     setupBars(state_);
     beginCapture();
 }
@@ -148,6 +151,44 @@ void MainWindow::toggleKeyingServer() {
     keyingServer_.stop();
     state_.keyingServer.enabled = false;
     writeLogLine(state_, "Keying server stopped", true);
+}
+
+// Spots come from the Band view's copy, whenever the view is on. A port
+// that cannot be had is said at once; the choice stays, to be tried again at
+// the next start.
+void MainWindow::startSpotServer() {
+    const StationState::BandSpotChoice& choice = state_.bandSpots;
+    std::string error;
+    auto server = std::make_unique<SpotServer>("127.0.0.1", choice.port, error);
+    if (!server->listening()) {
+        state_.desktop->messageBox(
+            {"Ditdahl cannot serve spots on 127.0.0.1 port " + std::to_string(choice.port) + ": " + error + ".",
+             "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+        return;
+    }
+    // A dial that is no number spots the audio tones alone, as none does.
+    server->setSettings({std::strtod(choice.dialKHz.c_str(), nullptr), choice.upperSideband, choice.spotter});
+    writeLogLine(state_, "Spot server listening on 127.0.0.1 port " + std::to_string(server->port()), true);
+    spotServer_ = std::move(server);
+    bandFeed_.spotTo(spotServer_.get());
+}
+
+// Capture changes over at its next block; nothing restarts.
+void MainWindow::showBand(bool on) {
+    state_.bandView = on;
+    if (!on) {
+        bandWindow_.close();
+        return;
+    }
+    bandWindow_.open();
+    if (parts_.dialogs) parts_.dialogs->showModeless(bandModel_, bandWindow_);
+}
+
+// As a tone button does, with the button whose watched bin lies nearest the
+// channel; the automatic decoder takes the same tone as its hint.
+void MainWindow::chooseBandTone(int toneHz) {
+    if (ended_) return;
+    selectTone(state_, 50 * nearestToneButton(toneHz, state_.filterWidth));
 }
 
 void MainWindow::onAutoSpeed() {
@@ -254,6 +295,9 @@ void MainWindow::onCommand(int id, int notificationCode) {
         case ids::menuKeyingServer:
             toggleKeyingServer();
             return;
+        case ids::menuBand:
+            showBand(!state_.bandView);
+            return;
         default:
             if (const int tone = ids::toneButtonNumber(id)) {
                 selectTone(state_, 50 * tone);
@@ -285,6 +329,9 @@ void MainWindow::onMessage(const WindowMessage& message) {
             {"The PTT port stopped working and was closed; sending goes on without keying. "
              "Choose the port again once it is back.",
              "Ditdahl", MessageButtons::Ok, MessageIcon::Warning});
+    } else if (message.code == bandClosedMessage) {
+        // Unless it was opened again meanwhile.
+        if (bandWindow_.ended()) state_.bandView = false;
     } else if (message.code == wmClose) {
         shutdown();
     }
@@ -323,6 +370,7 @@ std::optional<FontRequest> MainWindow::controlFont(int id) const {
 
 bool MainWindow::menuItemTicked(int id) const {
     if (id == ids::menuKeyingServer) return keyingServer_.listening();
+    if (id == ids::menuBand) return state_.bandView;
     return id == ids::menuAutomaticDecoder && state_.automaticDecoder;
 }
 
@@ -337,6 +385,10 @@ void MainWindow::shutdown() {
     // At the end no message box may hold up the closing: the log says it.
     if (!saveSettings(state_)) writeLogLine(state_, "Settings not saved: cannot write " + settingsPath(state_), true);
     endCapture();
+    // The view stays on in the settings; its window goes with the program.
+    bandWindow_.close();
+    bandFeed_.spotTo(nullptr);
+    spotServer_.reset();
     keyingServer_.stop();
     writeLogLine(state_, "Program termination", true);
     closePttPort(state_);

@@ -12,9 +12,12 @@
 #include "analysis/KeyDetector.h"
 #include "audio/ReceiverSwitch.h"
 #include "audio/Recorder.h"
+#include "portable/ControlModel.h"
 #include "remote/KeyingServer.h"
+#include "shell/BandView.h"
 #include "shell/WindowDisplays.h"
 #include "shell/WindowProcedure.h"
+#include "station/ControlIds.h"
 #include "station/DatagramSocket.h"
 #include "station/StationState.h"
 #include "station/WaveIn.h"
@@ -30,9 +33,11 @@ inline constexpr std::uint32_t audioResetPauseMs = 5;
 // Attempts to start stalled capture again are spaced further and further
 // apart, up to a minute.
 inline constexpr int maxRetrySeconds = 60;
+// Posted to itself when the user closed the Band window.
+inline constexpr std::uint32_t bandClosedMessage = wmUser + 131;
 
 struct MainWindowParts {
-    // Runs the About box.
+    // Runs the About box and the Band window.
     DialogRunner* dialogs = nullptr;
     // The audio input devices and the one recorder that captures from them;
     // without them the window runs without receiving.
@@ -81,6 +86,9 @@ private:
     void restartCapture();
     bool startKeyingServer();
     void toggleKeyingServer();
+    void showBand(bool on);
+    void startSpotServer();
+    void chooseBandTone(int toneHz);
     void shutdown();
 
     StationState& state_;
@@ -90,8 +98,20 @@ private:
     TransmissionJobs jobs_;
     // After the jobs, which it starts: it stops before they go.
     KeyingServer keyingServer_;
+    // Before the feed that publishes to it; it stops after capture.
+    std::unique_ptr<SpotServer> spotServer_;
+    ControlModel bandModel_{bandWindowTemplate()};
+    // Its closing is posted: a request to end the program (taskkill) closes
+    // every window, the Band window perhaps first, and the view it had on
+    // must still be saved.
+    BandWindow bandWindow_{bandModel_, [this](int toneHz) { chooseBandTone(toneHz); },
+                           [this] {
+                               state_.mainWindow->postMessage({bandClosedMessage, 0, 0});
+                           }};
+    // Before the switch that feeds it.
+    BandFeed bandFeed_{state_, bandModel_};
     KeyDetector detector_;
-    ReceiverSwitch receivers_{state_, detector_};
+    ReceiverSwitch receivers_{state_, detector_, &bandFeed_};
     bool ended_ = false;
     // The capture's health, looked at once a second: the blocks handled at
     // the last look, the seconds since it last changed (or since capture

@@ -1,6 +1,7 @@
 #include "shell/Settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -127,6 +128,19 @@ void loadSettings(StationState& state) {
     state.logPath.assign(logPath.empty() ? defaultLogPath(state) : logPath);
 
     state.automaticDecoder = readProfileInt(path, automaticDecoderSection, "Enabled", 0) != 0;
+    state.bandView = readProfileInt(path, bandSection, "Enabled", 0) != 0;
+    StationState::BandSpotChoice& spots = state.bandSpots;
+    const StationState::BandSpotChoice spotDefaults;
+    spots.serve = readProfileInt(path, bandSection, "SpotServer", 0) != 0;
+    const int spotPort = readProfileInt(path, bandSection, "SpotPort", spotDefaults.port);
+    spots.port = spotPort >= 1 && spotPort <= 65535 ? spotPort : spotDefaults.port;
+    spots.dialKHz = readProfileString(path, bandSection, "DialKHz", "", maxTextValue);
+    // Anything but LSB is the usual upper sideband of CW.
+    std::string sideband = readProfileString(path, bandSection, "Sideband", "USB", maxTextValue);
+    for (char& c : sideband) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    spots.upperSideband = sideband != "LSB";
+    spots.spotter = readProfileString(path, bandSection, "Spotter", "", maxTextValue);
+    if (spots.spotter.empty()) spots.spotter = spotDefaults.spotter;
 
     StationState::KeyingServerChoice& server = state.keyingServer;
     const StationState::KeyingServerChoice defaults;
@@ -170,6 +184,15 @@ bool saveSettings(StationState& state) {
     entries.push_back({keyingServerSection, "Enabled", state.keyingServer.enabled ? "1" : "0"});
     entries.push_back({keyingServerSection, "Port", std::to_string(state.keyingServer.port)});
     entries.push_back({keyingServerSection, "Address", state.keyingServer.address});
+    if (state.bandView || readProfileInt(settingsPath(state), bandSection, "Enabled", 0) != 0) {
+        const StationState::BandSpotChoice& spots = state.bandSpots;
+        entries.push_back({bandSection, "Enabled", state.bandView ? "1" : "0"});
+        entries.push_back({bandSection, "SpotServer", spots.serve ? "1" : "0"});
+        entries.push_back({bandSection, "SpotPort", std::to_string(spots.port)});
+        entries.push_back({bandSection, "DialKHz", spots.dialKHz});
+        entries.push_back({bandSection, "Sideband", spots.upperSideband ? "USB" : "LSB"});
+        entries.push_back({bandSection, "Spotter", spots.spotter});
+    }
     // One replacement of the file for all of them: quick however large the
     // file, and never half saved.
     return writeProfileStrings(settingsPath(state), entries);

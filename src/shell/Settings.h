@@ -19,6 +19,7 @@ inline constexpr std::string_view settingsSection = "Ditdahl";
 // read and write.
 inline constexpr std::string_view automaticDecoderSection = "Automatic decoder";
 inline constexpr std::string_view keyingServerSection = "Keying server";
+inline constexpr std::string_view bandSection = "Band";
 inline constexpr int maxInputDevices = 10;
 
 // startDirectory and "Ditdahl.ini", rebuilt for every load and save so that a
@@ -38,8 +39,8 @@ void fillSpeedList(StationState& state);
 void fillDelayList(StationState& state);
 
 // Sets the controls and the station's choices from the settings file; a
-// missing file or key gives the default (the automatic decoder and the keying
-// server are off; a port outside 1 to 65535 or an empty address is the
+// missing file or key gives the default (the automatic decoder, the keying
+// server and the Band view are off; a port outside 1 to 65535 or an empty address is the
 // default too).
 // Needs startDirectory and the four filled lists. Leaves txSpeedWpm to the
 // TX speed list's selection.
@@ -47,7 +48,9 @@ void loadSettings(StationState& state);
 
 // Writes the controls' current choices, logPath and thresholdPercent into the
 // settings file, key by key, then whether the automatic decoder is on and the
-// keying server's choices; every other line of the file stays as it was.
+// keying server's choices, and the Band view's when it is on or the file had it
+// on (a file that never had it keeps no trace of it); every other line of the
+// file stays as it was.
 // False when the file could not be written (a folder in its place, a
 // read-only disk); what was there is left as it was.
 bool saveSettings(StationState& state);

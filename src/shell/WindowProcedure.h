@@ -64,11 +64,17 @@ public:
     virtual bool ended() const = 0;
 };
 
-// Runs a dialog modally, on the window thread, until its procedure has ended.
+// Runs dialogs on the window thread, owned by the main window.
 class DialogRunner {
 public:
     virtual ~DialogRunner() = default;
+    // Until its procedure has ended.
     virtual void runModal(ControlModel& model, WindowProcedure& procedure) = 0;
+    // Runs the procedure's start-up, shows the dialog beside the main window
+    // and returns; the dialog closes once its procedure has ended (the view
+    // looks at display rate). One at a time: a modeless dialog still shown is
+    // closed first. Model and procedure outlive the dialog.
+    virtual void showModeless(ControlModel& model, WindowProcedure& procedure) = 0;
 };
 
 }  // namespace ditdahl

@@ -1,4 +1,5 @@
-// Identifiers of the main window's controls, its menu items and the About box,
+// Identifiers of the main window's controls, its menu items, the About box and
+// the Band window,
 // and the window messages the program posts to itself.
 #pragma once
 
@@ -9,6 +10,7 @@ namespace ditdahl::ids {
 inline constexpr int mainWindowTemplate = 101;
 inline constexpr int aboutBoxTemplate = 102;
 inline constexpr int menu = 103;
+inline constexpr int bandWindowTemplate = 104;
 inline constexpr int programIcon = 105;
 
 inline constexpr int noId = -1;  // labels and group boxes
@@ -49,6 +51,9 @@ inline constexpr int aboutVersionBox = 1001;
 inline constexpr int okButton = 1;
 inline constexpr int cancelCommand = 2;
 
+// Band window: one row for each signal heard.
+inline constexpr int bandList = 1001;
+
 // Menu items.
 inline constexpr int menuExit = 40001;
 inline constexpr int menuAbout = 40002;
@@ -57,6 +62,7 @@ inline constexpr int menuViewLogfile = 40008;
 inline constexpr int menuSendFile = 40010;
 inline constexpr int menuAutomaticDecoder = 40011;
 inline constexpr int menuKeyingServer = 40012;
+inline constexpr int menuBand = 40013;
 
 inline constexpr int barCount = 32;
 inline constexpr int toneButtonCount = 32;

@@ -45,6 +45,8 @@ public:
     virtual int addEntry(ControlId id, std::string_view text) = 0;  // index of the new entry
     virtual void deleteEntry(ControlId id, int index) = 0;          // outside the list: nothing
     virtual void clearEntries(ControlId id) = 0;
+    // Rewrites an entry in its place, its selection kept; outside the list: nothing.
+    virtual void setEntryText(ControlId id, int index, std::string_view text) = 0;
     virtual int entryCount(ControlId id) const = 0;
     virtual std::string entryText(ControlId id, int index) const = 0;  // empty outside the list
     virtual int selectedIndex(ControlId id) const = 0;                 // -1: no selection

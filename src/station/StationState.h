@@ -104,6 +104,17 @@ struct StationState {
     // thread; the capture thread reads it once per block and changes over
     // between blocks.
     std::atomic<bool> automaticDecoder{false};
+    // The Band window is open: the capture thread also feeds every block to a
+    // band decoder, made and dropped between blocks as this changes.
+    std::atomic<bool> bandView{false};
+    // Window thread only: read at start-up, before capture begins.
+    struct BandSpotChoice {
+        bool serve = false;
+        int port = 7300;
+        std::string dialKHz;  // as written; empty: audio tones are spotted as they are
+        bool upperSideband = true;
+        std::string spotter = "DITDAHL";
+    } bandSpots;
     // The watched tone at the last analysed block; during decodeRun the kind of
     // the run being reported (true = mark).
     std::atomic<bool> keyDown{false};

@@ -117,13 +117,20 @@ const std::array<ControlTemplate, 4> aboutControls{{
     {ids::okButton, K::Button, "Ok", 77, 93, 67, 17, defaultPushButton | tabStop},
 }};
 
-const std::array<MenuItemTemplate, 7> menuItems{{
+// Wide enough for a row's numbers and the last 60 characters of its text in
+// the list's fixed-pitch font.
+const std::array<ControlTemplate, 1> bandControls{{
+    {ids::bandList, K::ListBox, "", 4, 4, 392, 132, border | vScroll | tabStop | notify | noIntegralHeight},
+}};
+
+const std::array<MenuItemTemplate, 8> menuItems{{
     {"File", "Delete logfile", ids::menuDeleteLogfile, false},
     {"File", "Send file", ids::menuSendFile, false},
     {"File", "Exit", ids::menuExit, false},
     {"View", "Logfile", ids::menuViewLogfile, false},
     {"View", "Automatic decoder", ids::menuAutomaticDecoder, true},
     {"View", "Keying server", ids::menuKeyingServer, true},
+    {"View", "Band", ids::menuBand, true},
     {"Help", "About", ids::menuAbout, false},
 }};
 
@@ -137,6 +144,11 @@ const DialogTemplate& mainWindowTemplate() {
 
 const DialogTemplate& aboutBoxTemplate() {
     static const DialogTemplate dialog{ids::aboutBoxTemplate, "About", 222, 124, "MS Shell Dlg", 8, aboutControls};
+    return dialog;
+}
+
+const DialogTemplate& bandWindowTemplate() {
+    static const DialogTemplate dialog{ids::bandWindowTemplate, "Band", 400, 140, "MS Shell Dlg", 8, bandControls};
     return dialog;
 }
 

@@ -1,4 +1,4 @@
-// The layout of the main window and the About box: every control with its
+// The layout of the main window, the About box and the Band window: every control with its
 // identifier, kind, caption, place and size in dialog units, styles and
 // initial enabled state, in template (and Tab) order; and the menu.
 #pragma once
@@ -69,6 +69,7 @@ struct MenuItemTemplate {
 
 const DialogTemplate& mainWindowTemplate();
 const DialogTemplate& aboutBoxTemplate();
+const DialogTemplate& bandWindowTemplate();
 std::span<const MenuItemTemplate> mainMenuTemplate();
 
 }  // namespace ditdahl

@@ -59,6 +59,12 @@ DialogWindow::DialogWindow(ControlModel& model, WindowProcedure& procedure, Dial
     : model_(model), procedure_(procedure), frame_(frame) {}
 
 DialogWindow::~DialogWindow() {
+    if (modeless_ && !ending_ && window_) {
+        // Gone before its procedure ended: no message reaches this object again.
+        const HWND window = static_cast<HWND>(window_);
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        DestroyWindow(window);
+    }
     for (auto& [id, brush] : brushes_) DeleteObject(static_cast<HBRUSH>(brush));
     for (void* font : fonts_) DeleteObject(static_cast<HFONT>(font));
 }
@@ -69,6 +75,22 @@ bool DialogWindow::run(void* owner) {
         DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
                                 static_cast<HWND>(owner), &DialogAccess::procedure, reinterpret_cast<LPARAM>(this));
     return result != -1;
+}
+
+bool DialogWindow::show(void* owner) {
+    modeless_ = true;
+    const std::vector<std::uint16_t> bytes = dialogBytes(model_.dialog(), frame_);
+    const HWND window =
+        CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
+                                   static_cast<HWND>(owner), &DialogAccess::procedure, reinterpret_cast<LPARAM>(this));
+    if (!window) return false;
+    if (ending_) return true;
+    RECT frame{};
+    if (owner && GetWindowRect(static_cast<HWND>(owner), &frame)) {
+        SetWindowPos(window, nullptr, frame.right, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    return true;
 }
 
 std::intptr_t DialogWindow::handle(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -101,7 +123,19 @@ std::intptr_t DialogWindow::handle(unsigned message, std::uintptr_t wParam, std:
         case WM_INITMENUPOPUP:
             if (menuBar_) showMenuTicks(menuBar_, menu_, procedure_);
             return TRUE;
+        case WM_SYSCOMMAND:
+            // A modeless dialog's own close box and Alt+F4 close it alone.
+            if (!modeless_ || (wParam & 0xFFF0) != SC_CLOSE) return FALSE;
+            if (!ending_) procedure_.onMessage({wmClose, 0, 0});
+            afterDispatch();
+            return TRUE;
         case WM_CLOSE:
+            // A request from outside (taskkill) reaches every window of the
+            // program: for a modeless dialog it is the program's to decide.
+            if (modeless_) {
+                PostMessageA(GetWindow(static_cast<HWND>(window_), GW_OWNER), WM_CLOSE, 0, 0);
+                return TRUE;
+            }
             // The close box, Alt+F4 and a request from outside (taskkill):
             // the procedure decides, and the dialog ends once it has.
             if (!ending_) procedure_.onMessage({wmClose, 0, 0});
@@ -260,7 +294,11 @@ void DialogWindow::afterDispatch() {
     const HWND window = static_cast<HWND>(window_);
     KillTimer(window, refreshTimer);
     KillTimer(window, secondTimer);
-    EndDialog(window, 1);
+    if (modeless_) {
+        DestroyWindow(window);
+    } else {
+        EndDialog(window, 1);
+    }
 }
 
 void DialogWindow::refresh() {
@@ -278,6 +316,12 @@ void DialogWindow::refresh() {
 void WinDialogRunner::runModal(ControlModel& model, WindowProcedure& procedure) {
     DialogWindow box(model, procedure, DialogFrame{});
     box.run(owner_);
+}
+
+void WinDialogRunner::showModeless(ControlModel& model, WindowProcedure& procedure) {
+    modeless_.reset();
+    modeless_ = std::make_unique<DialogWindow>(model, procedure, DialogFrame{});
+    modeless_->show(owner_);
 }
 
 }  // namespace ditdahl

@@ -1,5 +1,6 @@
-// A dialog of the window template as a real Windows modal dialog: built in
-// memory from the template table (DialogBoxIndirectParam), shown from its
+// A dialog of the window template as a real Windows dialog, modal or
+// modeless: built in memory from the template table (DialogBoxIndirectParam,
+// CreateDialogIndirectParam), shown from its
 // control model by a repaint timer at display rate and after every
 // notification, and turning the user's clicks, typing, list choices,
 // track-bar moves, menu commands and the close box into the window
@@ -42,6 +43,11 @@ public:
     // nullptr), until the procedure has ended. False when the dialog could
     // not be created.
     bool run(void* owner);
+    // Runs the procedure's start-up and shows the dialog beside owner (an
+    // HWND), returning at once; the owner's message loop runs it, and it is
+    // destroyed once the procedure has ended (or with this object). False when
+    // the dialog could not be created.
+    bool show(void* owner);
 
 private:
     friend struct DialogAccess;
@@ -70,16 +76,19 @@ private:
     std::vector<void*> fonts_;
     bool refreshing_ = false;
     bool ending_ = false;
+    bool modeless_ = false;
 };
 
-// Runs dialog boxes (the About box) owned by the main window.
+// Runs dialog boxes (the About box, the Band window) owned by the main window.
 class WinDialogRunner final : public DialogRunner {
 public:
     void setOwner(void* owner) { owner_ = owner; }
     void runModal(ControlModel& model, WindowProcedure& procedure) override;
+    void showModeless(ControlModel& model, WindowProcedure& procedure) override;
 
 private:
     void* owner_ = nullptr;
+    std::unique_ptr<DialogWindow> modeless_;
 };
 
 }  // namespace ditdahl

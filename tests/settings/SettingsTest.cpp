@@ -251,6 +251,70 @@ TEST(LoadSettings, TheKeyingServerListensOnlyWhenAskedAndOnLoopbackUnlessTold) {
     }
 }
 
+TEST(Settings, TheBandViewIsKeptInItsOwnSectionOnceTurnedOn) {
+    struct Case {
+        const char* file;  // nullptr: no file
+        bool loadedOn;
+        bool savedOn;
+        const char* saved;  // the section as saved; nullptr: none
+    };
+    const Case cases[] = {
+        {nullptr, false, false, nullptr},
+        {nullptr, false, true, "[Band]\r\nEnabled=1\r\n"},
+        {"[Band]\r\nEnabled=1\r\n", true, false, "[Band]\r\nEnabled=0\r\n"},
+        {"[Band]\r\nEnabled=0\r\n", false, false, "[Band]\r\nEnabled=0\r\n"},
+        {"[Ditdahl]\r\nEnabled=1\r\n", false, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::string row = c.file ? c.file : "(no file)";
+        SettingsStation s;
+        if (c.file) writeFileBytes(s.ini(), c.file);
+        loadSettings(s.state());
+        EXPECT_EQ(s.state().bandView, c.loadedOn) << row;
+        s.state().bandView = c.savedOn;
+        ASSERT_TRUE(saveSettings(s.state())) << row;
+        const std::string saved = readFileBytes(s.ini());
+        if (c.saved) {
+            EXPECT_NE(saved.find(c.saved), std::string::npos) << row << saved;
+        } else {
+            EXPECT_EQ(saved.find("[Band]"), std::string::npos) << row << saved;
+        }
+    }
+}
+
+TEST(Settings, TheBandViewsSpotChoicesLoadAndSaveInItsSection) {
+    struct Case {
+        const char* file;
+        bool serve;
+        int port;
+        bool upper;
+        const char* spotter;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {"[Band]\r\nEnabled=1\r\n", false, 7300, true, "DITDAHL",
+         "[Band]\r\nEnabled=1\r\nSpotServer=0\r\nSpotPort=7300\r\nDialKHz=\r\nSideband=USB\r\nSpotter=DITDAHL\r\n"},
+        {"[Band]\r\nEnabled=1\r\nSpotServer=1\r\nSpotPort=7373\r\nDialKHz=14025.5\r\nSideband=lsb\r\nSpotter="
+         "DL1ABC\r\n",
+         true, 7373, false, "DL1ABC",
+         "SpotServer=1\r\nSpotPort=7373\r\nDialKHz=14025.5\r\nSideband=LSB\r\nSpotter=DL1ABC\r\n"},
+        {"[Band]\r\nEnabled=1\r\nSpotPort=70000\r\nSideband=CW\r\nSpotter=\r\n", false, 7300, true, "DITDAHL",
+         "SpotPort=7300\r\n"},
+    };
+    for (const Case& c : cases) {
+        SettingsStation s;
+        writeFileBytes(s.ini(), c.file);
+        loadSettings(s.state());
+        const StationState::BandSpotChoice& spots = s.state().bandSpots;
+        EXPECT_EQ(spots.serve, c.serve) << c.file;
+        EXPECT_EQ(spots.port, c.port) << c.file;
+        EXPECT_EQ(spots.upperSideband, c.upper) << c.file;
+        EXPECT_EQ(spots.spotter, c.spotter) << c.file;
+        ASSERT_TRUE(saveSettings(s.state())) << c.file;
+        EXPECT_NE(readFileBytes(s.ini()).find(c.saved), std::string::npos) << readFileBytes(s.ini());
+    }
+}
+
 TEST(SaveSettings, ANewFileHoldsTheTwelveKeysInOrder) {
     SettingsStation s;
     loadSettings(s.state());

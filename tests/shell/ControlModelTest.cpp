@@ -44,7 +44,7 @@ TEST(WindowTemplate, HoldsEveryControlOnceWithItsPlace) {
     EXPECT_EQ(at(ids::toneButton(6)), (std::pair{63, 10}));
     EXPECT_EQ(at(ids::toneButton(32)), (std::pair{349, 10}));
     EXPECT_EQ(aboutBoxTemplate().controls.size(), 4u);
-    EXPECT_EQ(mainMenuTemplate().size(), 7u);
+    EXPECT_EQ(mainMenuTemplate().size(), 8u);
     // A menu command must not be taken for a control's.
     for (const MenuItemTemplate& item : mainMenuTemplate()) {
         EXPECT_TRUE(seen.insert(item.id).second) << "menu id " << item.id << " taken twice";

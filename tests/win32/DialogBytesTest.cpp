@@ -43,7 +43,7 @@ int childCount(HWND parent) {
 }
 
 TEST(DialogBytes, EveryControlOfTheTableIsBuiltWhereTheTableSays) {
-    for (const DialogTemplate* dialog : {&mainWindowTemplate(), &aboutBoxTemplate()}) {
+    for (const DialogTemplate* dialog : {&mainWindowTemplate(), &aboutBoxTemplate(), &bandWindowTemplate()}) {
         testing::HiddenDialog box(*dialog);
         ASSERT_NE(box.window(), nullptr) << dialog->title << ": error " << GetLastError();
         EXPECT_EQ(childCount(box.window()), static_cast<int>(dialog->controls.size())) << dialog->title;
