@@ -16,10 +16,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "AlsaSandbox.h"
 #include "FifoFeeder.h"
@@ -85,15 +87,41 @@ int countOf(const std::string& text, const std::string& part) {
     return n;
 }
 
-bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, int seconds,
+enum class Decoder { window, automatic, band };
+
+// Sixteen stations 80 Hz apart from 300 Hz, 14 to 29 wpm, in light noise:
+// a busy band for the Band view.
+std::vector<double> sixteenStations() {
+    std::vector<double> band;
+    for (int k = 0; k < 16; ++k) {
+        KeyingPlan keying;
+        keying.wpm = 14 + k;
+        keying.toneHz = 300.0 + 80.0 * k;
+        keying.amplitude = 1500.0;
+        keying.leadInMs = 300.0 * k;
+        const auto station =
+            keyedTone("CQ CQ DE DL" + std::to_string(k) + "ABC DL" + std::to_string(k) + "ABC K", keying);
+        band.resize(std::max(band.size(), station.size()), 0.0);
+        for (std::size_t i = 0; i < station.size(); ++i) band[i] += station[i];
+    }
+    NoiseGenerator noise(5);
+    for (double& x : band) x += 60.0 * noise.gaussian();
+    return band;
+}
+
+bool measure(const VirtualDisplay& display, bool narrowFilter, Decoder decoder, int seconds,
              const std::string& picturePath) {
     AlsaSandbox alsa;
     KeyingPlan keying;
     keying.wpm = 20;
     keying.toneHz = narrowFilter ? 515.625 : 562.5;  // the bin watched at 550 Hz
-    FifoFeeder radio(alsa.file("radio.fifo"),
-                     toStereo16(keyedTone("CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73", keying)),
-                     true);
+    const bool automatic = decoder == Decoder::automatic;
+    FifoFeeder radio(
+        alsa.file("radio.fifo"),
+        toStereo16(decoder == Decoder::band
+                       ? sixteenStations()
+                       : keyedTone("CQ CQ DE DITDAHL THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73", keying)),
+        AfterAudio::Repeat);
     if (!radio.ok()) return false;
     alsa.addFileInput("ditdahl_radio", alsa.file("radio.fifo"));
     // The keying port is a pseudo-terminal.
@@ -105,7 +133,9 @@ bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, i
     writeFileBytes(work.file("Ditdahl.ini"), std::string("[Ditdahl]\r\nFilter=") + (narrowFilter ? "1" : "0") +
                                                  "\r\nInputDevice=ditdahl_radio\r\nTX_Speed=10\r\n"
                                                  "[Automatic decoder]\r\nEnabled=" +
-                                                 (automatic ? "1" : "0") + "\r\n[Ports]\r\nCOM1=" + ptyName + "\r\n");
+                                                 (automatic ? "1" : "0") +
+                                                 "\r\n[Band]\r\nEnabled=" + (decoder == Decoder::band ? "1" : "0") +
+                                                 "\r\n[Ports]\r\nCOM1=" + ptyName + "\r\n");
     const pid_t program =
         spawn({DESKTOP_PROGRAM}, work.path().string(), -1, {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
     if (program <= 0) return false;
@@ -130,8 +160,10 @@ bool measure(const VirtualDisplay& display, bool narrowFilter, bool automatic, i
     const std::string log = readFileBytes(work.file("Ditdahl.log"));
     std::printf("| %s | %s | %.1f s | %.2f s | %.1f %% | %ld | %ld | %d |\n",
                 narrowFilter ? "50 Hz (21.3 ms blocks)" : "100 Hz (10.7 ms blocks)",
-                automatic ? "automatic" : "window's", wall, cpuSeconds, 100.0 * cpuSeconds / wall, endKiB / 1024,
-                peakKiB / 1024, countOf(log, "RX:   "));
+                decoder == Decoder::band ? "window's, Band view on 16 stations"
+                : automatic              ? "automatic"
+                                         : "window's",
+                wall, cpuSeconds, 100.0 * cpuSeconds / wall, endKiB / 1024, peakKiB / 1024, countOf(log, "RX:   "));
     return true;
 }
 
@@ -149,9 +181,11 @@ int main(int argc, char** argv) {
         "| filter | decoder | measured | CPU time | CPU share of one core | resident MiB at end | peak MiB | RX lines "
         "logged |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
-    for (const bool automatic : {false, true}) {
+    const bool bandOnly = std::getenv("BAND") != nullptr;
+    for (const Decoder decoder : {Decoder::window, Decoder::automatic, Decoder::band}) {
+        if (bandOnly && decoder != Decoder::band) continue;
         for (const bool narrow : {true, false}) {
-            if (!measure(display, narrow, automatic, seconds, picturePath)) {
+            if (!measure(display, narrow, decoder, seconds, picturePath)) {
                 std::fprintf(stderr, "bench_gui: the program or its sound input could not be started\n");
                 return 1;
             }
