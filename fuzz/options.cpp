@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Support.h"
+#include "analysis/SpectrumBars.h"
 #include "decode/DecodeOptions.h"
 #include "encode/EncodeOptions.h"
 
@@ -22,7 +23,7 @@ void checkDecode(const std::vector<std::string>& arguments) {
     fuzz::require(o.filterHz == 50 || o.filterHz == 100, "--filter outside 50 and 100");
     fuzz::require(o.toneButton >= 1 && o.toneButton <= 32, "a tone button outside 1 to 32");
     fuzz::require(!o.toneHz || (*o.toneHz >= 20.0 && *o.toneHz <= 1600.0), "--tone outside 20 to 1600 Hz");
-    fuzz::require(!o.toneHz || o.toneButton == decode::nearestToneButton(*o.toneHz, o.filterHz),
+    fuzz::require(!o.toneHz || o.toneButton == nearestToneButton(*o.toneHz, o.filterHz),
                   "--tone did not choose the nearest button");
     fuzz::require(o.thresholdPercent >= 0.0 && o.thresholdPercent <= 100.0, "--threshold outside 0 to 100");
     fuzz::require(o.speedWpm >= 5 && o.speedWpm <= 60, "--wpm outside 5 to 60");
