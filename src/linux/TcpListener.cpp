@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "linux/SocketAddress.h"
 #include "station/StreamListener.h"
 
 namespace ditdahl {
@@ -15,17 +16,6 @@ namespace {
 
 // Enough for a burst of spots between two reads of the server's thread.
 constexpr std::size_t receiveCapacity = 4096;
-
-// Numeric only: a name to look up could hang on a resolver or point anywhere.
-addrinfo* numericAddress(const std::string& host, int port, bool passive) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return nullptr;
-    return found;
-}
 
 bool wouldWait(int code) { return code == EAGAIN || code == EWOULDBLOCK || code == EINTR; }
 
@@ -71,13 +61,7 @@ public:
         return std::make_unique<TcpConnection>(connection);
     }
 
-    int localPort() const override {
-        sockaddr_storage bound{};
-        socklen_t length = sizeof bound;
-        if (getsockname(fd_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return 0;
-        if (bound.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-        return ntohs(reinterpret_cast<const sockaddr_in&>(bound).sin_port);
-    }
+    int localPort() const override { return boundPort(fd_); }
 
 private:
     int fd_;
@@ -86,7 +70,7 @@ private:
 }  // namespace
 
 std::unique_ptr<StreamListener> openStreamListener(const std::string& address, int port, std::string& error) {
-    addrinfo* local = numericAddress(address, port, true);
+    addrinfo* local = numericAddress(address, std::to_string(port), SOCK_STREAM, true);
     if (!local) {
         error = "not a numeric IP address";
         return nullptr;
@@ -107,7 +91,7 @@ std::unique_ptr<StreamListener> openStreamListener(const std::string& address, i
 }
 
 std::unique_ptr<StreamConnection> connectStream(const std::string& address, int port, std::string& error) {
-    addrinfo* remote = numericAddress(address, port, false);
+    addrinfo* remote = numericAddress(address, std::to_string(port), SOCK_STREAM, false);
     if (!remote) {
         error = "not a numeric IP address";
         return nullptr;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "linux/SocketAddress.h"
 #include "station/DatagramSocket.h"
 
 namespace ditdahl {
@@ -28,17 +29,6 @@ std::string peerName(const sockaddr_storage& address, socklen_t length) {
     }
     if (address.ss_family == AF_INET6) return "[" + std::string(host) + "]:" + service;
     return std::string(host) + ":" + service;
-}
-
-// Numeric only: a name to look up could hang on a resolver or point anywhere.
-addrinfo* numericAddress(const std::string& host, const std::string& port, bool passive) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return nullptr;
-    return found;
 }
 
 class UdpSocket final : public DatagramSocket {
@@ -64,19 +54,13 @@ public:
         if (colon == std::string_view::npos) return;
         std::string host(peer.substr(0, colon));
         if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-        addrinfo* to = numericAddress(host, std::string(peer.substr(colon + 1)), false);
+        addrinfo* to = numericAddress(host, std::string(peer.substr(colon + 1)), SOCK_DGRAM, false);
         if (!to) return;
         sendto(fd_, bytes.data(), bytes.size(), MSG_DONTWAIT, to->ai_addr, to->ai_addrlen);
         freeaddrinfo(to);
     }
 
-    int localPort() const override {
-        sockaddr_storage bound{};
-        socklen_t length = sizeof bound;
-        if (getsockname(fd_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return 0;
-        if (bound.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-        return ntohs(reinterpret_cast<const sockaddr_in&>(bound).sin_port);
-    }
+    int localPort() const override { return boundPort(fd_); }
 
 private:
     int fd_;
@@ -86,7 +70,7 @@ private:
 }  // namespace
 
 std::unique_ptr<DatagramSocket> openDatagramSocket(const std::string& address, int port, std::string& error) {
-    addrinfo* local = numericAddress(address, std::to_string(port), true);
+    addrinfo* local = numericAddress(address, std::to_string(port), SOCK_DGRAM, true);
     if (!local) {
         error = "not a numeric IP address";
         return nullptr;

@@ -2,7 +2,7 @@
 #include <ws2tcpip.h>
 
 #include "station/StreamListener.h"
-#include "win32/WideText.h"
+#include "win32/Winsock.h"
 
 namespace ditdahl {
 
@@ -10,39 +10,6 @@ namespace {
 
 // Enough for a burst of spots between two reads of the server's thread.
 constexpr int receiveCapacity = 4096;
-
-// Winsock is started once for the process and left running to its end.
-bool startWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
-// In the system's language, as UTF-8 like every text of the program.
-std::string lastError() {
-    wchar_t text[256] = {};
-    const int code = WSAGetLastError();
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                   text, 256, nullptr);
-    std::string message = fromWide(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == '.')) {
-        message.pop_back();
-    }
-    return message.empty() ? "error " + std::to_string(code) : message;
-}
-
-// Numeric only: a name to look up could hang on a resolver or point anywhere.
-addrinfo* numericAddress(const std::string& host, int port, bool passive) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return nullptr;
-    return found;
-}
 
 class WinsockConnection final : public StreamConnection {
 public:
@@ -93,13 +60,7 @@ public:
         return std::make_unique<WinsockConnection>(connection);
     }
 
-    int localPort() const override {
-        sockaddr_storage bound{};
-        int length = sizeof bound;
-        if (getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return 0;
-        if (bound.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-        return ntohs(reinterpret_cast<const sockaddr_in&>(bound).sin_port);
-    }
+    int localPort() const override { return boundPort(socket_); }
 
 private:
     SOCKET socket_;
@@ -108,7 +69,7 @@ private:
 // The socket for the address, or INVALID_SOCKET with why in error.
 SOCKET openSocket(const addrinfo& address, std::string& error) {
     const SOCKET socket = ::socket(address.ai_family, SOCK_STREAM, IPPROTO_TCP);
-    if (socket == INVALID_SOCKET) error = lastError();
+    if (socket == INVALID_SOCKET) error = winsockError();
     return socket;
 }
 
@@ -119,7 +80,7 @@ std::unique_ptr<StreamListener> openStreamListener(const std::string& address, i
         error = "the network is not available";
         return nullptr;
     }
-    addrinfo* local = numericAddress(address, port, true);
+    addrinfo* local = numericAddress(address, std::to_string(port), SOCK_STREAM, true);
     if (!local) {
         error = "not a numeric IP address";
         return nullptr;
@@ -134,7 +95,7 @@ std::unique_ptr<StreamListener> openStreamListener(const std::string& address, i
     BOOL exclusive = TRUE;
     setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
     if (bind(socket, local->ai_addr, static_cast<int>(local->ai_addrlen)) != 0 || listen(socket, SOMAXCONN) != 0) {
-        error = lastError();
+        error = winsockError();
         closesocket(socket);
         freeaddrinfo(local);
         return nullptr;
@@ -148,7 +109,7 @@ std::unique_ptr<StreamConnection> connectStream(const std::string& address, int 
         error = "the network is not available";
         return nullptr;
     }
-    addrinfo* remote = numericAddress(address, port, false);
+    addrinfo* remote = numericAddress(address, std::to_string(port), SOCK_STREAM, false);
     if (!remote) {
         error = "not a numeric IP address";
         return nullptr;
@@ -159,7 +120,7 @@ std::unique_ptr<StreamConnection> connectStream(const std::string& address, int 
         return nullptr;
     }
     if (connect(socket, remote->ai_addr, static_cast<int>(remote->ai_addrlen)) != 0) {
-        error = lastError();
+        error = winsockError();
         closesocket(socket);
         freeaddrinfo(remote);
         return nullptr;

@@ -3,7 +3,7 @@
 #include <ws2tcpip.h>
 
 #include "station/DatagramSocket.h"
-#include "win32/WideText.h"
+#include "win32/Winsock.h"
 
 namespace ditdahl {
 
@@ -12,28 +12,6 @@ namespace {
 // The largest datagram UDP carries, so that a long one is seen whole and
 // judged by its real length.
 constexpr int receiveCapacity = 65536;
-
-// Winsock is started once for the process and left running to its end.
-bool startWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
-// In the system's language, as UTF-8 like every text of the program.
-std::string lastError() {
-    wchar_t text[256] = {};
-    const int code = WSAGetLastError();
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code), 0,
-                   text, 256, nullptr);
-    std::string message = fromWide(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == '.')) {
-        message.pop_back();
-    }
-    return message.empty() ? "error " + std::to_string(code) : message;
-}
 
 // "192.0.2.1:6789" or "[2001:db8::1]:6789".
 std::string peerName(const sockaddr_storage& address, int length) {
@@ -45,17 +23,6 @@ std::string peerName(const sockaddr_storage& address, int length) {
     }
     if (address.ss_family == AF_INET6) return "[" + std::string(host) + "]:" + service;
     return std::string(host) + ":" + service;
-}
-
-// Numeric only: a name to look up could hang on a resolver or point anywhere.
-addrinfo* numericAddress(const std::string& host, const std::string& port, bool passive) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return nullptr;
-    return found;
 }
 
 class WinsockSocket final : public DatagramSocket {
@@ -86,19 +53,13 @@ public:
         if (colon == std::string_view::npos) return;
         std::string host(peer.substr(0, colon));
         if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-        addrinfo* to = numericAddress(host, std::string(peer.substr(colon + 1)), false);
+        addrinfo* to = numericAddress(host, std::string(peer.substr(colon + 1)), SOCK_DGRAM, false);
         if (!to) return;
         sendto(socket_, bytes.data(), static_cast<int>(bytes.size()), 0, to->ai_addr, static_cast<int>(to->ai_addrlen));
         freeaddrinfo(to);
     }
 
-    int localPort() const override {
-        sockaddr_storage bound{};
-        int length = sizeof bound;
-        if (getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length) != 0) return 0;
-        if (bound.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-        return ntohs(reinterpret_cast<const sockaddr_in&>(bound).sin_port);
-    }
+    int localPort() const override { return boundPort(socket_); }
 
 private:
     SOCKET socket_;
@@ -112,14 +73,14 @@ std::unique_ptr<DatagramSocket> openDatagramSocket(const std::string& address, i
         error = "the network is not available";
         return nullptr;
     }
-    addrinfo* local = numericAddress(address, std::to_string(port), true);
+    addrinfo* local = numericAddress(address, std::to_string(port), SOCK_DGRAM, true);
     if (!local) {
         error = "not a numeric IP address";
         return nullptr;
     }
     const SOCKET socket = ::socket(local->ai_family, SOCK_DGRAM, IPPROTO_UDP);
     if (socket == INVALID_SOCKET) {
-        error = lastError();
+        error = winsockError();
         freeaddrinfo(local);
         return nullptr;
     }
@@ -128,7 +89,7 @@ std::unique_ptr<DatagramSocket> openDatagramSocket(const std::string& address, i
     BOOL exclusive = TRUE;
     setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
     if (bind(socket, local->ai_addr, static_cast<int>(local->ai_addrlen)) != 0) {
-        error = lastError();
+        error = winsockError();
         closesocket(socket);
         freeaddrinfo(local);
         return nullptr;
