@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "automatic/SpeedSearch.h"
+#include "base/LeftChannel.h"
 
 namespace ditdahl::automatic {
 namespace {
@@ -27,14 +28,8 @@ void AutomaticReceiver::setSpeedHint(double wpm) { speedHintWpm_ = wpm > 0.0 ? w
 double AutomaticReceiver::nowMs() const { return static_cast<double>(samples_) * 1000.0 / sampleRate; }
 
 void AutomaticReceiver::pushStereo(const std::int16_t* interleaved, std::size_t frames) {
-    double left[512];
-    while (frames > 0) {
-        const std::size_t n = std::min<std::size_t>(frames, 512);
-        for (std::size_t i = 0; i < n; ++i) left[i] = interleaved[2 * i];
-        pushMono(left, n);
-        interleaved += 2 * n;
-        frames -= n;
-    }
+    takeLeftChannel(interleaved, frames,
+                    [this](const double* samples, std::size_t count) { pushMono(samples, count); });
 }
 
 void AutomaticReceiver::pushMono(const double* samples, std::size_t count) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/LeftChannel.h"
+
 namespace ditdahl::band {
 namespace {
 constexpr std::int64_t historySamples = 15 * BandDecoder::sampleRate;
@@ -14,14 +16,8 @@ BandDecoder::BandDecoder(const MorseTable& table, BandListener& listener)
     : table_(table), listener_(listener), tracker_(mostChannels), history_(historySamples, 0.0) {}
 
 void BandDecoder::pushStereo(const std::int16_t* interleaved, std::size_t frames) {
-    double left[512];
-    while (frames > 0) {
-        const std::size_t n = std::min<std::size_t>(frames, 512);
-        for (std::size_t i = 0; i < n; ++i) left[i] = interleaved[2 * i];
-        pushMono(left, n);
-        interleaved += 2 * n;
-        frames -= n;
-    }
+    takeLeftChannel(interleaved, frames,
+                    [this](const double* samples, std::size_t count) { pushMono(samples, count); });
 }
 
 void BandDecoder::pushMono(const double* samples, std::size_t count) {
