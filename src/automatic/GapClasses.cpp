@@ -26,6 +26,7 @@ constexpr double leastWordEnd = 5.0;
 
 void GapClasses::reset() {
     recent_.clear();
+    twoClasses_ = false;
     letterDots_ = standardLetter;
     wordDots_ = standardWord;
 }
@@ -36,6 +37,8 @@ void GapClasses::take(double dots) {
     if (recent_.size() > kept) recent_.erase(recent_.begin());
     if (recent_.size() >= fewest) split();
 }
+
+bool GapClasses::learnt() const { return recent_.size() >= (twoClasses_ ? fewest : 2 * fewest); }
 
 double GapClasses::wordEndDots() const { return std::max(leastWordEnd, std::sqrt(letterDots_ * wordDots_)); }
 
@@ -70,6 +73,7 @@ void GapClasses::split() {
     double oneSpread = 0.0;
     for (double v : sorted) oneSpread += (v - mean) * (v - mean);
     const bool two = bestAt > 0 && bestHigh - bestLow >= apart;
+    twoClasses_ = two;
     if (std::sqrt((two ? bestSpread : oneSpread) / static_cast<double>(n)) > steadiest) {
         letterDots_ = standardLetter;
         wordDots_ = standardWord;

@@ -18,6 +18,10 @@ public:
     // A gap between marks, in dots of the speed followed.
     void take(double dots);
 
+    // Enough gaps were seen to tell the sender's spacing: a few if they fall
+    // in two classes, twice as many if in one (the first gaps of "R R FB"
+    // are word gaps, not letter gaps).
+    bool learnt() const;
     double letterDots() const { return letterDots_; }
     double wordDots() const { return wordDots_; }
     // A gap longer than this ends a word.
@@ -27,6 +31,7 @@ private:
     void split();
 
     std::vector<double> recent_;  // log dots of the last gaps of 2 dots or more
+    bool twoClasses_ = false;
     double letterDots_ = 3.0;
     double wordDots_ = 7.0;
 };

@@ -22,23 +22,67 @@ void WordAssembler::start(double step, std::optional<double> writtenUntilMs, dou
     joined_ = false;
     gaps_.reset();
     decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
+    learning_ = true;
+    keptMark_ = false;
+    kept_.clear();
+    readFromKept_.clear();
 }
 
 void WordAssembler::take(const KeyRun& run, double dotMs) {
+    if (learning_) {
+        keep(run, dotMs);
+    } else {
+        read(run, dotMs);
+    }
+}
+
+void WordAssembler::keep(const KeyRun& run, double dotMs) {
+    kept_.push_back({run, dotMs});
+    if (run.mark && !keptMark_) {
+        keptMark_ = true;
+        firstKeptMarkMs_ = run.start * stepMs;
+    }
+    // The same gaps as reading them learns from.
+    if (!run.mark && (keptMark_ || run.start > startStep_)) gaps_.take(run.length() * stepMs / dotMs);
+    if (gaps_.learnt()) readKept();
+}
+
+void WordAssembler::readKept() {
+    learning_ = false;
+    decoder_.reset();
+    decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
+    marksInWord_ = 0;
+    quietBefore_ = true;
+    joined_ = false;
+    for (const KeptRun& k : kept_) {
+        const KeyRun& run = k.run;
+        // Where reading them live would have ended the word: once the gap
+        // was a word end long.
+        const double wordEndMs = wordEndDots() * k.dotMs;
+        if (!run.mark && inWord() && run.length() * stepMs > wordEndMs)
+            endWord(run.start * stepMs + wordEndMs, readFromKept_);
+        read(run, k.dotMs);
+        if (!strayElements()) decoder_.commit(run.end * stepMs, readFromKept_);
+    }
+    kept_.clear();
+}
+
+void WordAssembler::read(const KeyRun& run, double dotMs) {
     const double lengthMs = run.length() * stepMs;
+    const bool learn = !learning_ && kept_.empty();
     if (run.mark) {
         decoder_.mark(lengthMs, dotMs, run.end * stepMs);
         const bool clear = run.evidence >= clearMarkEvidence && run.strength >= clearMarkStrength;
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         ++marksInWord_;
     } else if (marksInWord_ > 0) {
-        learnGap(lengthMs / dotMs);
+        if (learn) learnGap(lengthMs / dotMs);
         decoder_.gap(lengthMs);
         joined_ = joined_ || lengthMs < letterGapDots * dotMs;
     } else {
         // The first gap began before the decoding started: its length is
         // unknown.
-        if (run.start > startStep_) learnGap(lengthMs / dotMs);
+        if (learn && run.start > startStep_) learnGap(lengthMs / dotMs);
         quietBefore_ = lengthMs > pauseDots * dotMs || run.start <= startStep_;
         joined_ = false;
     }
@@ -46,6 +90,7 @@ void WordAssembler::take(const KeyRun& run, double dotMs) {
 
 void WordAssembler::learnGaps(const std::vector<double>& gapsMs, double dotMs) {
     for (double ms : gapsMs) learnGap(ms / dotMs);
+    if (gaps_.learnt()) readKept();
 }
 
 void WordAssembler::learnGap(double dots) {
@@ -60,6 +105,11 @@ double WordAssembler::wordEndDots() const {
 }
 
 void WordAssembler::endWord(double timeMs, std::string& decided) {
+    if (learning_) {
+        readKept();
+        decided += readFromKept_;
+        readFromKept_.clear();
+    }
     if (strayElements()) {
         // One or two elements, each on its own, with a long silence on one
         // side and a word gap on the other: blips of noise far likelier than
@@ -74,6 +124,10 @@ void WordAssembler::endWord(double timeMs, std::string& decided) {
 }
 
 void WordAssembler::commit(double nowMs, std::string& decided) {
+    if (learning_ && keptMark_ && nowMs - firstKeptMarkMs_ > longestKeptMs) readKept();
+    if (learning_) return;
+    decided += readFromKept_;
+    readFromKept_.clear();
     if (!strayElements()) decoder_.commit(nowMs, decided);
 }
 

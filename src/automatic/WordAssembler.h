@@ -1,7 +1,9 @@
 // Turns the likelihood decision's marks and gaps into words: the sequence
 // decoder reads them, and a word of one or two lone elements next to a long
-// silence is taken for noise. Runs on whichever thread feeds the automatic
-// receiver.
+// silence is taken for noise. Until the sender's spacing is learnt, the runs
+// are kept and read only once it is (or after a few seconds, or at the end):
+// a first word of stretched spacing would otherwise be split into letters.
+// Runs on whichever thread feeds the automatic receiver.
 #pragma once
 
 #include <optional>
@@ -27,10 +29,11 @@ public:
     void learnGaps(const std::vector<double>& gapsMs, double dotMs);
     void take(const KeyRun& run, double dotMs);
 
-    bool inWord() const { return marksInWord_ > 0; }
+    bool inWord() const { return !learning_ && marksInWord_ > 0; }
     // How many dots of decided silence end the word.
     double wordEndDots() const;
-    // Decides the word so far, or drops it as noise.
+    // Decides the word so far, or drops it as noise; also what was kept
+    // while the spacing was learnt.
     void endWord(double timeMs, std::string& decided);
     // Writes what the decoder has decided by now; stray elements wait to be
     // judged as a whole.
@@ -48,6 +51,18 @@ private:
     static constexpr double clearMarkStrength = 0.75;
 
     void learnGap(double dots);
+    void read(const KeyRun& run, double dotMs);
+    void keep(const KeyRun& run, double dotMs);
+    // Reads what was kept, at the spacing learnt by now.
+    void readKept();
+
+    struct KeptRun {
+        KeyRun run;
+        double dotMs = 0.0;
+    };
+    // Seconds of kept runs after which they are read at whatever spacing
+    // is known, so that a short transmission is not held for long.
+    static constexpr double longestKeptMs = 4000.0;
 
     SequenceDecoder decoder_;
     GapClasses gaps_;
@@ -56,6 +71,11 @@ private:
     bool quietBefore_ = true;  // a long silence came before this word
     bool joined_ = false;      // two of its elements were within one letter
     bool allClear_ = false;    // every mark of it stands clear of the noise
+    bool learning_ = false;    // runs are kept until the spacing is learnt
+    bool keptMark_ = false;
+    double firstKeptMarkMs_ = 0.0;
+    std::vector<KeptRun> kept_;
+    std::string readFromKept_;
 };
 
 }  // namespace ditdahl::automatic

@@ -43,9 +43,14 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         double wpm;
         double toneHz;
         double snrDb;
+        double letterGapDots = 3.0;  // the word gap 7/3 of it
     };
     const Case cases[] = {
         {"CQ CQ DE DL1ABC DL1ABC PSE K", 12, 437, 100},
+        // Stretched spacing: the first words are not split into letters
+        // before it is learnt, also when they begin with one-letter words.
+        {"GM OM UR 579 579 = NAME JO", 25, 702, 0, 5.5},
+        {"K K TNX FER CALL = HW?", 18, 931, 100, 8.0},
         {"SOS DE TEST = 73", 20, 788, 100},
         {"THE QUICK BROWN FOX 1234567890", 30, 1187, 0},
         {"QRL? PSE QSY TO 7025 KHZ, BK / AR", 40, 561, 100},
@@ -57,6 +62,8 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         plan.wpm = c.wpm;
         plan.toneHz = c.toneHz;
         plan.leadInMs = 2000.0;
+        plan.letterGapDots = c.letterGapDots;
+        plan.wordGapDots = c.letterGapDots * 7.0 / 3.0;
         auto samples = synthesis::keyedTone(c.text, plan);
         synthesis::NoiseGenerator noise(51);
         if (c.snrDb < 99.0) synthesis::addNoise(samples, plan.amplitude, c.snrDb, 6000, noise);
