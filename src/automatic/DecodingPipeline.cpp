@@ -144,7 +144,7 @@ void DecodingPipeline::followSpeed() {
             filterSteps_ = length;
         }
     }
-    words_.setLagMs(lagForDot(dot));
+    words_.followDot(dot, lagForDot(dot));
     thresholds_.setMinimumSteps(glitchDots * dot / stepMs);
     likelihood_.setDotSteps(dot / stepMs);
     likelihood_.setLagSteps(likelihoodLagSteps(dot));

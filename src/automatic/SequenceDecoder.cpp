@@ -24,6 +24,15 @@ constexpr double trackedSpeedPenalty = 1.0;
 // about to explain the durations better; dropping it early keeps the
 // search as small as a single speed's.
 constexpr double pruneOtherSpeedBelowBest = 12.0;
+// A letter is written only when no path at another speed that reads it
+// otherwise comes this close to the best, or once it is this many lags
+// old: the first letter after a change of speed is where the tracked speed
+// still leads.
+constexpr double rivalWithin = 3.0;
+constexpr double rivalLagFactor = 5.0;
+// Once the tracked dot has moved this far (natural log), the paths' speeds
+// are taken as factors of the new one.
+constexpr double rebaseBeyond = 0.15;
 
 double logNormal(double lengthMs, double classMs, double sigma) {
     const double dev = std::log(std::max(lengthMs, 1e-3) / classMs);
@@ -56,7 +65,28 @@ SequenceDecoder::SequenceDecoder(const MorseTable& table) {
     reset();
 }
 
-void SequenceDecoder::reset() { paths_.assign(1, Path{}); }
+void SequenceDecoder::reset() {
+    paths_.assign(1, Path{});
+    pathsDotMs_ = 0.0;
+}
+
+void SequenceDecoder::followDot(double dotMs) {
+    if (pathsDotMs_ <= 0.0) pathsDotMs_ = dotMs;
+    if (std::abs(std::log(dotMs / pathsDotMs_)) < rebaseBeyond) return;
+    std::vector<Path> next;
+    for (Path& p : paths_) {
+        const double own = speedFactors[p.speed] * pathsDotMs_;
+        int nearest = 0;
+        for (int k = 1; k < static_cast<int>(std::size(speedFactors)); ++k)
+            if (std::abs(std::log(speedFactors[k] * dotMs / own)) <
+                std::abs(std::log(speedFactors[nearest] * dotMs / own)))
+                nearest = k;
+        p.speed = nearest;
+        offer(next, std::move(p));
+    }
+    pathsDotMs_ = dotMs;
+    settle(next);
+}
 
 void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
     for (Path& p : next) {
@@ -92,44 +122,62 @@ void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool 
         out.push_back(base);
         return;
     }
-    auto add = [&](int node, double score, const std::string& text) {
-        Path q = base;
-        q.node = node;
-        q.score += score;
-        if (!text.empty()) q.pending.push_back({text, timeMs});
-        out.push_back(std::move(q));
-    };
     const unsigned char code = p.node == garbageNode() ? 0 : nodes_[p.node].code;
     const std::string text = code ? expandCharacter(code) : std::string();
     const bool ends = code || p.node == garbageNode();
+    // The letter and the word space are decided apart: paths that read the
+    // letter alike but not the gap after it (one at another speed) both
+    // live on once the letter is written.
+    auto endLetter = [&](Path& q, bool word) {
+        if (!text.empty()) q.pending.push_back({text, timeMs});
+        if (word) q.pending.push_back({" ", timeMs});
+    };
     if (endOfWord) {
-        if (ends) add(0, 0.0, text + " ");
+        if (!ends) return;
+        Path q = base;
+        q.node = 0;
+        endLetter(q, true);
+        out.push_back(std::move(q));
         return;
     }
     const double g = p.gapMs;
     const double dot = dotMs * speedFactors[p.speed];
-    add(p.node, logNormal(g, dot, gapSigma), {});
+    Path within = base;
+    within.score += logNormal(g, dot, gapSigma);
+    out.push_back(std::move(within));
     if (!ends) return;
-    const double letterEnds[] = {logNormal(g, letterDots_ * dot, gapSigma), wordGapScore(g, wordDots_ * dot)};
-    for (int word = 0; word < 2; ++word) {
-        Path q = base;
-        q.node = 0;
-        q.score += letterEnds[word];
-        if (!text.empty()) q.pending.push_back({word ? text + " " : text, timeMs});
-        withEverySpeed(q, out);
+    // The gap after a letter belongs to the letter that follows: a sender
+    // who speeds up or slows down changes it with the next letter.
+    for (int speed = 0; speed < static_cast<int>(std::size(speedFactors)); ++speed) {
+        const double next = dotMs * speedFactors[speed];
+        const double letterEnds[] = {logNormal(g, letterDots_ * next, gapSigma), wordGapScore(g, wordDots_ * next)};
+        for (int word = 0; word < 2; ++word) {
+            Path q = base;
+            q.node = 0;
+            q.speed = speed;
+            q.score += letterEnds[word] - speedChangeCost(p.speed, speed);
+            endLetter(q, word != 0);
+            out.push_back(std::move(q));
+        }
     }
+}
+
+double SequenceDecoder::speedChangeCost(int from, int to) {
+    if (from == to) return 0.0;
+    return to == 0 ? trackedSpeedPenalty : speedChangePenalty;
 }
 
 void SequenceDecoder::withEverySpeed(const Path& p, std::vector<Path>& out) {
     for (int speed = 0; speed < static_cast<int>(std::size(speedFactors)); ++speed) {
         Path q = p;
         q.speed = speed;
-        if (speed != p.speed) q.score -= speed == 0 ? trackedSpeedPenalty : speedChangePenalty;
+        q.score -= speedChangeCost(p.speed, speed);
         out.push_back(std::move(q));
     }
 }
 
 void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
+    followDot(dotMs);
     const double startMs = endMs - lengthMs;
     std::vector<Path> next;
     std::vector<Path> closed;
@@ -186,9 +234,18 @@ void SequenceDecoder::pause(double endMs) {
     settle(next);
 }
 
+bool SequenceDecoder::rivalAtOtherSpeed(const Pending& decided) const {
+    const Path& best = paths_.front();
+    return std::any_of(paths_.begin() + 1, paths_.end(), [&](const Path& p) {
+        return p.speed != best.speed && p.score >= best.score - rivalWithin &&
+               (p.pending.empty() || !(p.pending.front() == decided));
+    });
+}
+
 void SequenceDecoder::commit(double nowMs, std::string& out) {
     while (!paths_.front().pending.empty() && paths_.front().pending.front().timeMs <= nowMs - lagMs_) {
         const Pending decided = paths_.front().pending.front();
+        if (decided.timeMs > nowMs - rivalLagFactor * lagMs_ && rivalAtOtherSpeed(decided)) return;
         write(decided, out);
         std::erase_if(paths_, [&](const Path& p) { return p.pending.empty() || !(p.pending.front() == decided); });
         for (Path& p : paths_) p.pending.erase(p.pending.begin());
@@ -201,10 +258,18 @@ void SequenceDecoder::write(const Pending& decided, std::string& out) {
 }
 
 void SequenceDecoder::commitAll(std::string& out) {
-    Path best = paths_.front();
-    for (const Pending& p : best.pending) write(p, out);
-    best.pending.clear();
-    paths_.assign(1, best);
+    for (const Pending& p : paths_.front().pending) write(p, out);
+    // The paths at other speeds live on with their scores: a word or two
+    // read at the old speed may not pay for the change yet, the next word
+    // then does.
+    for (Path& p : paths_) p.pending.clear();
+}
+
+double SequenceDecoder::slowestLikelySpeedFactor() const {
+    double slowest = speedFactors[paths_.front().speed];
+    for (const Path& p : paths_)
+        if (p.score >= paths_.front().score - rivalWithin) slowest = std::max(slowest, speedFactors[p.speed]);
+    return slowest;
 }
 
 }  // namespace ditdahl::automatic

@@ -3,8 +3,10 @@
 // and every gap an element, letter or word gap, each duration scored by a
 // log-normal law around its class length; a gap is scored when the mark
 // after it arrives (or the word ends). Decisions are taken with a fixed
-// lag: a character is written once the best path has held it for that long,
-// and paths that disagree with it are dropped. Patterns outside the table
+// lag: a character is written once the best path has held it for that long
+// (longer while a path at another speed that reads it otherwise is close),
+// and paths that disagree with it are dropped. Paths at other speeds outlive
+// the end of a word, so that evidence for a change of speed adds up. Patterns outside the table
 // are skipped, never written. Runs on whichever thread feeds the automatic
 // receiver.
 #pragma once
@@ -34,6 +36,10 @@ public:
     // When the last written or silenced text ended.
     double lastDecidedMs() const { return lastDecidedMs_; }
 
+    // The tracked dot length changed: each path keeps the speed it reads at,
+    // now as a factor of the new dot.
+    void followDot(double dotMs);
+
     // A mark: its length, the dot length at the time, and when it ended.
     void mark(double lengthMs, double dotMs, double endMs);
     // A gap between marks.
@@ -46,6 +52,9 @@ public:
     void commit(double nowMs, std::string& out);
     // Appends everything the best path holds.
     void commitAll(std::string& out);
+    // How much longer than the tracked dot the sender's dot may be: the
+    // slowest speed read by a path near the best.
+    double slowestLikelySpeedFactor() const;
 
 private:
     struct Node {
@@ -71,9 +80,11 @@ private:
     void closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord, std::vector<Path>& out) const;
     // The path as it is, and at every other speed for a price.
     static void withEverySpeed(const Path& p, std::vector<Path>& out);
+    static double speedChangeCost(int from, int to);
     static void offer(std::vector<Path>& next, Path candidate);
     void settle(std::vector<Path>& next);
     void write(const Pending& decided, std::string& out);
+    bool rivalAtOtherSpeed(const Pending& decided) const;
 
     std::vector<Node> nodes_;
     std::vector<Path> paths_;
@@ -82,6 +93,7 @@ private:
     double wordDots_ = 7.0;
     double silentUntilMs_ = -1.0;
     double lastDecidedMs_ = -1.0;
+    double pathsDotMs_ = 0.0;  // the tracked dot the paths' speeds are factors of
 };
 
 }  // namespace ditdahl::automatic

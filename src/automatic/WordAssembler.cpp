@@ -100,7 +100,8 @@ void WordAssembler::learnGap(double dots) {
 
 double WordAssembler::wordEndDots() const {
     // Stray elements without a long silence before them need one after them.
-    const double wordEnd = gaps_.wordEndDots();
+    // A sender who may have slowed down has not ended the word yet.
+    const double wordEnd = gaps_.wordEndDots() * std::max(1.0, decoder_.slowestLikelySpeedFactor());
     return strayElements() && !quietBefore_ ? std::max(pauseDots, 1.5 * wordEnd) : wordEnd;
 }
 

@@ -24,7 +24,11 @@ public:
     // Starts afresh at the given step; what was written up to writtenUntilMs
     // is decided again but not written.
     void start(double step, std::optional<double> writtenUntilMs, double lagMs);
-    void setLagMs(double lagMs) { decoder_.setLagMs(lagMs); }
+    // The tracked speed changed.
+    void followDot(double dotMs, double lagMs) {
+        decoder_.followDot(dotMs);
+        decoder_.setLagMs(lagMs);
+    }
     // Learns the sender's spacing from gaps found before (on the same audio).
     void learnGaps(const std::vector<double>& gapsMs, double dotMs);
     void take(const KeyRun& run, double dotMs);

@@ -7,6 +7,8 @@
 #include "automatic/AutomaticReceiver.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
+#include "synthesis/Timing.h"
+#include "synthesis/ToneRenderer.h"
 
 namespace ditdahl::automatic {
 namespace {
@@ -73,6 +75,37 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         EXPECT_NEAR(out.speeds.back(), c.wpm, 0.05 * c.wpm);
         ASSERT_FALSE(out.tones.empty());
         EXPECT_NEAR(out.tones.front(), c.toneHz, 5.0);
+    }
+}
+
+// The first words after the change are read at the new speed, before the
+// speed followed has caught up: slow dots not as dashes nor slow letter gaps
+// as word spaces, fast word gaps not as letter gaps.
+TEST(AutomaticReceiver, ReadsASpeedChangeFromItsFirstWord) {
+    struct Case {
+        const char* text;
+        double wpm;
+        double laterWpm;
+        std::size_t changeAtWord;
+    };
+    const Case cases[] = {
+        {"CQ DE SM5XY QRV ON 7030 KHZ", 21.4, 12.4, 4},
+        {"SM5XY DE OH2BN ANT VERT", 22.5, 13.2, 3},
+        {"DE SM5XY UR RST 579 BT OP ANNA", 16, 29, 5},
+    };
+    for (const Case& c : cases) {
+        synthesis::Timing timing;
+        timing.wpm = c.wpm;
+        timing.laterWpm = c.laterWpm;
+        timing.changeAtWord = c.changeAtWord;
+        timing.leadInSeconds = 2.0;
+        synthesis::NoiseGenerator random(5);
+        const auto keying = synthesis::timeKeying(c.text, timing, random);
+        synthesis::ToneShape shape;
+        shape.toneHz = 743.0;
+        auto samples = synthesis::renderKeyed(keying.marks, keying.totalSeconds, shape, random);
+        synthesis::addNoise(samples, shape.amplitude, 6.0, 6000, random);
+        EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ") << c.wpm << " to " << c.laterWpm;
     }
 }
 

@@ -51,20 +51,49 @@ TEST(SequenceDecoder, DecodesHandMadeDurationsWithSloppyTiming) {
     EXPECT_EQ(decodeDurations(elements), "CQ DE ");
 }
 
-// The tracked dot still says 60 ms when the sender has just gone faster:
-// "OP" at 33 ms a dot is read at the new speed, not as "SH" at the old one.
-TEST(SequenceDecoder, ReadsTheFirstWordAfterASpeedChangeAtTheNewSpeed) {
-    std::vector<Element> elements = {{true, 1.0}, {false, 1.0}, {true, 3.0}, {false, 7.0}};  // A
-    const double fast = 33.0 / 60.0;
-    for (const char* pattern : {"---", ".--."}) {
-        for (const char* c = pattern; *c; ++c) {
-            elements.push_back({true, (*c == '.' ? 1.0 : 3.0) * fast});
-            elements.push_back({false, fast});
+// Appends Morse patterns (letters apart by blanks) with the dot this many
+// times the tracked 60 ms, then a word gap at that speed.
+void send(std::vector<Element>& elements, const std::string& patterns, double factor) {
+    for (char c : patterns) {
+        if (c == ' ') {
+            elements.back().dots = 3.0 * factor;
+            continue;
         }
-        elements.back().dots = 3.0 * fast;
+        elements.push_back({true, (c == '.' ? 1.0 : 3.0) * factor});
+        elements.push_back({false, factor});
     }
-    elements.pop_back();
-    EXPECT_EQ(decodeDurations(elements), "A OP ");
+    elements.back().dots = 7.0 * factor;
+}
+
+// The tracked dot still says 60 ms when the sender has just changed speed:
+// the first word at the new speed is read at it, letters, gaps and the word
+// space before it, not at the old one ("OP" as "SH", "ON" as "TTT TE").
+TEST(SequenceDecoder, ReadsTheFirstWordsAfterASpeedChangeAtTheNewSpeed) {
+    struct Case {
+        const char* before;
+        const char* after;
+        double factor;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {".-", "--- .--.", 33.0 / 60.0, "A OP "},
+        {"-... -", "--- .--.", 0.54, "BT OP "},
+        {".-", "--- -.", 1.7, "A ON "},
+        {"-.-. --.-", ".- -. - / ...- . .-. -", 1.67, "CQ ANT VERT "},
+    };
+    for (const Case& c : cases) {
+        std::vector<Element> elements;
+        send(elements, c.before, 1.0);
+        elements.back().dots = 7.0 * c.factor;  // the word gap is the new speed's
+        std::string after = c.after;
+        for (std::size_t word = 0; word != std::string::npos;) {
+            const std::size_t slash = after.find(" / ", word);
+            send(elements, after.substr(word, slash == std::string::npos ? slash : slash - word), c.factor);
+            word = slash == std::string::npos ? slash : slash + 3;
+        }
+        elements.pop_back();
+        EXPECT_EQ(decodeDurations(elements, 250.0), c.expected) << c.after;
+    }
 }
 
 TEST(SequenceDecoder, WritesProcedureSignalsAsLettersAndSkipsUnknownPatterns) {
