@@ -11,6 +11,14 @@ constexpr double gapSigma = 0.35;  // gaps vary more, especially between words
 // probability), once per pattern.
 constexpr double garbagePenalty = 10.0;
 constexpr double pruneBelowBest = 30.0;
+// A mark's amplitude along the carrier over the level of the sender's marks
+// spreads this much beside what the noise adds; reading a mark as noise
+// costs this much.
+constexpr double strengthSpread = 0.1;
+// Marks through a fade differ by this much and more (a fraction of the
+// level) without being noise.
+constexpr double faintBelow = 0.5;
+constexpr double noisePenalty = 3.0;
 // A sender who changes speed is followed by the tracker only after a few
 // characters, and what comes first would be read at the old speed (slow
 // dots as dashes, slow letter gaps as word gaps). So each path may also read
@@ -176,11 +184,27 @@ void SequenceDecoder::withEverySpeed(const Path& p, std::vector<Path>& out) {
     }
 }
 
-void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
+void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double strength, double evidence) {
     followDot(dotMs);
     const double startMs = endMs - lengthMs;
     std::vector<Path> next;
     std::vector<Path> closed;
+    // A mark much fainter along the carrier's phase than the sender's marks,
+    // by more than the noise explains, may be noise: a static crash out of
+    // phase with the carrier. Read so, the gap it fell in goes on.
+    double faintness = 0.0;
+    if (evidence > 0.0 && strength < faintBelow) {
+        const double spread = strengthSpread * strengthSpread + 1.0 / (2.0 * evidence);
+        faintness = -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
+    }
+    if (faintness < -noisePenalty) {
+        for (const Path& p : paths_) {
+            Path q = p;
+            if (q.gapOpen) q.gapMs += lengthMs;
+            q.score -= noisePenalty;
+            offer(next, std::move(q));
+        }
+    }
     for (const Path& p : paths_) {
         closed.clear();
         if (p.gapOpen) {
@@ -192,8 +216,8 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs) {
         }
         for (const Path& c : closed) {
             const double dot = dotMs * speedFactors[c.speed];
-            const double asDot = logNormal(lengthMs, dot, markSigma);
-            const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma);
+            const double asDot = logNormal(lengthMs, dot, markSigma) + faintness;
+            const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma) + faintness;
             const double either = std::max(asDot, asDash);
             auto step = [&](int node, double score) {
                 Path q = c;

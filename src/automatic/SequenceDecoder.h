@@ -40,8 +40,11 @@ public:
     // now as a factor of the new dot.
     void followDot(double dotMs);
 
-    // A mark: its length, the dot length at the time, and when it ended.
-    void mark(double lengthMs, double dotMs, double endMs);
+    // A mark: its length, the dot length at the time, when it ended, and, if
+    // known, its amplitude along the carrier over the level of the sender's
+    // marks and how much likelier it is under the tone than under noise
+    // (natural log).
+    void mark(double lengthMs, double dotMs, double endMs, double strength = 1.0, double evidence = 0.0);
     // A gap between marks.
     void gap(double lengthMs);
     // A pause longer than any gap within a word: ends the word.

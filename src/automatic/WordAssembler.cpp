@@ -16,6 +16,7 @@ void WordAssembler::start(double step, std::optional<double> writtenUntilMs, dou
     startStep_ = step;
     marksInWord_ = 0;
     decoder_.reset();
+    lastStrength_ = 0.0;
     decoder_.silenceUntil(writtenUntilMs.value_or(-std::numeric_limits<double>::infinity()));
     decoder_.setLagMs(lagMs);
     quietBefore_ = true;
@@ -50,6 +51,7 @@ void WordAssembler::keep(const KeyRun& run, double dotMs) {
 void WordAssembler::readKept() {
     learning_ = false;
     decoder_.reset();
+    lastStrength_ = 0.0;
     decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
     marksInWord_ = 0;
     quietBefore_ = true;
@@ -71,7 +73,13 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
     const double lengthMs = run.length() * stepMs;
     const bool learn = !learning_ && kept_.empty();
     if (run.mark) {
-        decoder_.mark(lengthMs, dotMs, run.end * stepMs);
+        // Against the mark before: through a fade, neighbouring marks are
+        // alike, a crash between them is not.
+        const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
+        const double strength = neighbour ? run.strength / lastStrength_ : 1.0;
+        decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
+        lastStrength_ = run.strength;
+        lastMarkEnd_ = run.end;
         const bool clear = run.evidence >= clearMarkEvidence && run.strength >= clearMarkStrength;
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         ++marksInWord_;

@@ -72,10 +72,12 @@ private:
     GapClasses gaps_;
     double startStep_ = 0.0;
     int marksInWord_ = 0;
-    bool quietBefore_ = true;  // a long silence came before this word
-    bool joined_ = false;      // two of its elements were within one letter
-    bool allClear_ = false;    // every mark of it stands clear of the noise
-    bool learning_ = false;    // runs are kept until the spacing is learnt
+    bool quietBefore_ = true;    // a long silence came before this word
+    bool joined_ = false;        // two of its elements were within one letter
+    bool allClear_ = false;      // every mark of it stands clear of the noise
+    double lastStrength_ = 0.0;  // of the mark before, 0 at the start
+    double lastMarkEnd_ = 0.0;
+    bool learning_ = false;  // runs are kept until the spacing is learnt
     bool keptMark_ = false;
     double firstKeptMarkMs_ = 0.0;
     std::vector<KeptRun> kept_;
