@@ -90,7 +90,11 @@ DecodingPipeline::Progress DecodingPipeline::advance(std::complex<double> z, boo
     applyLikelihoodLevels(levels_, filterSteps_, likelihood_);
     runs_.clear();
     likelihood_.push(z, runs_);
-    for (const KeyRun& run : runs_) words_.take(run, speed_.dotMs());
+    for (const KeyRun& run : runs_) {
+        words_.take(run, speed_.dotMs());
+        const double lengthMs = run.length() * stepMs;
+        if ((run.mark || lengthMs < pauseDots * speed_.dotMs()) && speed_.decided(lengthMs, run.mark)) speedChanged();
+    }
     if (live && closedDurations_ >= refitClosedDurations) return Progress::speedInDoubt;
     const double dot = speed_.dotMs();
     if (!thresholds_.keyDown() && refined_.inWord() && (t - thresholds_.runStart()) * stepMs > pauseDots * dot)
@@ -129,8 +133,22 @@ void DecodingPipeline::judge(double lengthMs, bool mark) {
     gate_.add(lengthMs, mark, speed_.dotMs());
     if (wasOpen && !gate_.open()) release_.gateClosed(nowMs());
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
-    speed_.track(lengthMs, mark);
+    if (speed_.track(lengthMs, mark)) {
+        speedChanged();
+    } else {
+        followSpeed();
+    }
+}
+
+void DecodingPipeline::speedChanged() {
     followSpeed();
+    // The durations that shut the gate were judged at the old speed: in a
+    // transmission copied until a moment ago, the gate judges afresh, and
+    // what was held meanwhile is written if it opens.
+    if (!gate_.open() && release_.shutLately(nowMs())) {
+        gate_.reset();
+        closedDurations_ = 0;
+    }
 }
 
 void DecodingPipeline::followSpeed() {

@@ -67,6 +67,7 @@ private:
     void judge(double lengthMs, bool mark);
     // Every stage follows the tracked speed.
     void followSpeed();
+    void speedChanged();
     void write(const std::string& decided);
 
     ReceiverListener& listener_;

@@ -17,7 +17,7 @@ constexpr double wordGapShare = 0.15;
 // Lengths tried, in dots: marks up to a long dash, gaps up to a word gap
 // (longer gaps all score as a word gap).
 constexpr double shortestDots = 0.3;
-constexpr double longestMarkDots = 5.0;
+constexpr double longestMarkDots = 6.0;
 constexpr double wordGapDots = 7.0;
 // A mark after a silence of two word gaps or more (a transmission's start)
 // costs this much more: noise has had many chances there.

@@ -36,11 +36,27 @@ void SpeedTracker::reset(double dotMs) {
     dotMs_ = dotMs;
     recentMarks_.clear();
     recentGaps_.clear();
+    decidedMarks_.clear();
+    decidedGaps_.clear();
     sinceRefit_ = 0;
     sinceCheck_ = 0;
+    sinceDecidedCheck_ = 0;
 }
 
-void SpeedTracker::track(double lengthMs, bool mark) {
+bool SpeedTracker::decided(double lengthMs, bool mark) {
+    std::vector<double>& kept = mark ? decidedMarks_ : decidedGaps_;
+    kept.push_back(lengthMs);
+    if (kept.size() > changeSpan) kept.erase(kept.begin());
+    if (++sinceDecidedCheck_ < changeCheck) return false;
+    sinceDecidedCheck_ = 0;
+    if (!followChange(decidedMarks_, decidedGaps_)) return false;
+    // The threshold decision's durations were of the filter's old length.
+    recentMarks_.clear();
+    recentGaps_.clear();
+    return true;
+}
+
+bool SpeedTracker::track(double lengthMs, bool mark) {
     const double dev = classDeviation(lengthMs, mark, dotMs_);
     if (std::abs(dev) < trackDeviation) dotMs_ *= std::exp(trackWeight * dev);
     keepLast(mark ? recentMarks_ : recentGaps_, lengthMs);
@@ -49,26 +65,29 @@ void SpeedTracker::track(double lengthMs, bool mark) {
         const SpeedFit fit = fitDotLength(recentMarks_, recentGaps_, {dotMs_});
         if (fit.valid()) dotMs_ = fit.dotMs;
     }
+    bool changed = false;
     if (++sinceCheck_ >= changeCheck) {
         sinceCheck_ = 0;
-        followChange();
+        changed = followChange(recentMarks_, recentGaps_);
     }
     dotMs_ = std::clamp(dotMs_, fastestDotMs, slowestDotMs);
+    return changed;
 }
 
-void SpeedTracker::followChange() {
-    const std::vector<double> marks = lastOf(recentMarks_, changeSpan);
-    const std::vector<double> gaps = lastOf(recentGaps_, changeSpan);
-    if (marks.size() < changeSpan / 2) return;
+bool SpeedTracker::followChange(std::vector<double>& recentMarks, std::vector<double>& recentGaps) {
+    const std::vector<double> marks = lastOf(recentMarks, changeSpan);
+    const std::vector<double> gaps = lastOf(recentGaps, changeSpan);
+    if (marks.size() < changeSpan / 2) return false;
     std::vector<double> starts;
     for (double ratio : changeStarts) starts.push_back(dotMs_ * ratio);
     const SpeedFit fit = fitDotLength(marks, gaps, starts);
-    if (!fit.valid() || std::abs(std::log(fit.dotMs / dotMs_)) < changeRatio) return;
-    if (fit.cost > changeCostMost || fit.cost > changeCostShare * fitCost(marks, gaps, dotMs_)) return;
-    dotMs_ = fit.dotMs;
-    recentMarks_ = marks;
-    recentGaps_ = gaps;
+    if (!fit.valid() || std::abs(std::log(fit.dotMs / dotMs_)) < changeRatio) return false;
+    if (fit.cost > changeCostMost || fit.cost > changeCostShare * fitCost(marks, gaps, dotMs_)) return false;
+    dotMs_ = std::clamp(fit.dotMs, fastestDotMs, slowestDotMs);
+    recentMarks = marks;
+    recentGaps = gaps;
     sinceRefit_ = 0;
+    return true;
 }
 
 }  // namespace ditdahl::automatic

@@ -18,6 +18,8 @@ constexpr std::size_t heldCapacity = 256;
 constexpr double longestAwayMs = 3000.0;
 }  // namespace
 
+bool TextRelease::shutLately(double nowMs) const { return shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs; }
+
 void TextRelease::write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs) {
     // The decision lags the gate: text about audio heard before the gate shut
     // (the end of a transmission, before the noise after it shut the gate)

@@ -40,6 +40,8 @@ public:
         openUntilMs_.reset();
     }
     void forgetHeld() { held_.clear(); }
+    // The gate, open before, shut a moment ago: text is being held.
+    bool shutLately(double nowMs) const;
 
     // Writes, holds or drops the text decided by now; lastDecidedMs: the
     // decoder's time of that text.

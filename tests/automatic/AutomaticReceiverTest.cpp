@@ -92,6 +92,10 @@ TEST(AutomaticReceiver, ReadsASpeedChangeFromItsFirstWord) {
         {"CQ DE SM5XY QRV ON 7030 KHZ", 21.4, 12.4, 4},
         {"SM5XY DE OH2BN ANT VERT", 22.5, 13.2, 3},
         {"DE SM5XY UR RST 579 BT OP ANNA", 16, 29, 5},
+        // Faster by almost twice: the filter of the old dot fuses the marks.
+        {"UR 599 = QTH OSLO = NAME ERIK = PWR 100W = ANT DIPOLE UP 12M", 18.7, 35, 9},
+        // Slower by almost twice: dashes of more than five old dots.
+        {"SM5XY DE OH2BN GND ON TOWER", 21.2, 11.7, 3},
     };
     for (const Case& c : cases) {
         synthesis::Timing timing;
