@@ -36,7 +36,7 @@ constexpr double followWeight = 0.1;
 // search moves to it.
 constexpr std::size_t recentSpectra = 24;
 constexpr double moveSpanHz = 120.0;
-constexpr int moveApartBins = 2;
+constexpr int moveApartBins = 1;
 constexpr double moveOverDb = 10.0;
 constexpr int moveHops = 12;
 // Without a hint the strongest station is the one to copy: a peak within

@@ -102,7 +102,7 @@ TEST(ToneSearch, HintChoosesBetweenTwoSignals) {
 }
 
 TEST(ToneSearch, MovesToAStationThatTakesOverNearbyWithinTwoSeconds) {
-    const double offsets[] = {40.0, -55.0, 90.0};
+    const double offsets[] = {40.0, -55.0, 90.0, -30.0, 32.0};
     for (double offset : offsets) {
         KeyingPlan first;
         first.toneHz = 700.0;
