@@ -82,6 +82,7 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         lastMarkEnd_ = run.end;
         const bool clear = run.evidence >= clearMarkEvidence && run.strength >= clearMarkStrength;
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
+        allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength;
         ++marksInWord_;
     } else if (marksInWord_ > 0) {
         if (learn) learnGap(lengthMs / dotMs);

@@ -50,9 +50,15 @@ private:
     // The word so far is one or two elements, each a letter of its own.
     // Only faint ones are taken for noise: noise passes for a mark only
     // just, and a clear E or T sent alone (as in "TU E E") must stand.
-    bool strayElements() const { return marksInWord_ >= 1 && marksInWord_ <= 2 && !joined_ && !allClear_; }
+    // So is a letter of two whose marks are both much fainter along the
+    // carrier than the sender's: a neighbour's key-down as it leaks into the
+    // followed tone, its phase turning.
+    bool strayElements() const {
+        return marksInWord_ >= 1 && marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_));
+    }
     static constexpr double clearMarkEvidence = 30.0;
     static constexpr double clearMarkStrength = 0.75;
+    static constexpr double faintMarkStrength = 0.3;
 
     void learnGap(double dots);
     void read(const KeyRun& run, double dotMs);
@@ -75,6 +81,7 @@ private:
     bool quietBefore_ = true;    // a long silence came before this word
     bool joined_ = false;        // two of its elements were within one letter
     bool allClear_ = false;      // every mark of it stands clear of the noise
+    bool allFaint_ = false;      // every mark of it is faint along the carrier
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
     double lastMarkEnd_ = 0.0;
     bool learning_ = false;  // runs are kept until the spacing is learnt
