@@ -38,6 +38,9 @@ constexpr double pruneOtherSpeedBelowBest = 12.0;
 // still leads.
 constexpr double rivalWithin = 3.0;
 constexpr double rivalLagFactor = 5.0;
+// A slower reading this close to the best may still pay for its change with
+// the next letter: the word is not ended at the tracked speed's word gap.
+constexpr double slowerWithin = 6.0;
 // Once the tracked dot has moved this far (natural log), the paths' speeds
 // are taken as factors of the new one.
 constexpr double rebaseBeyond = 0.15;
@@ -292,7 +295,7 @@ void SequenceDecoder::commitAll(std::string& out) {
 double SequenceDecoder::slowestLikelySpeedFactor() const {
     double slowest = speedFactors[paths_.front().speed];
     for (const Path& p : paths_)
-        if (p.score >= paths_.front().score - rivalWithin) slowest = std::max(slowest, speedFactors[p.speed]);
+        if (p.score >= paths_.front().score - slowerWithin) slowest = std::max(slowest, speedFactors[p.speed]);
     return slowest;
 }
 
