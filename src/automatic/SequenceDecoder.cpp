@@ -18,6 +18,13 @@ constexpr double strengthSpread = 0.1;
 // Marks through a fade differ by this much and more (a fraction of the
 // level) without being noise.
 constexpr double faintBelow = 0.5;
+// Through a fade the level of the marks lags, and marks come out up to
+// about twice as strong; a crash is also shorter than a dot.
+constexpr double loudAbove = 1.5;
+constexpr double loudSpread = 0.3;
+constexpr double crashDots = 0.8;
+constexpr double blipDots = 0.5;
+constexpr double blipPenalty = 6.0;
 constexpr double noisePenalty = 3.0;
 // A sender who changes speed is followed by the tracker only after a few
 // characters, and what comes first would be read at the old speed (slow
@@ -194,17 +201,22 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
     std::vector<Path> closed;
     // A mark much fainter along the carrier's phase than the sender's marks,
     // by more than the noise explains, may be noise: a static crash out of
-    // phase with the carrier. Read so, the gap it fell in goes on.
+    // phase with the carrier. So may one far louder and shorter than a dot:
+    // a crash in phase. Read so, the gap it fell in goes on.
     double faintness = 0.0;
     if (evidence > 0.0 && strength < faintBelow) {
         const double spread = strengthSpread * strengthSpread + 1.0 / (2.0 * evidence);
         faintness = -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
+    } else if (strength > loudAbove && lengthMs < crashDots * dotMs) {
+        faintness = logNormal(strength, 1.0, loudSpread);
     }
-    if (faintness < -noisePenalty) {
+    // A blip far shorter than a dot may be noise whatever its strength.
+    const bool blip = lengthMs < blipDots * dotMs;
+    if (faintness < -noisePenalty || blip) {
         for (const Path& p : paths_) {
             Path q = p;
             if (q.gapOpen) q.gapMs += lengthMs;
-            q.score -= noisePenalty;
+            q.score -= faintness < -noisePenalty ? noisePenalty : blipPenalty;
             offer(next, std::move(q));
         }
     }

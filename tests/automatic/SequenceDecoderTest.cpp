@@ -98,27 +98,30 @@ TEST(SequenceDecoder, ReadsTheFirstWordsAfterASpeedChangeAtTheNewSpeed) {
     }
 }
 
-// A crash out of phase with the carrier in a word gap passes for a dot, much
-// fainter along the carrier than the marks: read as noise, the word gap
-// stays whole. As faint as a fade makes a mark, or faint but hardly over
-// the noise, it is an E.
-TEST(SequenceDecoder, AFaintMarkInAGapIsReadAsNoise) {
+// A crash in a word gap passes for a dot: much fainter along the carrier
+// than the marks (out of phase), much louder and shorter (in phase), or a
+// blip far shorter than a dot. Read as noise, the word gap stays whole. As
+// faint as a fade makes a mark, faint but hardly over the noise, or as loud
+// as a rising fade makes a dot-long mark, it is an E.
+TEST(SequenceDecoder, ACrashInAGapIsReadAsNoise) {
     struct Case {
+        double dots;
         double strength;
         double evidence;
         const char* expected;
     };
-    const Case cases[] = {{0.28, 20.0, "X Q "}, {0.6, 300.0, "XEQ "}, {0.3, 3.0, "XEQ "}};
+    const Case cases[] = {{0.8, 0.28, 20.0, "X Q "}, {0.8, 0.6, 300.0, "XEQ "}, {0.8, 0.3, 3.0, "XEQ "},
+                          {0.3, 1.0, 0.0, "X Q "},   {0.6, 2.5, 0.0, "X Q "},   {1.0, 2.5, 0.0, "XEQ "}};
     for (const Case& c : cases) {
         std::vector<Element> elements;
         for (char e : std::string("-..-"))
             elements.insert(elements.end(), {{true, e == '.' ? 1.0 : 3.0}, {false, 1.0}});
         elements.back().dots = 3.4;
-        elements.insert(elements.end(), {{true, 0.8, c.strength, c.evidence}, {false, 2.7}});
+        elements.insert(elements.end(), {{true, c.dots, c.strength, c.evidence}, {false, 2.7}});
         for (char e : std::string("--.-"))
             elements.insert(elements.end(), {{true, e == '.' ? 1.0 : 3.0}, {false, 1.0}});
         elements.pop_back();
-        EXPECT_EQ(decodeDurations(elements), c.expected) << c.strength << " " << c.evidence;
+        EXPECT_EQ(decodeDurations(elements), c.expected) << c.dots << " dots " << c.strength << " " << c.evidence;
     }
 }
 
