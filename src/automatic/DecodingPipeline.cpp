@@ -92,8 +92,12 @@ DecodingPipeline::Progress DecodingPipeline::advance(std::complex<double> z, boo
     likelihood_.push(z, runs_);
     for (const KeyRun& run : runs_) {
         words_.take(run, speed_.dotMs());
+        // While the gate is open the threshold decision's durations follow
+        // the speed; a sender who sped up so far that they fuse shuts it.
         const double lengthMs = run.length() * stepMs;
-        if ((run.mark || lengthMs < pauseDots * speed_.dotMs()) && speed_.decided(lengthMs, run.mark)) speedChanged();
+        if (!gate_.open() && (run.mark || lengthMs < pauseDots * speed_.dotMs()) &&
+            speed_.decided(lengthMs, run.mark))
+            speedChanged();
     }
     if (live && closedDurations_ >= refitClosedDurations) return Progress::speedInDoubt;
     const double dot = speed_.dotMs();
