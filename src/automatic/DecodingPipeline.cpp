@@ -95,8 +95,7 @@ DecodingPipeline::Progress DecodingPipeline::advance(std::complex<double> z, boo
         // While the gate is open the threshold decision's durations follow
         // the speed; a sender who sped up so far that they fuse shuts it.
         const double lengthMs = run.length() * stepMs;
-        if (!gate_.open() && (run.mark || lengthMs < pauseDots * speed_.dotMs()) &&
-            speed_.decided(lengthMs, run.mark))
+        if (!gate_.open() && (run.mark || lengthMs < pauseDots * speed_.dotMs()) && speed_.decided(lengthMs, run.mark))
             speedChanged();
     }
     if (live && closedDurations_ >= refitClosedDurations) return Progress::speedInDoubt;
