@@ -11,21 +11,21 @@ constexpr double gapSigma = 0.35;  // gaps vary more, especially between words
 // probability), once per pattern.
 constexpr double garbagePenalty = 10.0;
 constexpr double pruneBelowBest = 30.0;
-// A mark's amplitude along the carrier over the level of the sender's marks
-// spreads this much beside what the noise adds; reading a mark as noise
-// costs this much.
+// A mark may be read as noise, at a price. A mark's amplitude along the
+// carrier over that of the mark before spreads this much beside what the
+// noise adds; marks through a fade differ by half and more without being
+// noise, so only fainter ones are weighed.
+constexpr double noisePenalty = 3.0;
 constexpr double strengthSpread = 0.1;
-// Marks through a fade differ by this much and more (a fraction of the
-// level) without being noise.
 constexpr double faintBelow = 0.5;
-// Through a fade the level of the marks lags, and marks come out up to
-// about twice as strong; a crash is also shorter than a dot.
+// Through a fade the level lags and marks come out up to about twice as
+// strong; a crash in phase is also shorter than a dot.
 constexpr double loudAbove = 1.5;
 constexpr double loudSpread = 0.3;
 constexpr double crashDots = 0.8;
+// A blip this much shorter than a dot is noise at this price, however strong.
 constexpr double blipDots = 0.5;
 constexpr double blipPenalty = 6.0;
-constexpr double noisePenalty = 3.0;
 // A sender who changes speed is followed by the tracker only after a few
 // characters, and what comes first would be read at the old speed (slow
 // dots as dashes, slow letter gaps as word gaps). So each path may also read
@@ -203,20 +203,20 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
     // by more than the noise explains, may be noise: a static crash out of
     // phase with the carrier. So may one far louder and shorter than a dot:
     // a crash in phase. Read so, the gap it fell in goes on.
-    double faintness = 0.0;
+    double unlike = 0.0;  // how unlike the sender's marks (natural log)
     if (evidence > 0.0 && strength < faintBelow) {
         const double spread = strengthSpread * strengthSpread + 1.0 / (2.0 * evidence);
-        faintness = -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
+        unlike = -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
     } else if (strength > loudAbove && lengthMs < crashDots * dotMs) {
-        faintness = logNormal(strength, 1.0, loudSpread);
+        unlike = logNormal(strength, 1.0, loudSpread);
     }
     // A blip far shorter than a dot may be noise whatever its strength.
     const bool blip = lengthMs < blipDots * dotMs;
-    if (faintness < -noisePenalty || blip) {
+    if (unlike < -noisePenalty || blip) {
         for (const Path& p : paths_) {
             Path q = p;
             if (q.gapOpen) q.gapMs += lengthMs;
-            q.score -= faintness < -noisePenalty ? noisePenalty : blipPenalty;
+            q.score -= unlike < -noisePenalty ? noisePenalty : blipPenalty;
             offer(next, std::move(q));
         }
     }
@@ -231,8 +231,8 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
         }
         for (const Path& c : closed) {
             const double dot = dotMs * speedFactors[c.speed];
-            const double asDot = logNormal(lengthMs, dot, markSigma) + faintness;
-            const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma) + faintness;
+            const double asDot = logNormal(lengthMs, dot, markSigma) + unlike;
+            const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma) + unlike;
             const double either = std::max(asDot, asDash);
             auto step = [&](int node, double score) {
                 Path q = c;

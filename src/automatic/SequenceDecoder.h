@@ -6,9 +6,9 @@
 // lag: a character is written once the best path has held it for that long
 // (longer while a path at another speed that reads it otherwise is close),
 // and paths that disagree with it are dropped. Paths at other speeds outlive
-// the end of a word, so that evidence for a change of speed adds up. Patterns outside the table
-// are skipped, never written. Runs on whichever thread feeds the automatic
-// receiver.
+// the end of a word, so that evidence for a change of speed adds up.
+// Patterns outside the table are skipped, never written. Runs on whichever
+// thread feeds the automatic receiver.
 #pragma once
 
 #include <string>

@@ -14,19 +14,23 @@ constexpr double letterGapDots = 2.0;
 
 void WordAssembler::start(double step, std::optional<double> writtenUntilMs, double lagMs) {
     startStep_ = step;
-    marksInWord_ = 0;
-    decoder_.reset();
-    lastStrength_ = 0.0;
+    startReading();
     decoder_.silenceUntil(writtenUntilMs.value_or(-std::numeric_limits<double>::infinity()));
     decoder_.setLagMs(lagMs);
-    quietBefore_ = true;
-    joined_ = false;
     gaps_.reset();
     decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
     learning_ = true;
-    keptMark_ = false;
+    firstKeptMarkMs_.reset();
     kept_.clear();
     readFromKept_.clear();
+}
+
+void WordAssembler::startReading() {
+    decoder_.reset();
+    marksInWord_ = 0;
+    quietBefore_ = true;
+    joined_ = false;
+    lastStrength_ = 0.0;
 }
 
 void WordAssembler::take(const KeyRun& run, double dotMs) {
@@ -39,23 +43,17 @@ void WordAssembler::take(const KeyRun& run, double dotMs) {
 
 void WordAssembler::keep(const KeyRun& run, double dotMs) {
     kept_.push_back({run, dotMs});
-    if (run.mark && !keptMark_) {
-        keptMark_ = true;
-        firstKeptMarkMs_ = run.start * stepMs;
-    }
-    // The same gaps as reading them learns from.
-    if (!run.mark && (keptMark_ || run.start > startStep_)) gaps_.take(run.length() * stepMs / dotMs);
+    if (run.mark && !firstKeptMarkMs_) firstKeptMarkMs_ = run.start * stepMs;
+    // The same gaps as reading them learns from: all but one that began
+    // before the decoding did.
+    if (!run.mark && run.start > startStep_) gaps_.take(run.length() * stepMs / dotMs);
     if (gaps_.learnt()) readKept();
 }
 
 void WordAssembler::readKept() {
     learning_ = false;
-    decoder_.reset();
-    lastStrength_ = 0.0;
+    startReading();
     decoder_.setGapClasses(gaps_.letterDots(), gaps_.wordDots());
-    marksInWord_ = 0;
-    quietBefore_ = true;
-    joined_ = false;
     for (const KeptRun& k : kept_) {
         const KeyRun& run = k.run;
         // Where reading them live would have ended the word: once the gap
@@ -134,7 +132,7 @@ void WordAssembler::endWord(double timeMs, std::string& decided) {
 }
 
 void WordAssembler::commit(double nowMs, std::string& decided) {
-    if (learning_ && keptMark_ && nowMs - firstKeptMarkMs_ > longestKeptMs) readKept();
+    if (learning_ && firstKeptMarkMs_ && nowMs - *firstKeptMarkMs_ > longestKeptMs) readKept();
     if (learning_) return;
     decided += readFromKept_;
     readFromKept_.clear();

@@ -65,12 +65,14 @@ private:
     void keep(const KeyRun& run, double dotMs);
     // Reads what was kept, at the spacing learnt by now.
     void readKept();
+    // No word begun, no mark before.
+    void startReading();
 
     struct KeptRun {
         KeyRun run;
         double dotMs = 0.0;
     };
-    // Seconds of kept runs after which they are read at whatever spacing
+    // How long after the first kept mark they are read at whatever spacing
     // is known, so that a short transmission is not held for long.
     static constexpr double longestKeptMs = 4000.0;
 
@@ -85,8 +87,7 @@ private:
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
     double lastMarkEnd_ = 0.0;
     bool learning_ = false;  // runs are kept until the spacing is learnt
-    bool keptMark_ = false;
-    double firstKeptMarkMs_ = 0.0;
+    std::optional<double> firstKeptMarkMs_;
     std::vector<KeptRun> kept_;
     std::string readFromKept_;
 };

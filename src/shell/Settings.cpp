@@ -23,6 +23,12 @@ int readInt(const std::string& path, std::string_view key, int defaultValue) {
     return readProfileInt(path, settingsSection, key, defaultValue);
 }
 
+// A TCP or UDP port; one out of range is the default.
+int readPort(const std::string& path, std::string_view section, std::string_view key, int defaultPort) {
+    const int port = readProfileInt(path, section, key, defaultPort);
+    return port >= 1 && port <= 65535 ? port : defaultPort;
+}
+
 std::string cut(std::string text, std::size_t length) {
     text.resize(wholeCharacterPrefix(text, length));
     return text;
@@ -132,8 +138,7 @@ void loadSettings(StationState& state) {
     StationState::BandSpotChoice& spots = state.bandSpots;
     const StationState::BandSpotChoice spotDefaults;
     spots.serve = readProfileInt(path, bandSection, "SpotServer", 0) != 0;
-    const int spotPort = readProfileInt(path, bandSection, "SpotPort", spotDefaults.port);
-    spots.port = spotPort >= 1 && spotPort <= 65535 ? spotPort : spotDefaults.port;
+    spots.port = readPort(path, bandSection, "SpotPort", spotDefaults.port);
     spots.dialKHz = readProfileString(path, bandSection, "DialKHz", "", maxTextValue);
     // Anything but LSB is the usual upper sideband of CW.
     std::string sideband = readProfileString(path, bandSection, "Sideband", "USB", maxTextValue);
@@ -145,8 +150,7 @@ void loadSettings(StationState& state) {
     StationState::KeyingServerChoice& server = state.keyingServer;
     const StationState::KeyingServerChoice defaults;
     server.enabled = readProfileInt(path, keyingServerSection, "Enabled", 0) != 0;
-    const int port = readProfileInt(path, keyingServerSection, "Port", defaults.port);
-    server.port = port >= 1 && port <= 65535 ? port : defaults.port;
+    server.port = readPort(path, keyingServerSection, "Port", defaults.port);
     server.address = readProfileString(path, keyingServerSection, "Address", "", maxTextValue);
     if (server.address.empty()) server.address = defaults.address;
 }
