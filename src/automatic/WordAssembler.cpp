@@ -78,7 +78,8 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
         lastStrength_ = run.strength;
         lastMarkEnd_ = run.end;
-        const bool clear = run.evidence >= clearMarkEvidence && run.strength >= clearMarkStrength;
+        const double evidenceNeeded = clearMarkEvidence * std::min(1.0, dotMs / clearEvidenceDotMs);
+        const bool clear = run.evidence >= evidenceNeeded && run.strength >= clearMarkStrength;
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength;
         ++marksInWord_;

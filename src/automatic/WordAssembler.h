@@ -56,7 +56,10 @@ private:
     bool strayElements() const {
         return marksInWord_ >= 1 && marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_));
     }
-    static constexpr double clearMarkEvidence = 30.0;
+    // A clear mark's evidence at 20 wpm; a faster sender's dots are shorter
+    // and carry less.
+    static constexpr double clearMarkEvidence = 20.0;
+    static constexpr double clearEvidenceDotMs = 60.0;
     static constexpr double clearMarkStrength = 0.75;
     static constexpr double faintMarkStrength = 0.3;
 

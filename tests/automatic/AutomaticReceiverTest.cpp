@@ -58,6 +58,10 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         {"QRL? PSE QSY TO 7025 KHZ, BK / AR", 40, 561, 100},
         // Lone elements at the end, clear of the noise: not taken for blips.
         {"GUD LUCK 73 TU E E", 22, 655, 0},
+        // ... also nearer the noise, where a fast sender's dots carry less
+        // evidence.
+        {"BEST DX ES GUD LUCK 73 TU E E", 25, 850, -6},
+        {"BEST DX ES GUD LUCK 73 TU E E", 30, 905, -4},
     };
     for (const Case& c : cases) {
         KeyingPlan plan;
