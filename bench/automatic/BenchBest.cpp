@@ -117,9 +117,10 @@ const Config configs[] = {{10, 437}, {15, 613}, {20, 788}, {25, 1043}, {30, 1187
 struct Tally {
     std::size_t errors = 0;
     std::size_t characters = 0;
-    void add(const std::string& reference, const std::string& decoded) {
-        errors += testing::editDistance(normalise(reference), normalise(decoded));
-        characters += normalise(reference).size();
+    void add(const std::string& reference, const std::string& decoded, const std::vector<bool>& spared = {}) {
+        errors += testing::editDistance(normalise(reference), normalise(decoded), spared);
+        characters +=
+            normalise(reference).size() - static_cast<std::size_t>(std::count(spared.begin(), spared.end(), true));
     }
     double percent() const {
         return characters ? 100.0 * static_cast<double>(errors) / static_cast<double>(characters) : 0.0;
@@ -306,15 +307,37 @@ std::uint64_t familySeed(int seed) {
 
 // A family's signals at every SNR: the wanted station's text, and for the
 // neighbour the stronger station's without a hint, for the beacon its own
-// with the tone button nearest to it as the hint.
+// with the tone button nearest to it as the hint, for fading the wanted
+// text with the characters faded too deep to copy spared.
 struct FamilyTallies {
     std::vector<Tally> wanted;
     std::vector<Tally> second;
 };
 
+// Faded deeper than this under the noise, a character is not counted: a
+// steady signal there is not copied cleanly either.
+constexpr double copyableSnrDb = -6.0;
+
+// The characters of a signal's text (as normalised) that reached the
+// receiver weaker than copyableSnrDb; a blank next to one too.
+std::vector<bool> fadedTooDeep(const synthesis::TestSignal& signal, double snr) {
+    const std::string& text = signal.text;
+    std::vector<bool> spared(text.size(), false);
+    if (normalise(text) != text) return {};
+    std::size_t character = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ' ' || character >= signal.characterLevelDb.size()) continue;
+        spared[i] = snr + signal.characterLevelDb[character++] < copyableSnrDb;
+    }
+    for (std::size_t i = 1; i + 1 < text.size(); ++i)
+        if (text[i] == ' ') spared[i] = spared[i - 1] || spared[i + 1];
+    return spared;
+}
+
 FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<double>& snrs, int seeds) {
     const bool neighbour = family.name == "neighbour";
     const bool beacon = family.name == "beacon";
+    const bool fading = family.name == "fading";
     FamilyTallies tallies{std::vector<Tally>(snrs.size()), std::vector<Tally>(snrs.size())};
     for (std::size_t k = 0; k < snrs.size(); ++k) {
         for (int seed = 1; seed <= seeds; ++seed) {
@@ -327,6 +350,8 @@ FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<d
                 const Decoded unhinted = decode(signal.samples, 0.0);
                 tallies.second[k].add(signal.otherText, unhinted.text);
                 showWrong(signal.otherText, unhinted.text, signal, snrs[k], ", no hint, against the stronger");
+            } else if (fading) {
+                tallies.second[k].add(signal.text, d.text, fadedTooDeep(signal, snrs[k]));
             } else if (beacon) {
                 // The window hints with the tone button over the signal.
                 const Decoded hinted = decode(signal.samples, 50.0 * std::round(signal.toneHz / 50.0));
@@ -393,7 +418,13 @@ void familiesTable(bool quick) {
     std::printf("\n");
     auto printRow = [&](const std::string& name, const std::vector<Tally>& tallies) {
         std::printf("| %s |", name.c_str());
-        for (const Tally& t : tallies) std::printf(" %.1f %% |", t.percent());
+        // Where characters are spared, each column counts its own.
+        for (const Tally& t : tallies)
+            if (t.characters == tallies.front().characters) {
+                std::printf(" %.1f %% |", t.percent());
+            } else {
+                std::printf(" %.1f %% of %zu |", t.percent(), t.characters);
+            }
         std::printf(" %zu |\n", tallies.front().characters);
         std::fflush(stdout);
     };
@@ -407,6 +438,9 @@ void familiesTable(bool quick) {
         } else if (family.name == "beacon") {
             printRow(name + ", no hint", tallies.wanted);
             printRow(name + ", tone hint on the nearest 50 Hz button", tallies.second);
+        } else if (family.name == "fading") {
+            printRow(name, tallies.wanted);
+            printRow(name + ", characters faded more than 6 dB under the noise spared", tallies.second);
         } else {
             printRow(name, tallies.wanted);
         }

@@ -6,11 +6,14 @@
 
 namespace ditdahl::synthesis {
 
+double fadeDbAt(double seconds, double periodSeconds, double depthDb, double startPhase) {
+    return -depthDb * (0.5 - 0.5 * std::cos(startPhase + 2.0 * std::numbers::pi * seconds / periodSeconds));
+}
+
 void applyFadeDb(std::vector<double>& samples, double periodSeconds, double depthDb, double startPhase,
                  int sampleRate) {
-    const double step = 2.0 * std::numbers::pi / (periodSeconds * sampleRate);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double db = -depthDb * (0.5 - 0.5 * std::cos(startPhase + step * static_cast<double>(i)));
+        const double db = fadeDbAt(static_cast<double>(i) / sampleRate, periodSeconds, depthDb, startPhase);
         samples[i] *= std::pow(10.0, db / 20.0);
     }
 }

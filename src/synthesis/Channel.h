@@ -17,6 +17,8 @@ namespace ditdahl::synthesis {
 // its trough as real ones do, rather than passing it in a moment.
 void applyFadeDb(std::vector<double>& samples, double periodSeconds, double depthDb, double startPhase,
                  int sampleRate = captureFramesPerSecond);
+// That fade's gain in dB at a time.
+double fadeDbAt(double seconds, double periodSeconds, double depthDb, double startPhase);
 
 // A receiver AGC's gain: 1 while a carrier is keyed (from each interval's
 // start to its end plus fallMs), rising towards pumpDb in every gap with

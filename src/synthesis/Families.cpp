@@ -179,7 +179,7 @@ constexpr Family families[] = {
     {"hand10", "hand-sent at 12-25 wpm: elements and gaps +-10 %, dash 2.6-3.5 dots", hand10},
     {"hand20", "hand-sent at 12-25 wpm: elements and gaps +-20 %, dash 2.6-3.5 dots", hand20},
     {"semiauto", "semi-automatic key, 15-28 wpm: machine dots, each dash 3-5 dots, other gaps +-10 %", semiautomatic},
-    {"fading", "slow fading, period 4-15 s, 10-25 dB deep (even in dB), any phase", fading},
+    {"fading", "slow fading, period 4-15 s, 10-25 dB deep (even in dB; the SNR at its middle), any phase", fading},
     {"phase", "carrier phase at random at every key-down", phase},
     {"chirp", "tone 5-80 Hz off (either side) at key-down, settling in 10-30 ms", chirp},
     {"drift", "two overs back to back, tone drifting 10-30 Hz a minute up or down", drift},

@@ -20,6 +20,9 @@ void mixInto(std::vector<double>& sum, const std::vector<double>& part) {
     for (std::size_t i = 0; i < part.size(); ++i) sum[i] += part[i];
 }
 
+// A fading station's mean level in dB over its fade, against full strength.
+double meanFadeDb(const Station& station) { return station.fadePeriodSeconds > 0.0 ? -0.5 * station.fadeDepthDb : 0.0; }
+
 // Keys every station into out.samples, and gathers every mark of all of them
 // in time order (an AGC follows them all).
 std::vector<KeyInterval> renderStations(const Scene& scene, Content content, NoiseGenerator& timingRandom,
@@ -38,8 +41,17 @@ std::vector<KeyInterval> renderStations(const Scene& scene, Content content, Noi
         if (s == 0 || turn) {
             if (!out.text.empty()) out.text += ' ';
             out.text += station.text;
-            for (std::size_t last : keying.characterLastMark)
+            std::size_t first = 0;
+            for (std::size_t last : keying.characterLastMark) {
                 out.characterEndsMs.push_back(keying.marks[last].end * 1000.0);
+                double deepest = 0.0;
+                for (std::size_t m = first; m <= last && station.fadePeriodSeconds > 0.0; ++m)
+                    deepest =
+                        std::min(deepest, fadeDbAt(0.5 * (keying.marks[m].start + keying.marks[m].end),
+                                                   station.fadePeriodSeconds, station.fadeDepthDb, station.fadePhase));
+                out.characterLevelDb.push_back(deepest - meanFadeDb(station));
+                first = last + 1;
+            }
             out.keyed.insert(out.keyed.end(), keying.marks.begin(), keying.marks.end());
         } else if (out.otherText.empty()) {
             out.otherText = station.text;
@@ -109,7 +121,8 @@ TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::u
     out.toneHz = wanted.toneHz;
     out.parameters = scene.parameters;
     const std::vector<KeyInterval> allMarks = renderStations(scene, content, timingRandom, phaseRandom, out);
-    const double sigma = noiseDeviation(wanted.amplitude, snrDb, wanted.sampleRate);
+    const double sigma =
+        noiseDeviation(wanted.amplitude, snrDb - meanFadeDb(scene.stations.front()), wanted.sampleRate);
     addNoise(out.samples, content, sigma, wanted.toneHz, wanted.sampleRate, noise);
     applyAgc(out.samples, scene, content, sigma, allMarks);
     if (scene.crashesPerSecond > 0.0) addSceneCrashes(out.samples, scene, crashRandom);

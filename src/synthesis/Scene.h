@@ -60,8 +60,11 @@ struct TestSignal {
     // texts in the order they were sent.
     std::string text;
     std::vector<double> characterEndsMs;  // when each character of text ends
-    std::vector<KeyInterval> keyed;       // the key-down intervals that text was sent with
-    double toneHz = 0.0;                  // the wanted station's tone at the start
+    // Each of those characters' level at its deepest mark over the level
+    // the SNR is quoted at (0 dB without fading).
+    std::vector<double> characterLevelDb;
+    std::vector<KeyInterval> keyed;  // the key-down intervals that text was sent with
+    double toneHz = 0.0;             // the wanted station's tone at the start
     // A neighbour sending on another tone at the same time; empty without.
     std::string otherText;
     double otherToneHz = 0.0;
@@ -69,7 +72,9 @@ struct TestSignal {
 };
 
 // Renders the scene with white noise snrDb below the wanted station's tone
-// at full strength (in 2500 Hz, as addNoise). The seed fixes the hand
+// at full strength (in 2500 Hz, as addNoise); a fading station's SNR is
+// its mean over the fade in dB, as a fading signal's is quoted, half its
+// depth under full strength. The seed fixes the hand
 // timing, the carrier phases, the noise and the crashes; the same seed at
 // another SNR gives the same signal in noise of the same shape, only louder
 // or softer.
