@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,6 +122,10 @@ struct Tally {
         errors += testing::editDistance(normalise(reference), normalise(decoded), spared);
         characters +=
             normalise(reference).size() - static_cast<std::size_t>(std::count(spared.begin(), spared.end(), true));
+    }
+    void add(std::size_t moreErrors, std::size_t moreCharacters) {
+        errors += moreErrors;
+        characters += moreCharacters;
     }
     double percent() const {
         return characters ? 100.0 * static_cast<double>(errors) / static_cast<double>(characters) : 0.0;
@@ -306,13 +311,57 @@ std::uint64_t familySeed(int seed) {
 }
 
 // A family's signals at every SNR: the wanted station's text, and for the
-// neighbour the stronger station's without a hint, for the beacon its own
-// with the tone button nearest to it as the hint, for fading the wanted
-// text with the characters faded too deep to copy spared.
+// neighbour the stronger station's without a hint (and that copy again,
+// judged as one station's copy of two), for the beacon its own with the
+// tone button nearest to it as the hint, for fading the wanted text with
+// the characters faded too deep to copy spared.
 struct FamilyTallies {
     std::vector<Tally> wanted;
     std::vector<Tally> second;
+    std::vector<Tally> third;
 };
+
+// For each length j of b: the fewest edits between its first j characters
+// and all of a, or, with anyBeginningOfA, the beginning of a that fits them
+// best.
+std::vector<std::size_t> distancesFromBeginnings(const std::string& a, const std::string& b, bool anyBeginningOfA) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    std::vector<std::size_t> best = row;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+        for (std::size_t j = 0; j <= b.size(); ++j) best[j] = std::min(best[j], row[j]);
+    }
+    return anyBeginningOfA ? best : row;
+}
+
+// Errors in a copy of one station of two sending at once, where what was
+// written of the other station before this one began or after it ended is
+// no error: the copy is taken as a beginning of the other's text, this
+// station's text, and an end of the other's, split where that costs least.
+std::size_t errorsCopyingOneOfTwo(const std::string& copied, const std::string& station, const std::string& other) {
+    const std::size_t n = copied.size();
+    const std::vector<std::size_t> before = distancesFromBeginnings(other, copied, true);
+    const std::vector<std::size_t> afterReversed = distancesFromBeginnings(
+        std::string(other.rbegin(), other.rend()), std::string(copied.rbegin(), copied.rend()), true);
+    std::size_t least = std::numeric_limits<std::size_t>::max();
+    for (std::size_t from = 0; from <= n; ++from) {
+        const std::vector<std::size_t> middle = distancesFromBeginnings(station, copied.substr(from), false);
+        for (std::size_t j = 0; j < middle.size(); ++j)
+            least = std::min(least, before[from] + middle[j] + afterReversed[n - from - j]);
+    }
+    return least;
+}
+
+// A neighbour this much louder stands out; closer in level, copying either
+// station is right.
+constexpr double clearlyStrongerDb = 3.0;
 
 // Faded deeper than this under the noise, a character is not counted: a
 // steady signal there is not copied cleanly either.
@@ -338,7 +387,8 @@ FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<d
     const bool neighbour = family.name == "neighbour";
     const bool beacon = family.name == "beacon";
     const bool fading = family.name == "fading";
-    FamilyTallies tallies{std::vector<Tally>(snrs.size()), std::vector<Tally>(snrs.size())};
+    FamilyTallies tallies{std::vector<Tally>(snrs.size()), std::vector<Tally>(snrs.size()),
+                          std::vector<Tally>(snrs.size())};
     for (std::size_t k = 0; k < snrs.size(); ++k) {
         for (int seed = 1; seed <= seeds; ++seed) {
             const auto signal = synthesis::makeSignal(family, familySeed(seed), snrs[k], bench::familyTexts);
@@ -350,6 +400,16 @@ FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<d
                 const Decoded unhinted = decode(signal.samples, 0.0);
                 tallies.second[k].add(signal.otherText, unhinted.text);
                 showWrong(signal.otherText, unhinted.text, signal, snrs[k], ", no hint, against the stronger");
+                const std::string copied = normalise(unhinted.text);
+                const std::string stronger = normalise(signal.otherText);
+                const std::string wanted = normalise(signal.text);
+                const std::size_t onStronger = errorsCopyingOneOfTwo(copied, stronger, wanted);
+                const std::size_t onWanted = errorsCopyingOneOfTwo(copied, wanted, stronger);
+                if (signal.otherLouderDb >= clearlyStrongerDb || onStronger <= onWanted) {
+                    tallies.third[k].add(onStronger, stronger.size());
+                } else {
+                    tallies.third[k].add(onWanted, wanted.size());
+                }
             } else if (fading) {
                 tallies.second[k].add(signal.text, d.text, fadedTooDeep(signal, snrs[k]));
             } else if (beacon) {
@@ -435,6 +495,10 @@ void familiesTable(bool quick) {
         if (family.name == "neighbour") {
             printRow(name + ", tone hint on the wanted station", tallies.wanted);
             printRow(name + ", no hint, against the stronger station", tallies.second);
+            printRow(name +
+                         ", no hint, against the station 3 dB stronger (either, closer in level); the other's text "
+                         "before or after it not counted",
+                     tallies.third);
         } else if (family.name == "beacon") {
             printRow(name + ", no hint", tallies.wanted);
             printRow(name + ", tone hint on the nearest 50 Hz button", tallies.second);

@@ -56,6 +56,7 @@ std::vector<KeyInterval> renderStations(const Scene& scene, Content content, Noi
         } else if (out.otherText.empty()) {
             out.otherText = station.text;
             out.otherToneHz = station.tone.toneHz;
+            out.otherLouderDb = 20.0 * std::log10(station.tone.amplitude / scene.stations.front().tone.amplitude);
         }
         std::vector<double> tone = renderKeyed(keying.marks, keying.totalSeconds, station.tone, phaseRandom);
         if (content != Content::Keyed) std::fill(tone.begin(), tone.end(), 0.0);

@@ -68,6 +68,7 @@ struct TestSignal {
     // A neighbour sending on another tone at the same time; empty without.
     std::string otherText;
     double otherToneHz = 0.0;
+    double otherLouderDb = 0.0;  // its level over the wanted station's
     std::string parameters;
 };
 
