@@ -67,8 +67,11 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
     }
     mixer_.follow(search_.toneHz(), search_.toneStands());
     pipeline_.setToneStands(search_.toneStands());
+    notches_.set(search_.carriersHz());
+    notched_.assign(samples, samples + count);
+    notches_.filter(notched_.data(), notched_.size());
     steps_.clear();
-    mixer_.push(samples, count, steps_);
+    mixer_.push(notched_.data(), notched_.size(), steps_);
     for (const auto& z : steps_) {
         if (stage_ != Stage::decoding) break;
         if (pipeline_.step(z) == DecodingPipeline::Progress::speedInDoubt) measureAgain();
@@ -84,6 +87,9 @@ void AutomaticReceiver::tryStart() {
     buffered.reserve(static_cast<std::size_t>(samples_ - first));
     for (std::int64_t s = first; s < samples_; ++s)
         buffered.push_back(history_[static_cast<std::size_t>(s % historySamples)]);
+    notches_.clear();
+    notches_.set(search_.carriersHz());
+    notches_.filter(buffered.data(), buffered.size());
     mixer_.start(search_.toneHz());
     std::vector<std::complex<double>> caught;
     mixer_.push(buffered.data(), buffered.size(), caught);

@@ -4,7 +4,8 @@
 // used), of any length; causal, with a character written within about a
 // second of its end. Once it has locked on a tone and the buffered audio
 // tells the speed, it first decodes the last 15 s of audio, so the start of
-// a transmission is not lost. Its text, speed and tone go to a listener.
+// a transmission is not lost; steady carriers near the tone are notched out
+// of what it decodes. Its text, speed and tone go to a listener.
 // Runs on the thread that feeds it (the capture thread, or a command-line
 // tool's main thread); not thread-safe.
 #pragma once
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "automatic/CarrierNotches.h"
 #include "automatic/DecodingPipeline.h"
 #include "automatic/Envelope.h"
 #include "automatic/ReceiverListener.h"
@@ -59,6 +61,8 @@ private:
 
     ReceiverListener& listener_;
     ToneSearch search_;
+    CarrierNotches notches_;
+    std::vector<double> notched_;
     TrackingDownmixer mixer_;
     DecodingPipeline pipeline_;
 

@@ -18,7 +18,8 @@ constexpr double highestHz = 1600.0;
 constexpr double hintSpanHz = 50.0;
 constexpr double lockStandDb = 6.0;
 // A tone is narrow: it also stands over the bins 47 Hz away, which the hump
-// of noise through a narrow receiver filter does not.
+// of noise through a narrow receiver filter does not. A side where a steady
+// carrier stands is not the tone's own: the other side is taken.
 constexpr double lockSidesDb = 3.0;
 constexpr int sideBins = 4;
 constexpr int neighbourFirst = 5;  // about 60 Hz
@@ -46,6 +47,19 @@ constexpr int moveHops = 12;
 constexpr double strongerSpanHz = 200.0;
 constexpr double strongerDb = 4.0;
 constexpr int strongerHops = 24;
+// A keyed tone falls to the noise between letters and words, so the
+// quietest tenth of the last 2 s lies far under its mean there; a carrier
+// (a birdie, a station tuning up) stays near its mean, and carries no text
+// however well it stands over the noise.
+constexpr double quietShare = 0.1;
+constexpr double keyedBelow = 0.3;
+// Steady carriers near the followed tone are reported for the decoder to
+// take out: within this span, this far apart from the tone, standing this
+// far over the noise (a weaker one hardly matters), this many at most.
+constexpr double carrierSpanHz = 250.0;
+constexpr double carrierApartHz = 30.0;
+constexpr double carrierStandDb = 10.0;
+constexpr std::size_t mostCarriers = 4;
 constexpr double tiny = 1e-30;
 }  // namespace
 
@@ -118,9 +132,21 @@ double ToneSearch::standOverNeighbourhoodDb(int bin) const {
 }
 
 double ToneSearch::standOverSidesDb(int bin) const {
-    const double low = average_[std::max(1, bin - sideBins)];
-    const double high = average_[std::min(fftSize / 2, bin + sideBins)];
-    return 10.0 * std::log10((average_[bin] + tiny) / (std::max(low, high) + tiny));
+    const int lowBin = std::max(1, bin - sideBins);
+    const int highBin = std::min(fftSize / 2, bin + sideBins);
+    const bool lowCarrier = carrierAround(lowBin);
+    const bool highCarrier = carrierAround(highBin);
+    double side = std::max(average_[lowBin], average_[highBin]);
+    if (lowCarrier != highCarrier) side = lowCarrier ? average_[highBin] : average_[lowBin];
+    return 10.0 * std::log10((average_[bin] + tiny) / (side + tiny));
+}
+
+bool ToneSearch::carrierAround(int bin) const {
+    for (int b = std::max(2, bin - 2); b <= std::min(fftSize / 2 - 2, bin + 2); ++b)
+        if (average_[b] > average_[b - 1] && average_[b] >= average_[b + 1] &&
+            standOverNeighbourhoodDb(b) >= carrierStandDb && !keyed(b))
+            return true;
+    return false;
 }
 
 double ToneSearch::refinedHz(int bin) const {
@@ -136,7 +162,18 @@ double ToneSearch::refinedHz(int bin) const {
 
 bool ToneSearch::qualifies(int bin) const {
     return average_[bin] > average_[bin - 1] && average_[bin] >= average_[bin + 1] &&
-           standOverNeighbourhoodDb(bin) >= lockStandDb && standOverSidesDb(bin) >= lockSidesDb;
+           standOverNeighbourhoodDb(bin) >= lockStandDb && standOverSidesDb(bin) >= lockSidesDb && keyed(bin);
+}
+
+bool ToneSearch::keyed(int bin) const {
+    const auto held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
+    std::vector<double>& values = scratch_;
+    values.clear();
+    for (std::size_t k = 0; k < held; ++k) values.push_back(recent_[k][static_cast<std::size_t>(bin)]);
+    if (values.empty()) return false;
+    const auto quiet = values.begin() + static_cast<std::ptrdiff_t>(quietShare * static_cast<double>(values.size()));
+    std::nth_element(values.begin(), quiet, values.end());
+    return *quiet < keyedBelow * average_[bin];
 }
 
 bool ToneSearch::searchForLock() {
@@ -175,6 +212,7 @@ bool ToneSearch::searchForLock() {
     if (candidateHops_ < lockHops) return false;
     locked_ = true;
     toneHz_ = refinedHz(best);
+    findCarriers();
     standDb_ = bestStand;
     fadedHops_ = 0;
     strongerHops_ = 0;
@@ -196,9 +234,24 @@ bool ToneSearch::followLock() {
     if (fadedHops_ >= fadedHops) {
         locked_ = false;
         fadedHops_ = 0;
+        carriersHz_.clear();
         return true;
     }
+    findCarriers();
     return moveToAnother();
+}
+
+void ToneSearch::findCarriers() {
+    carriersHz_.clear();
+    const int first = std::max(2, static_cast<int>(std::ceil((toneHz_ - carrierSpanHz) / binHz)));
+    const int last = std::min(fftSize / 2 - 2, static_cast<int>((toneHz_ + carrierSpanHz) / binHz));
+    for (int bin = first; bin <= last && carriersHz_.size() < mostCarriers; ++bin) {
+        if (average_[bin] <= average_[bin - 1] || average_[bin] < average_[bin + 1]) continue;
+        const double hz = refinedHz(bin);
+        if (std::abs(hz - toneHz_) < carrierApartHz || standOverNeighbourhoodDb(bin) < carrierStandDb || keyed(bin))
+            continue;
+        carriersHz_.push_back(hz);
+    }
 }
 
 bool ToneSearch::moveToAnother() {

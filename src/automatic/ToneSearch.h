@@ -2,7 +2,9 @@
 // spectrum every 256 samples (about 12 Hz per bin, a new one every 43 ms at
 // 6000 samples/s), power averaged over about 2 s; a peak between 200 and
 // 1600 Hz that stands clearly and narrowly above its neighbourhood for half a
-// second is locked, then followed within 20 Hz, and let go once it has faded
+// second, and falls between letters as a keyed tone does, is locked (a steady
+// carrier never is; those near the tone are reported for the decoder to take
+// out), then followed within 20 Hz, and let go once it has faded
 // for 3 s; another station that takes over within 120 Hz is moved to, and
 // without a hint so is one within 200 Hz that is clearly stronger. Runs on
 // whichever thread feeds the automatic receiver.
@@ -39,11 +41,15 @@ public:
     bool toneStands() const { return locked_ && fadedHops_ < standingHops; }
     static constexpr int standingHops = 12;
     double toneHz() const { return toneHz_; }
+    // While locked: steady carriers within 250 Hz of the tone, and 30 Hz or
+    // more from it, that stand 10 dB over their neighbourhood (at most four).
+    const std::vector<double>& carriersHz() const { return carriersHz_; }
     // Samples consumed so far.
     std::int64_t sampleCount() const { return consumed_; }
 
     // How far bin b stands over the median of its neighbourhood, and over the
-    // bins 47 Hz either side, in dB; exposed for the averaged spectrum's tests.
+    // bins 47 Hz either side (but one where a steady carrier stands), in dB;
+    // exposed for the averaged spectrum's tests.
     double standOverNeighbourhoodDb(int bin) const;
     double standOverSidesDb(int bin) const;
     // The peak near bin b refined on the log spectrum, in Hz.
@@ -54,11 +60,16 @@ private:
     bool searchForLock();
     bool followLock();
     bool moveToAnother();
+    void findCarriers();
     // Without a hint: a qualifying peak near the followed tone and clearly
     // stronger than it on average; -1 for none.
     int strongerStation(int toneBin) const;
     bool moveTo(int bin);
     bool qualifies(int bin) const;
+    // A steady carrier's peak within two bins.
+    bool carrierAround(int bin) const;
+    // The bin's power drops between letters and words, as a keyed tone's does.
+    bool keyed(int bin) const;
 
     std::vector<double> window_;
     std::vector<double> input_;  // the last fftSize samples, oldest first
@@ -85,6 +96,7 @@ private:
     int movingHops_ = 0;
     int strongerBin_ = -1;  // a stronger station's, followed without a hint
     int strongerHops_ = 0;
+    std::vector<double> carriersHz_;
 };
 
 }  // namespace ditdahl::automatic

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,32 @@ TEST(AutomaticReceiver, ReadsASpeedChangeFromItsFirstWord) {
         auto samples = synthesis::renderKeyed(keying.marks, keying.totalSeconds, shape, random);
         synthesis::addNoise(samples, shape.amplitude, 6.0, 6000, random);
         EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ") << c.wpm << " to " << c.laterWpm;
+    }
+}
+
+// A steady carrier beside the station (a birdie, someone tuning up), as loud
+// as it or louder: neither locked nor let into the gaps.
+TEST(AutomaticReceiver, CopiesBesideASteadyCarrier) {
+    struct Case {
+        double carrierOffsetHz;
+        double carrierOverDb;
+        double hintHz;
+    };
+    const Case cases[] = {{60, 6, 0}, {-45, 0, 0}, {150, 12, 0}, {40, 6, 700}};
+    const std::string text = "CQ CQ DE OH2BN OH2BN K";
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.wpm = 22;
+        plan.toneHz = 700.0;
+        plan.leadInMs = 2000.0;
+        auto samples = synthesis::keyedTone(text, plan);
+        const double amplitude = plan.amplitude * std::pow(10.0, c.carrierOverDb / 20.0);
+        const double step = 2.0 * std::numbers::pi * (plan.toneHz + c.carrierOffsetHz) / 6000.0;
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] += amplitude * std::sin(step * static_cast<double>(i));
+        synthesis::NoiseGenerator noise(17);
+        synthesis::addNoise(samples, plan.amplitude, 0.0, 6000, noise);
+        EXPECT_EQ(receive(samples, 64, c.hintHz).decoded, text + " ") << c.carrierOffsetHz << " Hz";
     }
 }
 

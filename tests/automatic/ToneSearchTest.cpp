@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 #include "automatic/ToneSearch.h"
@@ -59,11 +60,16 @@ TEST(ToneSearch, FindsKeyedTonesWithin5HzFromTheirAudioAlone) {
     }
 }
 
-TEST(ToneSearch, NeverLocksOnNoiseOrSilenceOrOutsideTheRange) {
+TEST(ToneSearch, NeverLocksOnNoiseSilenceACarrierOrOutsideTheRange) {
     NoiseGenerator noise(12);
     std::vector<double> white(6000 * 60);
     for (double& s : white) s = 2000.0 * noise.gaussian();
     EXPECT_FALSE(search(white).everLocked);
+    // A steady carrier carries no text, however well it stands.
+    std::vector<double> carrier = white;
+    for (std::size_t i = 0; i < carrier.size(); ++i)
+        carrier[i] += 8000.0 * std::sin(2.0 * std::numbers::pi * 700.0 * static_cast<double>(i) / 6000.0);
+    EXPECT_FALSE(search(carrier).everLocked);
     EXPECT_FALSE(search(std::vector<double>(6000 * 20, 0.0)).everLocked);
     KeyingPlan low;
     low.toneHz = 120.0;
