@@ -172,6 +172,16 @@ void agc(NoiseGenerator& random, std::span<const std::string>, Scene& scene) {
     note(scene, "gaps up to %.1f dB louder, release %.0f ms", pumping.pumpDb, pumping.releaseMs);
 }
 
+void carrier(NoiseGenerator& random, std::span<const std::string>, Scene& scene) {
+    const ToneShape& tone = scene.stations[0].tone;
+    const double louderDb = between(random, 0.0, 6.0);
+    SteadyCarrier c;
+    c.hz = tone.toneHz + eitherSign(random, between(random, 40.0, 250.0));
+    c.amplitude = tone.amplitude * std::pow(10.0, louderDb / 20.0);
+    scene.carriers.push_back(c);
+    note(scene, "steady carrier at %.0f Hz, %.1f dB louder", c.hz, louderDb);
+}
+
 constexpr Family families[] = {
     {"clean", "machine keying, 4 ms edges", clean},
     {"weight", "mark/space ratio 0.8-1.3, every key-down where it would be", weight},
@@ -194,6 +204,7 @@ constexpr Family families[] = {
     {"farnsworth", "characters at 15-30 wpm, letter gap 4.5-9 dots, word gap 7/3 of it", farnsworth},
     {"agc", "receiver AGC lifting the gaps by up to 10-20 dB (as far as the SNR in 500 Hz allows), release 10-30 ms",
      agc},
+    {"carrier", "a steady carrier 40-250 Hz away (either side), 0-6 dB louder than the station", carrier},
 };
 
 }  // namespace

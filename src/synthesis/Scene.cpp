@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "synthesis/Impairments.h"
 #include "synthesis/Noise.h"
@@ -126,6 +127,12 @@ TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::u
         noiseDeviation(wanted.amplitude, snrDb - meanFadeDb(scene.stations.front()), wanted.sampleRate);
     addNoise(out.samples, content, sigma, wanted.toneHz, wanted.sampleRate, noise);
     applyAgc(out.samples, scene, content, sigma, allMarks);
+    // Made in the receiver after its AGC, as birdies are: not pumped.
+    for (const SteadyCarrier& c : scene.carriers) {
+        const double step = 2.0 * std::numbers::pi * c.hz / wanted.sampleRate;
+        for (std::size_t i = 0; i < out.samples.size(); ++i)
+            out.samples[i] += c.amplitude * std::sin(step * static_cast<double>(i));
+    }
     if (scene.crashesPerSecond > 0.0) addSceneCrashes(out.samples, scene, crashRandom);
     return out;
 }

@@ -29,8 +29,16 @@ struct Station {
     double afterPreviousSeconds = -1.0;
 };
 
+// An unkeyed tone in the receiver's audio: a birdie, a station tuning up.
+struct SteadyCarrier {
+    double hz = 0.0;
+    double amplitude = 0.0;  // peak, in 16-bit sample units
+};
+
 struct Scene {
     std::vector<Station> stations;  // the first is the wanted one
+    // Made in the receiver, so there with the stations silent too.
+    std::vector<SteadyCarrier> carriers;
     std::optional<Agc> agc;
     double crashesPerSecond = 0.0;
     double crashPeak = 0.0;  // the loudest crash, as the decoder gets it
