@@ -53,12 +53,16 @@ constexpr int strongerHops = 24;
 // however well it stands over the noise.
 constexpr double quietShare = 0.1;
 constexpr double keyedBelow = 0.3;
+// What is taken out of the decoded audio must be surely a carrier: hardly
+// dipping at all (the skirt of a keyed station, or its keying's sidebands
+// through a fade, dip less than its centre, but still dip).
+constexpr double steadyAbove = 0.6;
 // Steady carriers near the followed tone are reported for the decoder to
 // take out: within this span, this far apart from the tone, standing this
 // far over the noise (a weaker one hardly matters), this many at most.
 constexpr double carrierSpanHz = 250.0;
 constexpr double carrierApartHz = 30.0;
-constexpr double carrierStandDb = 10.0;
+constexpr double carrierStandDb = 15.0;
 constexpr std::size_t mostCarriers = 4;
 constexpr double tiny = 1e-30;
 }  // namespace
@@ -165,16 +169,20 @@ bool ToneSearch::qualifies(int bin) const {
            standOverNeighbourhoodDb(bin) >= lockStandDb && standOverSidesDb(bin) >= lockSidesDb && keyed(bin);
 }
 
-bool ToneSearch::keyed(int bin) const {
+double ToneSearch::quietShareOfMean(int bin) const {
     const auto held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
     std::vector<double>& values = scratch_;
     values.clear();
     for (std::size_t k = 0; k < held; ++k) values.push_back(recent_[k][static_cast<std::size_t>(bin)]);
-    if (values.empty()) return false;
+    if (values.empty() || average_[bin] <= 0.0) return 0.0;
     const auto quiet = values.begin() + static_cast<std::ptrdiff_t>(quietShare * static_cast<double>(values.size()));
     std::nth_element(values.begin(), quiet, values.end());
-    return *quiet < keyedBelow * average_[bin];
+    return *quiet / average_[bin];
 }
+
+bool ToneSearch::keyed(int bin) const { return quietShareOfMean(bin) < keyedBelow; }
+
+bool ToneSearch::steady(int bin) const { return quietShareOfMean(bin) >= steadyAbove; }
 
 bool ToneSearch::searchForLock() {
     double low = lowestHz;
@@ -248,7 +256,7 @@ void ToneSearch::findCarriers() {
     for (int bin = first; bin <= last && carriersHz_.size() < mostCarriers; ++bin) {
         if (average_[bin] <= average_[bin - 1] || average_[bin] < average_[bin + 1]) continue;
         const double hz = refinedHz(bin);
-        if (std::abs(hz - toneHz_) < carrierApartHz || standOverNeighbourhoodDb(bin) < carrierStandDb || keyed(bin))
+        if (std::abs(hz - toneHz_) < carrierApartHz || standOverNeighbourhoodDb(bin) < carrierStandDb || !steady(bin))
             continue;
         carriersHz_.push_back(hz);
     }

@@ -42,7 +42,7 @@ public:
     static constexpr int standingHops = 12;
     double toneHz() const { return toneHz_; }
     // While locked: steady carriers within 250 Hz of the tone, and 30 Hz or
-    // more from it, that stand 10 dB over their neighbourhood (at most four).
+    // more from it, that stand 15 dB over their neighbourhood (at most four).
     const std::vector<double>& carriersHz() const { return carriersHz_; }
     // Samples consumed so far.
     std::int64_t sampleCount() const { return consumed_; }
@@ -68,8 +68,12 @@ private:
     bool qualifies(int bin) const;
     // A steady carrier's peak within two bins.
     bool carrierAround(int bin) const;
+    // The quietest tenth of the bin's last 2 s against its mean.
+    double quietShareOfMean(int bin) const;
     // The bin's power drops between letters and words, as a keyed tone's does.
     bool keyed(int bin) const;
+    // The bin's power hardly dips: a carrier.
+    bool steady(int bin) const;
 
     std::vector<double> window_;
     std::vector<double> input_;  // the last fftSize samples, oldest first
