@@ -11,6 +11,13 @@ double quantisationDb(int summedSamples) { return 10.0 * std::log10(summedSample
 // A mark must be a tone of at least this peak amplitude (16-bit units): far
 // below any receiver's noise, far above what rounding and dither leave.
 constexpr double faintestToneAmplitude = 8.0;
+// Steps within this much of the rounding's floor are digital silence, far
+// under any receiver's noise; a run of them this long (1.5 s, longer than a
+// slow sender's word gap), or cut off by the history's end this long, is a
+// muted stretch.
+constexpr double silentOverFloorDb = 20.0;
+constexpr std::size_t mutedSteps = 375;
+constexpr std::size_t mutedCutSteps = 125;
 }  // namespace
 
 double Levels::toDb(double power) { return 10.0 * std::log10(power + 1e-12); }
@@ -112,8 +119,44 @@ void Levels::rescale(double ratio) {
 void Levels::renew() {
     sinceRenew_ = 0;
     if (history_.size() < 2) return;
-    split_ = splitLevels(history_);
+    split_ = splitLevels(heard());
     ready_ = true;
+}
+
+const std::vector<double>& Levels::heard() {
+    // Digital silence (a sound card's dropout, a receiver muted while the
+    // operator sends, a recording's padding) is no part of the noise a
+    // signal comes in, and the split would make a class of it however few
+    // its steps. Steps near the rounding's floor are silence: long runs of it
+    // are left out; short ones are a clean recording's gaps, its noise,
+    // unless they are too few for that (dropouts amid noise).
+    const double silentBelow = noiseFloorDb_ + silentOverFloorDb;
+    auto at = [&](std::size_t k) { return history_[(next_ + k) % history_.size()]; };
+    heard_.clear();
+    shortSilences_.clear();
+    std::size_t silentFrom = 0;
+    bool silent = false;
+    auto endSilence = [&](std::size_t end) {
+        // Cut off by either end of the history, a shorter run may be the
+        // end of a longer one.
+        const bool cut = silentFrom == 0 || end == history_.size();
+        if (end - silentFrom < (cut ? mutedCutSteps : mutedSteps))
+            for (std::size_t k = silentFrom; k < end; ++k) shortSilences_.push_back(at(k));
+        silent = false;
+    };
+    for (std::size_t k = 0; k < history_.size(); ++k) {
+        if (at(k) < silentBelow) {
+            if (!silent) silentFrom = k;
+            silent = true;
+            continue;
+        }
+        if (silent) endSilence(k);
+        heard_.push_back(at(k));
+    }
+    if (silent) endSilence(history_.size());
+    if (shortSilences_.size() * 10 >= heard_.size() + shortSilences_.size())
+        heard_.insert(heard_.end(), shortSilences_.begin(), shortSilences_.end());
+    return heard_.size() >= renewSteps ? heard_ : history_;
 }
 
 double Levels::onDb() const {

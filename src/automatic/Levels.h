@@ -52,7 +52,12 @@ public:
     static double toDb(double power);
 
 private:
+    // The history but its muted stretches.
+    const std::vector<double>& heard();
+
     std::vector<double> history_;
+    std::vector<double> heard_;
+    std::vector<double> shortSilences_;
     std::size_t next_ = 0;
     int sinceRenew_ = 0;
     bool ready_ = false;

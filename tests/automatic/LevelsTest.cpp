@@ -74,6 +74,39 @@ TEST(Levels, MarksStandClearOnlyWhenARealToneIsThere) {
     }
 }
 
+// Digital silence (a sound card's dropout, a receiver muted while the
+// operator sends) is not the noise: the noise level stays that of the
+// noise, while a clean recording's silent gaps still are its noise.
+TEST(Levels, SilenceOnlyCountsAsNoiseWhereThereIsNoOther) {
+    struct Case {
+        const char* what;
+        int silentFrom;  // steps of the 6 s held
+        int silentSteps;
+        double noisePower;
+        double expectedNoiseDb;
+    };
+    const Case cases[] = {
+        {"dropout of 100 ms", 700, 25, 1e10, 100.0},
+        {"muted for 2 s, then noise", 0, 500, 1e10, 100.0},
+        {"muted at the end", 1200, 300, 1e10, 100.0},
+        {"clean recording", 0, 0, 0.0, 10.0 * std::log10(15.0 * stepSamples / 12.0)},
+    };
+    for (const Case& c : cases) {
+        Levels levels;
+        levels.reset(stepSamples * 15);
+        for (int t = 0; t < 1500; ++t) {
+            const bool silent = t >= c.silentFrom && t < c.silentFrom + c.silentSteps;
+            const bool mark = t % 45 >= 30;
+            // Noise powers spread over a few dB, as a noise's are.
+            const double noise = c.noisePower * (0.5 + (t * 7 % 10) / 10.0);
+            levels.push(silent ? 0.0 : mark ? 1e13 : noise);
+        }
+        levels.renew();
+        EXPECT_NEAR(levels.noiseDb(), c.expectedNoiseDb, 3.0) << c.what;
+        EXPECT_NEAR(levels.markDb(), 130.0, 1.0) << c.what;
+    }
+}
+
 TEST(Levels, ClearToneKeysAtHalfItsAmplitude) {
     const Levels levels = levelsOf(10000.0, 0.0);
     // A whole dot sums to 10000 * 24 / 2 * 15; half of that is 6 dB down.
