@@ -321,38 +321,18 @@ struct FamilyTallies {
     std::vector<Tally> third;
 };
 
-// For each length j of b: the fewest edits between its first j characters
-// and all of a, or, with anyBeginningOfA, the beginning of a that fits them
-// best.
-std::vector<std::size_t> distancesFromBeginnings(const std::string& a, const std::string& b, bool anyBeginningOfA) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    std::vector<std::size_t> best = row;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-        for (std::size_t j = 0; j <= b.size(); ++j) best[j] = std::min(best[j], row[j]);
-    }
-    return anyBeginningOfA ? best : row;
-}
-
 // Errors in a copy of one station of two sending at once, where what was
 // written of the other station before this one began or after it ended is
 // no error: the copy is taken as a beginning of the other's text, this
 // station's text, and an end of the other's, split where that costs least.
 std::size_t errorsCopyingOneOfTwo(const std::string& copied, const std::string& station, const std::string& other) {
     const std::size_t n = copied.size();
-    const std::vector<std::size_t> before = distancesFromBeginnings(other, copied, true);
-    const std::vector<std::size_t> afterReversed = distancesFromBeginnings(
-        std::string(other.rbegin(), other.rend()), std::string(copied.rbegin(), copied.rend()), true);
+    const std::vector<std::size_t> before = testing::distancesToBeginnings(other, copied, {}, true);
+    const std::vector<std::size_t> afterReversed = testing::distancesToBeginnings(
+        std::string(other.rbegin(), other.rend()), std::string(copied.rbegin(), copied.rend()), {}, true);
     std::size_t least = std::numeric_limits<std::size_t>::max();
     for (std::size_t from = 0; from <= n; ++from) {
-        const std::vector<std::size_t> middle = distancesFromBeginnings(station, copied.substr(from), false);
+        const std::vector<std::size_t> middle = testing::distancesToBeginnings(station, copied.substr(from), {}, false);
         for (std::size_t j = 0; j < middle.size(); ++j)
             least = std::min(least, before[from] + middle[j] + afterReversed[n - from - j]);
     }

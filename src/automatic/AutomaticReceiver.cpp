@@ -68,10 +68,14 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
     mixer_.follow(search_.toneHz(), search_.toneStands());
     pipeline_.setToneStands(search_.toneStands());
     notches_.set(search_.carriersHz());
-    notched_.assign(samples, samples + count);
-    notches_.filter(notched_.data(), notched_.size());
     steps_.clear();
-    mixer_.push(notched_.data(), notched_.size(), steps_);
+    if (notches_.empty()) {
+        mixer_.push(samples, count, steps_);
+    } else {
+        notched_.assign(samples, samples + count);
+        notches_.filter(notched_.data(), notched_.size());
+        mixer_.push(notched_.data(), notched_.size(), steps_);
+    }
     for (const auto& z : steps_) {
         if (stage_ != Stage::decoding) break;
         if (pipeline_.step(z) == DecodingPipeline::Progress::speedInDoubt) measureAgain();

@@ -1,5 +1,6 @@
 #include "automatic/CarrierNotches.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -26,6 +27,11 @@ CarrierNotches::Notch CarrierNotches::notchAt(double hz) {
 }
 
 void CarrierNotches::set(const std::vector<double>& carriersHz) {
+    // Called for every block: nothing is rebuilt while the carriers stay.
+    const bool same = carriersHz.size() == notches_.size() &&
+                      std::equal(carriersHz.begin(), carriersHz.end(), notches_.begin(),
+                                 [](double hz, const Notch& n) { return std::abs(n.hz - hz) < sameHz; });
+    if (same) return;
     std::vector<Notch> next;
     for (double hz : carriersHz) {
         Notch notch = notchAt(hz);

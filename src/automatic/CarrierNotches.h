@@ -16,6 +16,7 @@ public:
     // stays as it is, so that its filter does not ring afresh.
     void set(const std::vector<double>& carriersHz);
     void clear() { notches_.clear(); }
+    bool empty() const { return notches_.empty(); }
     // Filters the samples in place.
     void filter(double* samples, std::size_t count);
 

@@ -14,5 +14,10 @@ std::size_t editDistance(const std::string& a, const std::string& b);
 // other or not at all at no cost (characters sent where nobody could copy
 // them); spared is empty or as long as a.
 std::size_t editDistance(const std::string& a, const std::string& b, const std::vector<bool>& spared);
+// For each length j of b: the fewest edits (spared as above) between its
+// first j characters and all of a, or, with anyBeginningOfA, the beginning
+// of a that fits them best.
+std::vector<std::size_t> distancesToBeginnings(const std::string& a, const std::string& b,
+                                               const std::vector<bool>& spared, bool anyBeginningOfA);
 
 }  // namespace ditdahl::testing
