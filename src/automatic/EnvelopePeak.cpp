@@ -23,6 +23,7 @@ void EnvelopePeak::clear() {
     next_ = 0;
     around_.clear();
     peaks_.clear();
+    tops_.clear();
     count_ = 0;
 }
 
@@ -46,8 +47,24 @@ double EnvelopePeak::push(double along) {
     while (!peaks_.empty() && peaks_.back().second <= value) peaks_.pop_back();
     peaks_.emplace_back(count_, value);
     while (peaks_.front().first <= count_ - windowSteps_) peaks_.pop_front();
+    if (top && centre > 0.0) tops_.emplace_back(count_, centre);
+    while (!tops_.empty() && tops_.front().first <= count_ - windowSteps_) tops_.pop_front();
     ++count_;
     return peaks_.front().second;
+}
+
+double EnvelopePeak::confirmed() const {
+    double largest = 0.0;
+    double second = 0.0;
+    for (const auto& [at, value] : tops_) {
+        if (value > largest) {
+            second = largest;
+            largest = value;
+        } else {
+            second = std::max(second, value);
+        }
+    }
+    return second;
 }
 
 }  // namespace ditdahl::automatic

@@ -27,6 +27,9 @@ public:
     // the window that ends half a dot before it (a top is known only once
     // the half dot after it is in).
     double push(double along);
+    // The second largest top in the same window (0 without two): a level
+    // that a lone crash cannot set, since another mark must reach it too.
+    double confirmed() const;
 
 private:
     std::vector<double> recent_;  // the last meanSteps values, a ring
@@ -37,6 +40,8 @@ private:
     // Candidates for the window's largest top, oldest first, each larger
     // than all after it.
     std::deque<std::pair<std::int64_t, double>> peaks_;
+    // Every top in the window (a few per dot at most), oldest first.
+    std::deque<std::pair<std::int64_t, double>> tops_;
 };
 
 }  // namespace ditdahl::automatic

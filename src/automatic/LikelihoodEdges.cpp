@@ -67,6 +67,13 @@ constexpr double peakShare = 1.1;
 // noise: lower, it is noise or the trough of a fade too deep to copy, and
 // the level in use keeps noise from passing for marks.
 constexpr double peakOverNoise = 4.0;
+// After a long silence, a level lower than the one in use is taken only
+// from two tops (two marks, or the two halves of a dash) that both stand
+// this many deviations over the noise, within this many dots either side:
+// a lone crash or a burst of noise reaches one top, a transmission that
+// begins in a fade reaches many.
+constexpr double idlePeakOverNoise = 6.0;
+constexpr double idleAheadDots = 6.0;
 
 // Calls visit with every stride-th length from first up to last (and n),
 // and with n itself: a segment may then always start at the anchor, whose
@@ -222,11 +229,17 @@ double LikelihoodEdges::gapTail(int length) const {
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
-double LikelihoodEdges::amplitudeAt(double peak) const {
-    // After a long silence the first marks are held to the level in use:
-    // before a transmission, only noise or a crash sets the peak.
-    if (amplitude_ <= 0.0 || idle_) return amplitude_;
-    if (peak < peakOverNoise * std::sqrt(noisePower_ / (2.0 * dotSteps_))) return amplitude_;
+double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {
+    if (amplitude_ <= 0.0) return amplitude_;
+    const double deviation = std::sqrt(noisePower_ / (2.0 * dotSteps_));
+    // After a long silence a lone crash or a burst of noise may set the peak
+    // before a transmission: there only a level that two tops reach, well
+    // clear of the noise, is taken (a transmission that begins in a fade).
+    if (idle_) {
+        if (confirmed < idlePeakOverNoise * deviation) return amplitude_;
+        return std::min(amplitude_, peakShare * confirmed);
+    }
+    if (peak < peakOverNoise * deviation) return amplitude_;
     return std::min(amplitude_, peakShare * peak);
 }
 
@@ -283,13 +296,17 @@ void LikelihoodEdges::measureNext(bool toTheEnd) {
         const double nearSize = std::abs(near);
         m.localAlong = nearSize > 0.0 ? (z.real() * near.real() + z.imag() * near.imag()) / nearSize : 0.0;
         m.peak = peak_.push(phase_ == PhaseReference::around ? m.along : m.localAlong);
+        m.confirmed = peak_.confirmed();
         measured_.push_back(m);
     }
 }
 
 void LikelihoodEdges::scoreNext(bool toTheEnd) {
     measureNext(toTheEnd);
-    const auto ahead = static_cast<std::int64_t>(std::lround(std::min(peakAheadDots * dotSteps_, peakAheadSteps)));
+    // At the start of a transmission the marks after the first are waited
+    // for, to confirm a level of its own.
+    const double aheadSteps = idle_ ? idleAheadDots * dotSteps_ : std::min(peakAheadDots * dotSteps_, peakAheadSteps);
+    const auto ahead = static_cast<std::int64_t>(std::lround(aheadSteps));
     const std::int64_t measuredTo = measuredFrom_ + std::ssize(measured_);
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;
@@ -301,7 +318,8 @@ void LikelihoodEdges::scoreNext(bool toTheEnd) {
             peakAt = measuredTo - 1;
         }
         const StepMeasure& m = measured_[static_cast<std::size_t>(at - measuredFrom_)];
-        const double amplitude = amplitudeAt(measured_[static_cast<std::size_t>(peakAt - measuredFrom_)].peak);
+        const StepMeasure& atPeak = measured_[static_cast<std::size_t>(peakAt - measuredFrom_)];
+        const double amplitude = amplitudeAt(atPeak.peak, atPeak.confirmed);
         scores_.push_back(scores_.back() + (2.0 * amplitude * m.along - amplitude * amplitude) / noisePower_);
         alongs_.push_back(alongs_.back() + m.along);
         localScores_.push_back(localScores_.back() +

@@ -80,7 +80,7 @@ private:
     // The mark amplitude a step is scored with, from the recent peak around
     // it: the level in use, or, where the tone has lately been fainter (a
     // fade), that peak.
-    double amplitudeAt(double peak) const;
+    double amplitudeAt(double peak, double confirmed) const;
     double markScore(int a, int b) const;
     double phaseScore(PhaseReference phase, int a, int b) const;
     // The strength (see KeyRun) of a mark from the anchor up to to.
@@ -157,6 +157,7 @@ private:
         double along = 0.0;
         double localAlong = 0.0;
         double peak = 0.0;
+        double confirmed = 0.0;  // the second largest top
     };
     EnvelopePeak peak_;
     std::deque<StepMeasure> measured_;
