@@ -31,6 +31,7 @@ void WordAssembler::startReading() {
     quietBefore_ = true;
     joined_ = false;
     lastStrength_ = 0.0;
+    lastClear_ = false;
 }
 
 void WordAssembler::take(const KeyRun& run, double dotMs) {
@@ -78,10 +79,16 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
         lastStrength_ = run.strength;
         lastMarkEnd_ = run.end;
+        // A mark at least half as strong as a clear one just before it is the
+        // sender's too, however deep the fade has taken both.
+        const bool alike = neighbour && lastClear_ && strength >= alikeShare;
         const double evidenceNeeded = clearMarkEvidence * std::min(1.0, dotMs / clearEvidenceDotMs);
-        const bool clear = run.evidence >= evidenceNeeded && run.strength >= clearMarkStrength;
+        const bool clear = run.evidence >= evidenceNeeded && (run.strength >= clearMarkStrength || alike);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
-        allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength;
+        anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
+        strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
+        lastClear_ = clear;
+        allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;
         ++marksInWord_;
     } else if (marksInWord_ > 0) {
         if (learn) learnGap(lengthMs / dotMs);

@@ -52,9 +52,14 @@ private:
     // just, and a clear E or T sent alone (as in "TU E E") must stand.
     // So is a letter of two whose marks are both much fainter along the
     // carrier than the sender's: a neighbour's key-down as it leaks into the
-    // followed tone, its phase turning.
+    // followed tone, its phase turning. And so is a word of any length after
+    // a long silence none of whose marks carries a clear mark's evidence,
+    // weaker than the sender's on the whole: once he has stopped, a
+    // neighbour's keying leaks in as a run of faint E's and I's.
     bool strayElements() const {
-        return marksInWord_ >= 1 && marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_));
+        if (marksInWord_ < 1) return false;
+        if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_))) return true;
+        return quietBefore_ && !anyEvident_ && strengthSum_ < leakStrength * marksInWord_;
     }
     // A clear mark's evidence at 20 wpm; a faster sender's dots are shorter
     // and carry less.
@@ -62,6 +67,8 @@ private:
     static constexpr double clearEvidenceDotMs = 60.0;
     static constexpr double clearMarkStrength = 0.75;
     static constexpr double faintMarkStrength = 0.3;
+    static constexpr double leakStrength = 0.8;
+    static constexpr double alikeShare = 0.5;
 
     void learnGap(double dots);
     void read(const KeyRun& run, double dotMs);
@@ -87,7 +94,10 @@ private:
     bool joined_ = false;        // two of its elements were within one letter
     bool allClear_ = false;      // every mark of it stands clear of the noise
     bool allFaint_ = false;      // every mark of it is faint along the carrier
+    bool anyEvident_ = false;    // some mark of it carries a clear mark's evidence
+    double strengthSum_ = 0.0;   // of its marks
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
+    bool lastClear_ = false;     // the mark before stood clear (or was alike to one that did)
     double lastMarkEnd_ = 0.0;
     bool learning_ = false;  // runs are kept until the spacing is learnt
     std::optional<double> firstKeptMarkMs_;

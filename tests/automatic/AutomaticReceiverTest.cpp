@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "automatic/AutomaticReceiver.h"
+#include "synthesis/Channel.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 #include "synthesis/Timing.h"
@@ -168,8 +169,10 @@ TEST(AutomaticReceiver, WithAHintALouderNeighbourIsNeitherLockedNorReadOnceTheSt
     struct Case {
         double neighbourHz;
         double neighbourLeadInMs;
+        double snrDb;
     };
-    const Case cases[] = {{765.0, 500.0}, {820.0, 1000.0}, {630.0, 3000.0}};
+    // The last: its leak, once the station has stopped, a run of faint E's.
+    const Case cases[] = {{765.0, 500.0, 6.0}, {820.0, 1000.0, 6.0}, {630.0, 3000.0, 6.0}, {630.0, 3000.0, 10.0}};
     for (const Case& c : cases) {
         KeyingPlan wanted;
         wanted.wpm = 14;
@@ -186,8 +189,35 @@ TEST(AutomaticReceiver, WithAHintALouderNeighbourIsNeitherLockedNorReadOnceTheSt
         samples.resize(std::max(samples.size(), other.size()), 0.0);
         for (std::size_t i = 0; i < other.size(); ++i) samples[i] += other[i];
         synthesis::NoiseGenerator noise(54);
-        synthesis::addNoise(samples, wanted.amplitude, 6.0, 6000, noise);
+        synthesis::addNoise(samples, wanted.amplitude, c.snrDb, 6000, noise);
         EXPECT_EQ(receive(samples, 64, 700.0).decoded, "CQ CQ DE EA3GHV K ") << c.neighbourHz;
+    }
+}
+
+// Through a slow, deep fade (25 dB, 8 s; the noise 20 dB under the peak): a
+// transmission that begins in a trough is read from its first mark, and
+// lone E's that end it in one are the sender's, not blips.
+TEST(AutomaticReceiver, ReadsAFadingStationFromItsFirstMarkToItsLast) {
+    struct Case {
+        const char* text;
+        bool troughAtEnd;  // else at the first mark
+    };
+    const Case cases[] = {{"VK3XYZ DE K3ABC 579 579 TU", false}, {"GL ES HPE CUL 73 TU E E", true}};
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.wpm = 20;
+        plan.toneHz = 640;
+        plan.leadInMs = 2000.0;
+        plan.tailMs = 3000.0;
+        double total = 0.0;
+        const auto marks = synthesis::keyTimeline(c.text, plan, &total);
+        auto samples = synthesis::keyedTone(c.text, plan);
+        const double period = 8.0;
+        const double trough = c.troughAtEnd ? marks.back().start : marks.front().start;
+        synthesis::applyFadeDb(samples, period, 25.0, std::numbers::pi * (1.0 - 2.0 * trough / period));
+        synthesis::NoiseGenerator noise(55);
+        synthesis::addNoise(samples, plan.amplitude, 20.0, 6000, noise);
+        EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ");
     }
 }
 
