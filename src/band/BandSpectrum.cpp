@@ -28,7 +28,8 @@ constexpr double tiny = 1e-30;
 }  // namespace
 
 BandSpectrum::BandSpectrum()
-    : window_(hannWindow(fftSize)),
+    : fftPlan_(fftSize),
+      window_(hannWindow(fftSize)),
       input_(fftSize, 0.0),
       windowed_(fftSize),
       real_(fftSize),
@@ -51,7 +52,7 @@ bool BandSpectrum::push(const double* samples, std::size_t count) {
 
 void BandSpectrum::analyse() {
     for (int i = 0; i < fftSize; ++i) windowed_[i] = input_[i] * window_[i];
-    fft(fftSize, windowed_.data(), real_.data(), imaginary_.data());
+    fftPlan_.transform(windowed_.data(), real_.data(), imaginary_.data());
     ++analysed_;
     // A plain mean until the average is full, then an exponential one.
     const double weight = 1.0 / std::min(analysed_, averagedHops);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/CaptureFormat.h"
+#include "base/Fft.h"
 
 namespace ditdahl::band {
 
@@ -46,6 +47,7 @@ private:
     void analyse();
     void estimateFloor();
 
+    FftPlan fftPlan_;
     std::vector<double> window_;
     std::vector<double> input_;  // the last fftSize samples, oldest first
     std::vector<double> windowed_;

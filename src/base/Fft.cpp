@@ -51,4 +51,46 @@ void fft(int n, const double* input, double* real, double* imaginary) {
     }
 }
 
+FftPlan::FftPlan(int n) {
+    if (n < 2 || (n & (n - 1)) != 0) return;
+    n_ = n;
+    const int bits = std::countr_zero(static_cast<unsigned>(n));
+    reversed_.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        unsigned j = 0;
+        for (int b = 0; b < bits; ++b) j |= ((static_cast<unsigned>(i) >> b) & 1u) << (bits - 1 - b);
+        reversed_[static_cast<std::size_t>(i)] = static_cast<int>(j);
+    }
+    constexpr double twoPi = 6.283185307179586;
+    for (int m = 0; m < n / 2; ++m) {
+        cosines_.push_back(std::cos(twoPi * m / n));
+        sines_.push_back(std::sin(twoPi * m / n));
+    }
+}
+
+void FftPlan::transform(const double* input, double* real, double* imaginary) const {
+    if (!input || !real || !imaginary || n_ == 0) return;
+    for (int i = 0; i < n_; ++i) {
+        real[reversed_[static_cast<std::size_t>(i)]] = input[i];
+        imaginary[reversed_[static_cast<std::size_t>(i)]] = 0.0;
+    }
+    for (int half = 1; half < n_; half <<= 1) {
+        const int stride = n_ / (2 * half);
+        for (int i = 0; i < n_; i += 2 * half) {
+            for (int m = 0; m < half; ++m) {
+                const double a = cosines_[static_cast<std::size_t>(m * stride)];
+                const double b = sines_[static_cast<std::size_t>(m * stride)];
+                const int j = i + m;
+                const int k = j + half;
+                const double tr = a * real[k] - b * imaginary[k];
+                const double ti = a * imaginary[k] + b * real[k];
+                real[k] = real[j] - tr;
+                imaginary[k] = imaginary[j] - ti;
+                real[j] += tr;
+                imaginary[j] += ti;
+            }
+        }
+    }
+}
+
 }  // namespace ditdahl

@@ -1,7 +1,10 @@
 // The complex spectrum of one block of real samples: an iterative radix-2
 // decimation-in-time transform with a positive exponent and no scaling. Runs
-// on the capture thread; holds no state and allocates nothing.
+// on the capture thread; fft() holds no state and allocates nothing, a plan
+// holds the tables of one size for a caller that transforms it over and over.
 #pragma once
+
+#include <vector>
 
 namespace ditdahl {
 
@@ -9,5 +12,22 @@ namespace ditdahl {
 // for k = 0 .. n-1. With a missing array, or n below 2 or not a power of two,
 // nothing is written.
 void fft(int n, const double* input, double* real, double* imaginary);
+
+// The same transform of one size, its bit reversal and twiddles worked out
+// once: a spectrum every few milliseconds then costs a third as much.
+class FftPlan {
+public:
+    // n must be a power of two from 2 on; for any other the plan transforms
+    // nothing.
+    explicit FftPlan(int n);
+    // As fft(n, ...); with a missing array nothing is written.
+    void transform(const double* input, double* real, double* imaginary) const;
+
+private:
+    int n_ = 0;
+    std::vector<int> reversed_;    // where each input sample goes
+    std::vector<double> cosines_;  // of 2 pi m / n, m < n / 2
+    std::vector<double> sines_;
+};
 
 }  // namespace ditdahl
