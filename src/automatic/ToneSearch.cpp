@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "base/Fft.h"
 #include "base/Windows.h"
@@ -64,16 +65,21 @@ constexpr double carrierSpanHz = 250.0;
 constexpr double carrierApartHz = 30.0;
 constexpr double carrierStandDb = 15.0;
 constexpr std::size_t mostCarriers = 4;
+// A carrier stays for seconds: looking for them every few hops (a quarter of
+// a second) is soon enough and spares most of the search's cost.
+constexpr int carrierHops = 6;
 constexpr double tiny = 1e-30;
 }  // namespace
 
 ToneSearch::ToneSearch()
-    : window_(hannWindow(fftSize)),
+    : fftPlan_(fftSize),
+      window_(hannWindow(fftSize)),
       input_(fftSize, 0.0),
       windowed_(fftSize),
       real_(fftSize),
       imaginary_(fftSize),
       average_(fftSize / 2 + 1, 0.0),
+
       sum_(fftSize / 2 + 1, 0.0),
       recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {}
 
@@ -96,7 +102,7 @@ bool ToneSearch::push(const double* samples, std::size_t count) {
 
 bool ToneSearch::analyse() {
     for (int i = 0; i < fftSize; ++i) windowed_[i] = input_[i] * window_[i];
-    fft(fftSize, windowed_.data(), real_.data(), imaginary_.data());
+    fftPlan_.transform(windowed_.data(), real_.data(), imaginary_.data());
     ++analysed_;
     std::vector<double>& slot = recent_[nextRecent_];
     for (int k = 0; k <= fftSize / 2; ++k) {
@@ -118,11 +124,20 @@ bool ToneSearch::analyse() {
     const double held =
         static_cast<double>(std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra));
     for (int k = 0; k <= fftSize / 2; ++k) average_[k] = std::max(0.0, sum_[k]) / held;
+    std::fill(standCache_.begin(), standCache_.end(), std::numeric_limits<double>::quiet_NaN());
+    std::fill(quietCache_.begin(), quietCache_.end(), std::numeric_limits<double>::quiet_NaN());
     if (locked_) return followLock();
     return analysed_ >= warmUpHops && searchForLock();
 }
 
 double ToneSearch::standOverNeighbourhoodDb(int bin) const {
+    double& known = standCache_[static_cast<std::size_t>(bin)];
+    if (!std::isnan(known)) return known;
+    known = measureStandDb(bin);
+    return known;
+}
+
+double ToneSearch::measureStandDb(int bin) const {
     std::vector<double>& values = scratch_;
     values.clear();
     for (int d = neighbourFirst; d <= neighbourLast; ++d) {
@@ -170,6 +185,13 @@ bool ToneSearch::qualifies(int bin) const {
 }
 
 double ToneSearch::quietShareOfMean(int bin) const {
+    double& known = quietCache_[static_cast<std::size_t>(bin)];
+    if (!std::isnan(known)) return known;
+    known = measureQuietShare(bin);
+    return known;
+}
+
+double ToneSearch::measureQuietShare(int bin) const {
     const auto held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
     std::vector<double>& values = scratch_;
     values.clear();
@@ -245,19 +267,21 @@ bool ToneSearch::followLock() {
         carriersHz_.clear();
         return true;
     }
-    findCarriers();
+    if (++carrierHop_ >= carrierHops) findCarriers();
     return moveToAnother();
 }
 
 void ToneSearch::findCarriers() {
+    carrierHop_ = 0;
     carriersHz_.clear();
     const int first = std::max(2, static_cast<int>(std::ceil((toneHz_ - carrierSpanHz) / binHz)));
     const int last = std::min(fftSize / 2 - 2, static_cast<int>((toneHz_ + carrierSpanHz) / binHz));
     for (int bin = first; bin <= last && carriersHz_.size() < mostCarriers; ++bin) {
         if (average_[bin] <= average_[bin - 1] || average_[bin] < average_[bin + 1]) continue;
+        // The cheapest tests first: most peaks are noise's.
+        if (standOverNeighbourhoodDb(bin) < carrierStandDb) continue;
         const double hz = refinedHz(bin);
-        if (std::abs(hz - toneHz_) < carrierApartHz || standOverNeighbourhoodDb(bin) < carrierStandDb || !steady(bin))
-            continue;
+        if (std::abs(hz - toneHz_) < carrierApartHz || !steady(bin)) continue;
         carriersHz_.push_back(hz);
     }
 }
@@ -325,6 +349,7 @@ bool ToneSearch::moveTo(int best) {
     movingBin_ = -1;
     strongerHops_ = 0;
     strongerBin_ = -1;
+    findCarriers();
     return true;
 }
 

@@ -11,9 +11,11 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "base/CaptureFormat.h"
+#include "base/Fft.h"
 
 namespace ditdahl::automatic {
 
@@ -66,15 +68,18 @@ private:
     int strongerStation(int toneBin) const;
     bool moveTo(int bin);
     bool qualifies(int bin) const;
+    double measureStandDb(int bin) const;
     // A steady carrier's peak within two bins.
     bool carrierAround(int bin) const;
     // The quietest tenth of the bin's last 2 s against its mean.
     double quietShareOfMean(int bin) const;
+    double measureQuietShare(int bin) const;
     // The bin's power drops between letters and words, as a keyed tone's does.
     bool keyed(int bin) const;
     // The bin's power hardly dips: a carrier.
     bool steady(int bin) const;
 
+    FftPlan fftPlan_;
     std::vector<double> window_;
     std::vector<double> input_;  // the last fftSize samples, oldest first
     std::vector<double> windowed_;
@@ -85,6 +90,12 @@ private:
     std::vector<std::vector<double>> recent_;  // the spectra in that average, a ring
     std::size_t nextRecent_ = 0;
     mutable std::vector<double> scratch_;
+    // Within one hop the spectra stay as they are: each bin's stand and quiet
+    // share are worked out once (NaN until then).
+    mutable std::vector<double> standCache_ =
+        std::vector<double>(fftSize / 2 + 1, std::numeric_limits<double>::quiet_NaN());
+    mutable std::vector<double> quietCache_ =
+        std::vector<double>(fftSize / 2 + 1, std::numeric_limits<double>::quiet_NaN());
     int pending_ = 0;   // samples since the last analysis
     int analysed_ = 0;  // spectra in the average so far
     std::int64_t consumed_ = 0;
@@ -101,6 +112,7 @@ private:
     int strongerBin_ = -1;  // a stronger station's, followed without a hint
     int strongerHops_ = 0;
     std::vector<double> carriersHz_;
+    int carrierHop_ = 0;  // hops since the carriers were last looked for
 };
 
 }  // namespace ditdahl::automatic
