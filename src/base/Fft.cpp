@@ -78,8 +78,9 @@ void FftPlan::transform(const double* input, double* real, double* imaginary) co
         const int stride = n_ / (2 * half);
         for (int i = 0; i < n_; i += 2 * half) {
             for (int m = 0; m < half; ++m) {
-                const double a = cosines_[static_cast<std::size_t>(m * stride)];
-                const double b = sines_[static_cast<std::size_t>(m * stride)];
+                const auto twiddle = static_cast<std::size_t>(m) * static_cast<std::size_t>(stride);
+                const double a = cosines_[twiddle];
+                const double b = sines_[twiddle];
                 const int j = i + m;
                 const int k = j + half;
                 const double tr = a * real[k] - b * imaginary[k];
