@@ -4,14 +4,35 @@
 #include <cmath>
 
 namespace ditdahl {
+namespace {
+
+// i with its lowest bits in reverse order: where sample i goes before the
+// stages.
+unsigned reversedIndex(unsigned i, int bits) {
+    unsigned j = 0;
+    for (int b = 0; b < bits; ++b) j |= ((i >> b) & 1u) << (bits - 1 - b);
+    return j;
+}
+
+// One butterfly: the element at k turned by the twiddle a + ib, added to and
+// taken from the element at j.
+void butterfly(double a, double b, int j, int k, double* real, double* imaginary) {
+    const double tr = a * real[k] - b * imaginary[k];
+    const double ti = a * imaginary[k] + b * real[k];
+    real[k] = real[j] - tr;
+    imaginary[k] = imaginary[j] - ti;
+    real[j] += tr;
+    imaginary[j] += ti;
+}
+
+}  // namespace
 
 void fft(int n, const double* input, double* real, double* imaginary) {
     if (!input || !real || !imaginary || n < 2 || (n & (n - 1)) != 0) return;
 
     const int bits = std::countr_zero(static_cast<unsigned>(n));
     for (int i = 0; i < n; ++i) {
-        unsigned j = 0;
-        for (int b = 0; b < bits; ++b) j |= ((static_cast<unsigned>(i) >> b) & 1u) << (bits - 1 - b);
+        const unsigned j = reversedIndex(static_cast<unsigned>(i), bits);
         real[j] = input[i];
         imaginary[j] = 0.0;
     }
@@ -37,14 +58,7 @@ void fft(int n, const double* input, double* real, double* imaginary) {
                 const double b0 = w * b1 - b2;
                 b2 = b1;
                 b1 = b0;
-                const int j = i + m;
-                const int k = j + blockEnd;
-                const double tr = a0 * real[k] - b0 * imaginary[k];
-                const double ti = a0 * imaginary[k] + b0 * real[k];
-                real[k] = real[j] - tr;
-                imaginary[k] = imaginary[j] - ti;
-                real[j] += tr;
-                imaginary[j] += ti;
+                butterfly(a0, b0, i + m, i + m + blockEnd, real, imaginary);
             }
         }
         blockEnd = blockSize;
@@ -56,11 +70,8 @@ FftPlan::FftPlan(int n) {
     n_ = n;
     const int bits = std::countr_zero(static_cast<unsigned>(n));
     reversed_.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        unsigned j = 0;
-        for (int b = 0; b < bits; ++b) j |= ((static_cast<unsigned>(i) >> b) & 1u) << (bits - 1 - b);
-        reversed_[static_cast<std::size_t>(i)] = static_cast<int>(j);
-    }
+    for (int i = 0; i < n; ++i)
+        reversed_[static_cast<std::size_t>(i)] = static_cast<int>(reversedIndex(static_cast<unsigned>(i), bits));
     constexpr double twoPi = 6.283185307179586;
     for (int m = 0; m < n / 2; ++m) {
         cosines_.push_back(std::cos(twoPi * m / n));
@@ -79,16 +90,7 @@ void FftPlan::transform(const double* input, double* real, double* imaginary) co
         for (int i = 0; i < n_; i += 2 * half) {
             for (int m = 0; m < half; ++m) {
                 const auto twiddle = static_cast<std::size_t>(m) * static_cast<std::size_t>(stride);
-                const double a = cosines_[twiddle];
-                const double b = sines_[twiddle];
-                const int j = i + m;
-                const int k = j + half;
-                const double tr = a * real[k] - b * imaginary[k];
-                const double ti = a * imaginary[k] + b * real[k];
-                real[k] = real[j] - tr;
-                imaginary[k] = imaginary[j] - ti;
-                real[j] += tr;
-                imaginary[j] += ti;
+                butterfly(cosines_[twiddle], sines_[twiddle], i + m, i + m + half, real, imaginary);
             }
         }
     }
