@@ -79,7 +79,6 @@ ToneSearch::ToneSearch()
       real_(fftSize),
       imaginary_(fftSize),
       average_(fftSize / 2 + 1, 0.0),
-
       sum_(fftSize / 2 + 1, 0.0),
       recent_(averagedSpectra, std::vector<double>(fftSize / 2 + 1, 0.0)) {}
 
@@ -278,7 +277,8 @@ void ToneSearch::findCarriers() {
     const int last = std::min(fftSize / 2 - 2, static_cast<int>((toneHz_ + carrierSpanHz) / binHz));
     for (int bin = first; bin <= last && carriersHz_.size() < mostCarriers; ++bin) {
         if (average_[bin] <= average_[bin - 1] || average_[bin] < average_[bin + 1]) continue;
-        // The cheapest tests first: most peaks are noise's.
+        // Most peaks are noise's: the stand, worked out once a hop anyway,
+        // rules them out before the finer tests.
         if (standOverNeighbourhoodDb(bin) < carrierStandDb) continue;
         const double hz = refinedHz(bin);
         if (std::abs(hz - toneHz_) < carrierApartHz || !steady(bin)) continue;
