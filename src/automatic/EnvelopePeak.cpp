@@ -22,8 +22,8 @@ void EnvelopePeak::clear() {
     std::fill(recent_.begin(), recent_.end(), 0.0);
     next_ = 0;
     around_.clear();
-    peaks_.clear();
     tops_.clear();
+    second_ = 0.0;
     count_ = 0;
 }
 
@@ -43,28 +43,20 @@ double EnvelopePeak::push(double along) {
     while (around_.size() > span) around_.pop_front();
     const double centre = around_[around_.size() / 2];
     const bool top = around_.size() == span && *std::max_element(around_.begin(), around_.end()) <= centre;
-    const double value = top ? centre : 0.0;
-    while (!peaks_.empty() && peaks_.back().second <= value) peaks_.pop_back();
-    peaks_.emplace_back(count_, value);
-    while (peaks_.front().first <= count_ - windowSteps_) peaks_.pop_front();
     if (top && centre > 0.0) tops_.emplace_back(count_, centre);
     while (!tops_.empty() && tops_.front().first <= count_ - windowSteps_) tops_.pop_front();
     ++count_;
-    return peaks_.front().second;
-}
-
-double EnvelopePeak::confirmed() const {
     double largest = 0.0;
-    double second = 0.0;
+    second_ = 0.0;
     for (const auto& [at, value] : tops_) {
         if (value > largest) {
-            second = largest;
+            second_ = largest;
             largest = value;
         } else {
-            second = std::max(second, value);
+            second_ = std::max(second_, value);
         }
     }
-    return second;
+    return largest;
 }
 
 }  // namespace ditdahl::automatic

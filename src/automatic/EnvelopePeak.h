@@ -29,7 +29,7 @@ public:
     double push(double along);
     // The second largest top in the same window (0 without two): a level
     // that a lone crash cannot set, since another mark must reach it too.
-    double confirmed() const;
+    double confirmed() const { return second_; }
 
 private:
     std::vector<double> recent_;  // the last meanSteps values, a ring
@@ -37,11 +37,9 @@ private:
     std::deque<double> around_;  // the last values taken, a dot and one step of them
     int windowSteps_ = 1;
     std::int64_t count_ = 0;
-    // Candidates for the window's largest top, oldest first, each larger
-    // than all after it.
-    std::deque<std::pair<std::int64_t, double>> peaks_;
-    // Every top in the window (a few per dot at most), oldest first.
+    // Every top in the window (one per half dot at most), oldest first.
     std::deque<std::pair<std::int64_t, double>> tops_;
+    double second_ = 0.0;  // the second largest of them
 };
 
 }  // namespace ditdahl::automatic

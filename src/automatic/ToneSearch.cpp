@@ -69,6 +69,14 @@ constexpr std::size_t mostCarriers = 4;
 // a second) is soon enough and spares most of the search's cost.
 constexpr int carrierHops = 6;
 constexpr double tiny = 1e-30;
+
+// A bin's figure from this hop's cache (NaN where not yet asked for).
+template <typename Measure>
+double oncePerHop(std::vector<double>& cache, int bin, Measure measure) {
+    double& known = cache[static_cast<std::size_t>(bin)];
+    if (std::isnan(known)) known = measure();
+    return known;
+}
 }  // namespace
 
 ToneSearch::ToneSearch()
@@ -130,10 +138,7 @@ bool ToneSearch::analyse() {
 }
 
 double ToneSearch::standOverNeighbourhoodDb(int bin) const {
-    double& known = standCache_[static_cast<std::size_t>(bin)];
-    if (!std::isnan(known)) return known;
-    known = measureStandDb(bin);
-    return known;
+    return oncePerHop(standCache_, bin, [&] { return measureStandDb(bin); });
 }
 
 double ToneSearch::measureStandDb(int bin) const {
@@ -184,10 +189,7 @@ bool ToneSearch::qualifies(int bin) const {
 }
 
 double ToneSearch::quietShareOfMean(int bin) const {
-    double& known = quietCache_[static_cast<std::size_t>(bin)];
-    if (!std::isnan(known)) return known;
-    known = measureQuietShare(bin);
-    return known;
+    return oncePerHop(quietCache_, bin, [&] { return measureQuietShare(bin); });
 }
 
 double ToneSearch::measureQuietShare(int bin) const {
