@@ -1,6 +1,7 @@
 #include "automatic/EnvelopePeak.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ditdahl::automatic {
 
@@ -16,6 +17,11 @@ void EnvelopePeak::setLengths(int meanSteps, int windowSteps) {
         next_ = 0;
     }
     windowSteps_ = std::max(1, windowSteps);
+}
+
+void EnvelopePeak::setFade(double perStep, int backSteps) {
+    fadePerStep_ = std::max(0.0, perStep);
+    fadeBackSteps_ = std::max(0, backSteps);
 }
 
 void EnvelopePeak::clear() {
@@ -47,7 +53,10 @@ double EnvelopePeak::push(double along) {
     while (!tops_.empty() && tops_.front().first <= count_ - windowSteps_) tops_.pop_front();
     ++count_;
     double largest = 0.0;
+    double level = 0.0;
     second_ = 0.0;
+    // A top is recorded half a dot after its place.
+    const std::int64_t seenFrom = count_ - 1 - fadeBackSteps_ + static_cast<std::int64_t>(half);
     for (const auto& [at, value] : tops_) {
         if (value > largest) {
             second_ = largest;
@@ -55,8 +64,10 @@ double EnvelopePeak::push(double along) {
         } else {
             second_ = std::max(second_, value);
         }
+        const auto before = static_cast<double>(std::max<std::int64_t>(0, seenFrom - at));
+        level = std::max(level, value * std::exp(-fadePerStep_ * before));
     }
-    return largest;
+    return level;
 }
 
 }  // namespace ditdahl::automatic

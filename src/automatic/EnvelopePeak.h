@@ -23,9 +23,15 @@ public:
     // The length of a mark's mean (a dot) and of the window, in steps.
     void setLengths(int meanSteps, int windowSteps);
     void clear();
+    // Through a fade the level may have fallen since a mark: the level is
+    // taken as seen from the step this many steps before the newest, each
+    // top before that step weighed down by its distance from it (the
+    // natural log of its value less perStep a step); the tops after it
+    // count in full. Without this, every top in the window counts in full.
+    void setFade(double perStep, int backSteps);
     // Adds one step's amplitude along the phase; returns the largest top in
     // the window that ends half a dot before it (a top is known only once
-    // the half dot after it is in).
+    // the half dot after it is in), weighed as above.
     double push(double along);
     // The second largest top in the same window (0 without two): a level
     // that a lone crash cannot set, since another mark must reach it too.
@@ -40,6 +46,8 @@ private:
     // Every top in the window (one per half dot at most), oldest first.
     std::deque<std::pair<std::int64_t, double>> tops_;
     double second_ = 0.0;  // the second largest of them
+    double fadePerStep_ = 0.0;
+    int fadeBackSteps_ = 0;
 };
 
 }  // namespace ditdahl::automatic

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "automatic/ReceiverTiming.h"
+
 namespace ditdahl::automatic {
 namespace {
 // Natural-log spread of every length around its class.
@@ -59,7 +61,14 @@ constexpr double lengthsPerDot = 10.0;
 // that much more delay), ...
 constexpr double peakWindowDots = 8.0;
 constexpr double peakAheadDots = 4.0;
-constexpr double peakAheadSteps = 50.0;
+constexpr double peakAheadMaxSteps = 50.0;
+// ... each top more than this many dots before the step (before the
+// marks of its own letter) weighed down by this much a second beyond that:
+// a fade takes the level down about so fast, and a mark on its slope is
+// then scored against the marks next to it rather than the loudest one
+// seconds before, ...
+constexpr double fadeFullDots = 2.0;
+constexpr double fadeDbPerSecond = 4.0;
 // ... a little over it, since the smaller of two noisy half-dot means lies
 // under the mark's level, ...
 constexpr double peakShare = 1.1;
@@ -115,6 +124,8 @@ void LikelihoodEdges::setDotSteps(double dotSteps) {
     stride_ = std::max(1, static_cast<int>(dotSteps_ / lengthsPerDot));
     peak_.setLengths(static_cast<int>(std::lround(dotSteps_)),
                      static_cast<int>(std::lround(peakWindowDots * dotSteps_)));
+    peak_.setFade(fadeDbPerSecond / 20.0 * std::log(10.0) * stepMs / 1000.0,
+                  peakAheadSteps() + static_cast<int>(std::lround(fadeFullDots * dotSteps_)));
     // The priors of every length tried, worked out once per dot length.
     const int longest = longestMark();
     const int word = wordSteps();
@@ -197,6 +208,10 @@ void LikelihoodEdges::learnGap(int to) {
     gapSteps_ = gapSteps_ * kept + (to - from);
     gapLearnt_ = to;
     useLevels();
+}
+
+int LikelihoodEdges::peakAheadSteps() const {
+    return static_cast<int>(std::lround(std::min(peakAheadDots * dotSteps_, peakAheadMaxSteps)));
 }
 
 int LikelihoodEdges::wordSteps() const { return static_cast<int>(std::ceil(wordGapDots * dotSteps_)); }
@@ -305,8 +320,7 @@ void LikelihoodEdges::scoreNext(bool toTheEnd) {
     measureNext(toTheEnd);
     // At the start of a transmission the marks after the first are waited
     // for, to confirm a level of its own.
-    const double aheadSteps = idle_ ? idleAheadDots * dotSteps_ : std::min(peakAheadDots * dotSteps_, peakAheadSteps);
-    const auto ahead = static_cast<std::int64_t>(std::lround(aheadSteps));
+    const std::int64_t ahead = idle_ ? std::lround(idleAheadDots * dotSteps_) : peakAheadSteps();
     const std::int64_t measuredTo = measuredFrom_ + std::ssize(measured_);
     for (;;) {
         const int t = static_cast<int>(scores_.size()) - 1;

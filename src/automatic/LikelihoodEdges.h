@@ -91,6 +91,8 @@ private:
     double gapPrior(int length) const;
     double markTail(int length) const;
     double gapTail(int length) const;
+    // How far after a step the recent peak it is scored with is read.
+    int peakAheadSteps() const;
     int wordSteps() const;
     int silenceSteps() const;
     int longestMark() const;

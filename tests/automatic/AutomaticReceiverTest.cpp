@@ -352,5 +352,32 @@ TEST(AutomaticReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
     EXPECT_NE(out.decoded.find("HERE"), std::string::npos) << out.decoded;
 }
 
+// A fast fade (20 dB, 4.5 or 6 s) moves the level by several dB within a
+// word: letters on its slope, well clear of the noise, are scored against
+// the marks next to them, not against the loudest mark seconds before.
+TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
+    struct Case {
+        const char* text;
+        double periodSeconds;
+        double phase;
+        double peakSnrDb;
+    };
+    const Case cases[] = {{"UR RST 589 589 HR IN DENVER DENVER", 4.5, 4.5, 12.0},
+                          {"UR RST 589 589 HR IN DENVER DENVER", 6.0, 4.5, 10.0},
+                          {"QTH NR MUNICH ES NAME IS HANS", 4.5, 3.0, 12.0}};
+    for (const Case& c : cases) {
+        KeyingPlan plan;
+        plan.wpm = 18;
+        plan.toneHz = 610;
+        plan.leadInMs = 2000.0;
+        plan.tailMs = 3000.0;
+        auto samples = synthesis::keyedTone(c.text, plan);
+        synthesis::applyFadeDb(samples, c.periodSeconds, 20.0, c.phase);
+        synthesis::NoiseGenerator noise(57);
+        synthesis::addNoise(samples, plan.amplitude, c.peakSnrDb, 6000, noise);
+        EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ") << c.periodSeconds << " s, " << c.phase;
+    }
+}
+
 }  // namespace
 }  // namespace ditdahl::automatic
