@@ -20,6 +20,11 @@ struct KeyRun {
     // (about 1 for a mark of the signal, less for noise that passed for one).
     double evidence = 0.0;
     double strength = 0.0;
+    // How much of a mark's power stays in phase over 20 ms spans: about 1
+    // for a tone on the mixer, as little as a tenth for one 40 Hz or more
+    // off it (a neighbour seen through the filter's skirt), a fifth for
+    // noise. Marks of other decisions count as coherent.
+    double coherence = 1.0;
     double length() const { return end - start; }
 };
 

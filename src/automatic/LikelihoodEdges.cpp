@@ -41,6 +41,8 @@ constexpr double phaseSwitch = 3.0;
 constexpr double phaseSwitchShare = 0.03;
 // Such a carrier's phase is taken from this many dots either side only.
 constexpr double localPhaseDots = 0.7;
+// A mark's coherence is measured over spans of this many steps (20 ms).
+constexpr int coherenceSteps = 5;
 // Steps kept before the anchor (more than a dot at the slowest speed).
 constexpr int keptSteps = 64;
 // Each step is scored as the mean of the steps this many dots either side.
@@ -182,6 +184,24 @@ double LikelihoodEdges::strength(int to) const {
     const auto& alongs = phase_ == PhaseReference::around ? alongs_ : localAlongs_;
     const double along = alongs[static_cast<std::size_t>(to)] - alongs[0];
     return amplitude_ > 0.0 && to > 0 ? along / (to * amplitude_) : 0.0;
+}
+
+double LikelihoodEdges::coherence(int to) const {
+    // Away from the edges, in spans of a few steps: a tone a few hertz off
+    // the mixer stays in phase over each, one 40 Hz or more away turns
+    // through most of a cycle.
+    const int from = 1;
+    to -= 1;
+    const int spans = (to - from) / coherenceSteps;
+    if (spans < 1) return 1.0;
+    double along = 0.0;
+    double power = 0.0;
+    for (int k = 0; k < spans; ++k) {
+        const int a = from + k * coherenceSteps;
+        along += std::norm(sumTo(a + coherenceSteps) - sumTo(a));
+        for (int t = a; t < a + coherenceSteps; ++t) power += std::norm(sumTo(t + 1) - sumTo(t));
+    }
+    return power > 0.0 ? along / (coherenceSteps * power) : 1.0;
 }
 
 void LikelihoodEdges::learnPhase(int from, int to) {
@@ -464,7 +484,8 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
         finished.push_back({first.mark, runStart_, anchor_ + first.at,
-                            first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0});
+                            first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0,
+                            first.mark ? coherence(first.at) : 1.0});
         if (first.mark) {
             learnMark(0, first.at);
         } else {

@@ -85,6 +85,8 @@ private:
     double phaseScore(PhaseReference phase, int a, int b) const;
     // The strength (see KeyRun) of a mark from the anchor up to to.
     double strength(int to) const;
+    // The coherence (see KeyRun) of a mark from the anchor up to to.
+    double coherence(int to) const;
     // Takes the evidence of a decided mark [from, to) for each reference.
     void learnPhase(int from, int to);
     double markPrior(int length) const;

@@ -86,6 +86,7 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         const bool clear = run.evidence >= evidenceNeeded && (run.strength >= clearMarkStrength || alike);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
+        anyCoherent_ = (marksInWord_ > 0 && anyCoherent_) || run.coherence >= coherentMark;
         strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
         lastClear_ = clear;
         allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;
