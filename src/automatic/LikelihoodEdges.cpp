@@ -195,13 +195,18 @@ double LikelihoodEdges::coherence(int to) const {
     const int spans = (to - from) / coherenceSteps;
     if (spans < 1) return 1.0;
     double along = 0.0;
-    double power = 0.0;
     for (int k = 0; k < spans; ++k) {
         const int a = from + k * coherenceSteps;
         along += std::norm(sumTo(a + coherenceSteps) - sumTo(a));
-        for (int t = a; t < a + coherenceSteps; ++t) power += std::norm(sumTo(t + 1) - sumTo(t));
     }
+    const double power = powerOf(from, from + spans * coherenceSteps);
     return power > 0.0 ? along / (coherenceSteps * power) : 1.0;
+}
+
+double LikelihoodEdges::powerOf(int from, int to) const {
+    double power = 0.0;
+    for (int t = from; t < to; ++t) power += std::norm(sumTo(t + 1) - sumTo(t));
+    return power;
 }
 
 void LikelihoodEdges::learnPhase(int from, int to) {
@@ -221,8 +226,7 @@ void LikelihoodEdges::learnGap(int to) {
     const int from = std::max(gapLearnt_, 1);
     to -= 1;
     if (to <= from) return;
-    double power = 0.0;
-    for (int t = from; t < to; ++t) power += std::norm(sumTo(t + 1) - sumTo(t));
+    const double power = powerOf(from, to);
     const double kept = std::exp(-(to - from) / gapMemorySteps);
     gapPower_ = gapPower_ * kept + power;
     gapSteps_ = gapSteps_ * kept + (to - from);

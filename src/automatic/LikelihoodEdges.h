@@ -87,6 +87,8 @@ private:
     double strength(int to) const;
     // The coherence (see KeyRun) of a mark from the anchor up to to.
     double coherence(int to) const;
+    // The summed power (|z|^2) of the raw steps from from up to to.
+    double powerOf(int from, int to) const;
     // Takes the evidence of a decided mark [from, to) for each reference.
     void learnPhase(int from, int to);
     double markPrior(int length) const;
