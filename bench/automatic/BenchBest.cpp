@@ -363,6 +363,22 @@ std::vector<bool> fadedTooDeep(const synthesis::TestSignal& signal, double snr) 
     return spared;
 }
 
+// Under each character of a signal's text, how far it was faded under the
+// noise: "+" over it, a digit for each dB under it, "#" for 10 dB and more.
+std::string fadedLevels(const synthesis::TestSignal& signal, double snr) {
+    std::string levels;
+    std::size_t character = 0;
+    for (char c : signal.text) {
+        if (c == ' ' || character >= signal.characterLevelDb.size()) {
+            levels += ' ';
+            continue;
+        }
+        const double db = snr + signal.characterLevelDb[character++];
+        levels += db >= 0.0 ? '+' : db > -10.0 ? static_cast<char>('0' + static_cast<int>(-db)) : '#';
+    }
+    return levels;
+}
+
 FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<double>& snrs, int seeds) {
     const bool neighbour = family.name == "neighbour";
     const bool beacon = family.name == "beacon";
@@ -392,6 +408,8 @@ FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<d
                 }
             } else if (fading) {
                 tallies.second[k].add(signal.text, d.text, fadedTooDeep(signal, snrs[k]));
+                if (std::getenv("SHOW") && normalise(signal.text) != normalise(d.text))
+                    std::printf("    level %s\n", fadedLevels(signal, snrs[k]).c_str());
             } else if (beacon) {
                 // The window hints with the tone button over the signal.
                 const Decoded hinted = decode(signal.samples, 50.0 * std::round(signal.toneHz / 50.0));

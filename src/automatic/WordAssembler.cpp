@@ -1,6 +1,7 @@
 #include "automatic/WordAssembler.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "automatic/Envelope.h"
@@ -10,6 +11,18 @@ namespace ditdahl::automatic {
 namespace {
 // Gaps shorter than this many dots join elements into one letter.
 constexpr double letterGapDots = 2.0;
+// A fade moves a station's level by this much a second and more (a 25 dB
+// fade in 4 s three times as fast at its steepest); a crash out of phase
+// next to a mark is fainter than that allows.
+constexpr double fadeDbPerSecond = 6.0;
+
+// A mark's strength over the one before, as far as the fade may have moved
+// the level over the steps between them allows, taken back towards 1: a
+// mark half as strong after a word gap on a fade's slope is the sender's.
+double alikeThroughFade(double ratio, double stepsBetween) {
+    const double allowed = std::pow(10.0, fadeDbPerSecond * stepsBetween * stepMs / 20000.0);
+    return ratio < 1.0 ? std::min(1.0, ratio * allowed) : ratio;
+}
 }  // namespace
 
 void WordAssembler::start(double step, std::optional<double> writtenUntilMs, double lagMs) {
@@ -75,7 +88,8 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         // Against the mark before: through a fade, neighbouring marks are
         // alike, a crash between them is not.
         const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
-        const double strength = neighbour ? run.strength / lastStrength_ : 1.0;
+        const double strength =
+            neighbour ? alikeThroughFade(run.strength / lastStrength_, run.start - lastMarkEnd_) : 1.0;
         decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
         lastStrength_ = run.strength;
         lastMarkEnd_ = run.end;

@@ -367,7 +367,12 @@ TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
     };
     const Case cases[] = {{"UR RST 589 589 HR IN DENVER DENVER", 4.5, 4.5, 12.0},
                           {"UR RST 589 589 HR IN DENVER DENVER", 6.0, 4.5, 10.0},
-                          {"QTH NR MUNICH ES NAME IS HANS", 4.5, 3.0, 12.0}};
+                          {"QTH NR MUNICH ES NAME IS HANS", 4.5, 3.0, 12.0},
+                          // A mark after a gap on the slope, half as strong
+                          // as the one before it.
+                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 4.5, 1.5, 14.0},
+                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 4.2, 3.0, 14.0},
+                          {"TNX FER NICE QSO OM HPE CU AGN", 4.5, 2.25, 14.0}};
     for (const Case& c : cases) {
         KeyingPlan plan;
         plan.wpm = 18;
