@@ -5,8 +5,9 @@
 // on one core and the delay from the end of a character to its output; and
 // the same receiver on the families of real-band signals (src/synthesis/
 // Families.h).
-// Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick|keying] (default
-// all); "keying" measures steady weighted, shaped machine keying at every speed.
+// Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick|keying|fastfade]
+// (default all); "keying" measures steady weighted, shaped machine keying at
+// every speed, "fastfade" slow senders through fast, deep fading.
 // Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
@@ -552,6 +553,51 @@ void keyingTable() {
     }
 }
 
+// Fast, deep fading at slow and middle speeds: a fade 20 dB deep every 4 to
+// 6 s moves the level by up to 15 dB a second, a few dB within one letter
+// of a slow sender. The SNR is quoted at the fade's peak (its trough 20 dB
+// under it); each cell over every family text at four phases of the fade.
+void fastFadeTable() {
+    const double periods[] = {4.2, 6.0};
+    const double speeds[] = {12.0, 15.0, 18.0};
+    const double peakSnrs[] = {18.0, 14.0};
+    std::printf("| wpm | fade period |");
+    for (double snr : peakSnrs) std::printf(" %+g dB at the peak |", snr);
+    std::printf(" characters |\n|---|---|---|---|---|\n");
+    for (double wpm : speeds) {
+        for (double period : periods) {
+            std::printf("| %g | %g s |", wpm, period);
+            std::size_t characters = 0;
+            for (double snr : peakSnrs) {
+                Tally tally;
+                for (std::size_t t = 0; t < bench::familyTexts.size(); ++t) {
+                    for (int phase = 0; phase < 4; ++phase) {
+                        KeyingPlan plan;
+                        plan.wpm = wpm;
+                        plan.toneHz = 450.0 + 70.0 * static_cast<double>(t);
+                        plan.leadInMs = 2000.0;
+                        plan.tailMs = 3000.0;
+                        const std::string& text = bench::familyTexts[t];
+                        auto samples = synthesis::keyedTone(text, plan);
+                        synthesis::applyFadeDb(samples, period, 20.0, 1.5 * phase);
+                        NoiseGenerator noise(static_cast<std::uint64_t>(700 + 10 * t + phase + seedOffset()));
+                        synthesis::addNoise(samples, plan.amplitude, snr, 6000, noise);
+                        const std::string heard = decode(samples, 0.0).text;
+                        tally.add(text, heard);
+                        if (std::getenv("SHOW") && normalise(text) != normalise(heard))
+                            std::printf("\n  [%g wpm, %g s, phase %g, %+g dB] %s\n", wpm, period, 1.5 * phase, snr,
+                                        heard.c_str());
+                    }
+                }
+                characters = tally.characters;
+                std::printf(" %.1f %% |", tally.percent());
+                std::fflush(stdout);
+            }
+            std::printf(" %zu |\n", characters);
+        }
+    }
+}
+
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "all";
     if (mode == "quick") snrTable(true);
@@ -561,6 +607,7 @@ int main(int argc, char** argv) {
     if (mode == "quickquiet") quietTable(2.0);
     if (mode == "hard" || mode == "all") hardTable();
     if (mode == "keying") keyingTable();
+    if (mode == "fastfade") fastFadeTable();
     if (mode == "families") familiesTable(false);
     if (mode == "familiesquick") familiesTable(true);
     auto printDelays = [](const char* what, std::vector<double>& delays) {
