@@ -57,11 +57,14 @@ constexpr double gapMemorySteps = 1500.0;
 // steps, which keeps the cost per step the same at every speed.
 constexpr double lengthsPerDot = 10.0;
 // Where the tone fades, each step is scored with the level of the marks
-// around it (see EnvelopePeak): the largest mark top within this many dots,
-// which end this many dots, but no more than this many steps (200 ms),
+// around it (see EnvelopePeak): the largest mark top within this many dots
+// but no more than this many steps (480 ms: a slow sender's letter lasts a
+// second, over which a fast fade moves the level by 15 dB), ...
+constexpr double peakWindowDots = 8.0;
+constexpr double peakWindowMaxSteps = 120.0;
+// ... which end this many dots, but no more than this many steps (200 ms),
 // after the step (a fade that deepens is then seen coming, at the cost of
 // that much more delay), ...
-constexpr double peakWindowDots = 8.0;
 constexpr double peakAheadDots = 4.0;
 constexpr double peakAheadMaxSteps = 50.0;
 // ... each top more than this many dots before the step (before the
@@ -125,7 +128,7 @@ void LikelihoodEdges::setDotSteps(double dotSteps) {
     dotSteps_ = dotSteps;
     stride_ = std::max(1, static_cast<int>(dotSteps_ / lengthsPerDot));
     peak_.setLengths(static_cast<int>(std::lround(dotSteps_)),
-                     static_cast<int>(std::lround(peakWindowDots * dotSteps_)));
+                     static_cast<int>(std::lround(std::min(peakWindowMaxSteps, peakWindowDots * dotSteps_))));
     peak_.setFade(fadeDbPerSecond / 20.0 * std::log(10.0) * stepMs / 1000.0,
                   peakAheadSteps() + static_cast<int>(std::lround(fadeFullDots * dotSteps_)));
     // The priors of every length tried, worked out once per dot length.

@@ -361,21 +361,27 @@ TEST(AutomaticReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
 TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
     struct Case {
         const char* text;
+        double wpm;
         double periodSeconds;
         double phase;
         double peakSnrDb;
     };
-    const Case cases[] = {{"UR RST 589 589 HR IN DENVER DENVER", 4.5, 4.5, 12.0},
-                          {"UR RST 589 589 HR IN DENVER DENVER", 6.0, 4.5, 10.0},
-                          {"QTH NR MUNICH ES NAME IS HANS", 4.5, 3.0, 12.0},
+    const Case cases[] = {{"UR RST 589 589 HR IN DENVER DENVER", 18, 4.5, 4.5, 12.0},
+                          {"UR RST 589 589 HR IN DENVER DENVER", 18, 6.0, 4.5, 10.0},
+                          {"QTH NR MUNICH ES NAME IS HANS", 18, 4.5, 3.0, 12.0},
                           // A mark after a gap on the slope, half as strong
                           // as the one before it.
-                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 4.5, 1.5, 14.0},
-                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 4.2, 3.0, 14.0},
-                          {"TNX FER NICE QSO OM HPE CU AGN", 4.5, 2.25, 14.0}};
+                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 18, 4.5, 1.5, 14.0},
+                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 18, 4.2, 3.0, 14.0},
+                          {"TNX FER NICE QSO OM HPE CU AGN", 18, 4.5, 2.25, 14.0},
+                          // A slow sender's letter lasts a second, over which
+                          // the level moves by 15 dB.
+                          {"GM OM UR RST 579 579 NAME JIM", 12, 4.2, 4.5, 16.0},
+                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 15, 4.2, 3.75, 16.0},
+                          {"TNX FER NICE QSO OM HPE CU AGN", 15, 4.2, 2.25, 16.0}};
     for (const Case& c : cases) {
         KeyingPlan plan;
-        plan.wpm = 18;
+        plan.wpm = c.wpm;
         plan.toneHz = 610;
         plan.leadInMs = 2000.0;
         plan.tailMs = 3000.0;
@@ -383,7 +389,8 @@ TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
         synthesis::applyFadeDb(samples, c.periodSeconds, 20.0, c.phase);
         synthesis::NoiseGenerator noise(57);
         synthesis::addNoise(samples, plan.amplitude, c.peakSnrDb, 6000, noise);
-        EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ") << c.periodSeconds << " s, " << c.phase;
+        EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ")
+            << c.wpm << " wpm, " << c.periodSeconds << " s, " << c.phase;
     }
 }
 
