@@ -378,7 +378,12 @@ TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
                           // the level moves by 15 dB.
                           {"GM OM UR RST 579 579 NAME JIM", 12, 4.2, 4.5, 16.0},
                           {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 15, 4.2, 3.75, 16.0},
-                          {"TNX FER NICE QSO OM HPE CU AGN", 15, 4.2, 2.25, 16.0}};
+                          {"TNX FER NICE QSO OM HPE CU AGN", 15, 4.2, 2.25, 16.0},
+                          // A dash a fifth as strong as the mark before: no
+                          // crash lasts that long.
+                          {"QRZ QRZ DE DL2ABC DL2ABC PSE K", 12, 4.2, 4.5, 16.0},
+                          {"GM OM UR RST 579 579 NAME JIM", 15, 4.2, 1.5, 16.0},
+                          {"TNX FER NICE QSO OM HPE CU AGN", 15, 4.2, 0.0, 16.0}};
     for (const Case& c : cases) {
         KeyingPlan plan;
         plan.wpm = c.wpm;
