@@ -14,13 +14,13 @@ constexpr double letterGapDots = 2.0;
 // A fade moves a station's level by this much a second and more (a 25 dB
 // fade in 4 s three times as fast at its steepest); a crash out of phase
 // next to a mark is fainter than that allows.
-constexpr double fadeDbPerSecond = 6.0;
+constexpr double alikeFadeDbPerSecond = 6.0;
 
 // A mark's strength over the one before, as far as the fade may have moved
 // the level over the steps between them allows, taken back towards 1: a
 // mark half as strong after a word gap on a fade's slope is the sender's.
 double alikeThroughFade(double ratio, double stepsBetween) {
-    const double allowed = std::pow(10.0, fadeDbPerSecond * stepsBetween * stepMs / 20000.0);
+    const double allowed = std::pow(10.0, alikeFadeDbPerSecond * stepsBetween * stepMs / 20000.0);
     return ratio < 1.0 ? std::min(1.0, ratio * allowed) : ratio;
 }
 }  // namespace
