@@ -64,8 +64,11 @@ double EnvelopePeak::push(double along) {
         } else {
             second_ = std::max(second_, value);
         }
-        const auto before = static_cast<double>(std::max<std::int64_t>(0, seenFrom - at));
-        level = std::max(level, value * std::exp(-fadePerStep_ * before));
+        // This runs for every top at every step: only the older tops pay
+        // for the weighing.
+        const double weighed =
+            at < seenFrom ? value * std::exp(-fadePerStep_ * static_cast<double>(seenFrom - at)) : value;
+        level = std::max(level, weighed);
     }
     return level;
 }
