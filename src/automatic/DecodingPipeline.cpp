@@ -182,6 +182,7 @@ void DecodingPipeline::stop() {
     endJudgedWord();
     std::string decided;
     words_.endWord(nowMs(), decided);
+    words_.flush(decided);
     write(decided);
     release_.forgetHeld();
     release_.forgetShut();
@@ -205,6 +206,7 @@ void DecodingPipeline::finish() {
         words_.take({true, likelihood_.runStart(), t}, speed_.dotMs());
     std::string decided;
     words_.endWord(t * stepMs, decided);
+    words_.flush(decided);
     write(decided);
     if (gate_.undecided()) release_.forgetHeld();
 }

@@ -44,8 +44,9 @@ constexpr double trackedSpeedPenalty = 1.0;
 constexpr double pruneOtherSpeedBelowBest = 12.0;
 // A letter is written only when no path at another speed that reads it
 // otherwise comes this close to the best, or once it is this many lags
-// old: the first letter after a change of speed is where the tracked speed
-// still leads.
+// old, counted at the rival's speed where it is slower (its next letter
+// comes that much later): the first letter after a change of speed is where
+// the tracked speed still leads.
 constexpr double rivalWithin = 3.0;
 constexpr double rivalLagFactor = 5.0;
 // A slower reading this close to the best may still pay for its change with
@@ -88,6 +89,7 @@ SequenceDecoder::SequenceDecoder(const MorseTable& table) {
 
 void SequenceDecoder::reset() {
     paths_.assign(1, Path{});
+    heldAtPause_.clear();
     pathsDotMs_ = 0.0;
 }
 
@@ -276,10 +278,12 @@ void SequenceDecoder::pause(double endMs) {
     settle(next);
 }
 
-bool SequenceDecoder::rivalAtOtherSpeed(const Pending& decided) const {
+bool SequenceDecoder::rivalAtOtherSpeed(const Pending& decided, double nowMs) const {
     const Path& best = paths_.front();
     return std::any_of(paths_.begin() + 1, paths_.end(), [&](const Path& p) {
-        return p.speed != best.speed && p.score >= best.score - rivalWithin &&
+        const double patienceMs =
+            rivalLagFactor * lagMs_ * std::max(1.0, speedFactors[p.speed] / speedFactors[best.speed]);
+        return p.speed != best.speed && p.score >= best.score - rivalWithin && decided.timeMs > nowMs - patienceMs &&
                (p.pending.empty() || !(p.pending.front() == decided));
     });
 }
@@ -287,10 +291,10 @@ bool SequenceDecoder::rivalAtOtherSpeed(const Pending& decided) const {
 void SequenceDecoder::commit(double nowMs, std::string& out) {
     while (!paths_.front().pending.empty() && paths_.front().pending.front().timeMs <= nowMs - lagMs_) {
         const Pending decided = paths_.front().pending.front();
-        if (decided.timeMs > nowMs - rivalLagFactor * lagMs_ && rivalAtOtherSpeed(decided)) return;
+        if (rivalAtOtherSpeed(decided, nowMs)) return;
         write(decided, out);
-        std::erase_if(paths_, [&](const Path& p) { return p.pending.empty() || !(p.pending.front() == decided); });
-        for (Path& p : paths_) p.pending.erase(p.pending.begin());
+        passWritten(paths_, decided);
+        passWritten(heldAtPause_, decided);
     }
 }
 
@@ -299,12 +303,41 @@ void SequenceDecoder::write(const Pending& decided, std::string& out) {
     lastDecidedMs_ = std::max(lastDecidedMs_, decided.timeMs);
 }
 
+void SequenceDecoder::commitWord(double nowMs, std::string& out) {
+    const Path& best = paths_.front();
+    const bool rival = std::any_of(paths_.begin() + 1, paths_.end(), [&](const Path& p) {
+        return p.speed != best.speed && p.score >= best.score - rivalWithin && p.pending != best.pending;
+    });
+    if (!rival) {
+        commitAll(out);
+        return;
+    }
+    commit(nowMs, out);
+    heldAtPause_ = paths_;
+    heldDotMs_ = pathsDotMs_;
+}
+
+void SequenceDecoder::dropWord() {
+    if (heldAtPause_.empty()) {
+        reset();
+        return;
+    }
+    paths_ = heldAtPause_;
+    pathsDotMs_ = heldDotMs_;
+}
+
+void SequenceDecoder::passWritten(std::vector<Path>& paths, const Pending& decided) {
+    std::erase_if(paths, [&](const Path& p) { return p.pending.empty() || !(p.pending.front() == decided); });
+    for (Path& p : paths) p.pending.erase(p.pending.begin());
+}
+
 void SequenceDecoder::commitAll(std::string& out) {
     for (const Pending& p : paths_.front().pending) write(p, out);
     // The paths at other speeds live on with their scores: a word or two
     // read at the old speed may not pay for the change yet, the next word
     // then does.
     for (Path& p : paths_) p.pending.clear();
+    heldAtPause_.clear();
 }
 
 double SequenceDecoder::slowestLikelySpeedFactor() const {

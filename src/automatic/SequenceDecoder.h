@@ -55,6 +55,14 @@ public:
     void commit(double nowMs, std::string& out);
     // Appends everything the best path holds.
     void commitAll(std::string& out);
+    // At a word's end: appends everything the best path holds, unless a
+    // path at another speed close to it reads the word otherwise (a run of
+    // like marks and gaps fits dots of a slower sender as well as dashes of
+    // a faster one); then the words that follow decide, as in commit.
+    void commitWord(double nowMs, std::string& out);
+    // Forgets the word read since the last pause (taken for noise): back to
+    // the paths as they stood then, still holding what they held.
+    void dropWord();
     // How much longer than the tracked dot the sender's dot may be: the
     // slowest speed read by a path near the best.
     double slowestLikelySpeedFactor() const;
@@ -87,7 +95,11 @@ private:
     static void offer(std::vector<Path>& next, Path candidate);
     void settle(std::vector<Path>& next);
     void write(const Pending& decided, std::string& out);
-    bool rivalAtOtherSpeed(const Pending& decided) const;
+    // Keeps the paths that read the text written so, without it.
+    static void passWritten(std::vector<Path>& paths, const Pending& decided);
+    // A path at another speed close to the best reads the letter otherwise,
+    // and the letter is not yet so old that it must be written.
+    bool rivalAtOtherSpeed(const Pending& decided, double nowMs) const;
 
     std::vector<Node> nodes_;
     std::vector<Path> paths_;
@@ -96,6 +108,10 @@ private:
     double wordDots_ = 7.0;
     double silentUntilMs_ = -1.0;
     double lastDecidedMs_ = -1.0;
+    // The paths at the last word's end, while they hold its text back, and
+    // the tracked dot their speeds were factors of.
+    std::vector<Path> heldAtPause_;
+    double heldDotMs_ = 0.0;
     double pathsDotMs_ = 0.0;  // the tracked dot the paths' speeds are factors of
 };
 

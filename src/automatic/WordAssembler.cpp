@@ -146,10 +146,10 @@ void WordAssembler::endWord(double timeMs, std::string& decided) {
         // side and a word gap on the other: blips of noise far likelier than
         // an "E" or "T" sent alone (in a text, one-element words stand
         // between word gaps).
-        decoder_.reset();
+        decoder_.dropWord();
     } else {
         decoder_.pause(timeMs);
-        decoder_.commitAll(decided);
+        decoder_.commitWord(timeMs, decided);
     }
     marksInWord_ = 0;
 }

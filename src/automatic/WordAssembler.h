@@ -42,6 +42,9 @@ public:
     // Writes what the decoder has decided by now; stray elements wait to be
     // judged as a whole.
     void commit(double nowMs, std::string& decided);
+    // Writes what the decoder still holds back (the tone was let go, or the
+    // audio ended).
+    void flush(std::string& decided) { decoder_.commitAll(decided); }
     // Drops whatever the decoder still holds.
     void forget() { decoder_.reset(); }
     double lastDecidedMs() const { return decoder_.lastDecidedMs(); }

@@ -103,6 +103,10 @@ TEST(AutomaticReceiver, ReadsASpeedChangeFromItsFirstWord) {
         {"UR 599 = QTH OSLO = NAME ERIK = PWR 100W = ANT DIPOLE UP 12M", 18.7, 35, 9},
         // Slower by almost twice: dashes of more than five old dots.
         {"SM5XY DE OH2BN GND ON TOWER", 21.2, 11.7, 3},
+        // A first word of like marks and gaps fits a sender who sped up as
+        // well (dashes and letter gaps): the next word decides.
+        {"SM5XY DE OH2BN UR 5NN IN NC", 22.3, 13.0, 4},
+        {"TNX FER CALL ES GUD SIG", 28.7, 16.9, 3},
     };
     for (const Case& c : cases) {
         synthesis::Timing timing;
