@@ -25,6 +25,8 @@ DecodingPipeline::DecodingPipeline(const MorseTable& table, ReceiverListener& li
 
 void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep) {
     gate_.reset();
+    likelihoodGate_.reset();
+    likelihoodOpened_ = false;
     release_.forgetShut();
     const Durations& d = choice.found;
     std::size_t m = 0, g = 0;
@@ -92,6 +94,7 @@ DecodingPipeline::Progress DecodingPipeline::advance(std::complex<double> z, boo
     likelihood_.push(z, runs_);
     for (const KeyRun& run : runs_) {
         words_.take(run, speed_.dotMs());
+        judgeLikelihood(run);
         // While the gate is open the threshold decision's durations follow
         // the speed; a sender who sped up so far that they fuse shuts it.
         const double lengthMs = run.length() * stepMs;
@@ -134,13 +137,23 @@ void DecodingPipeline::judgePassed() {
 void DecodingPipeline::judge(double lengthMs, bool mark) {
     const bool wasOpen = gate_.open();
     gate_.add(lengthMs, mark, speed_.dotMs());
-    if (wasOpen && !gate_.open()) release_.gateClosed(nowMs());
+    if (wasOpen && !gate_.open()) {
+        release_.gateClosed(nowMs());
+        likelihoodOpened_ = false;
+    }
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
     if (speed_.track(lengthMs, mark)) {
         speedChanged();
     } else {
         followSpeed();
     }
+}
+
+void DecodingPipeline::judgeLikelihood(const KeyRun& run) {
+    const bool wasOpen = likelihoodGate_.open();
+    likelihoodGate_.add(run.length() * stepMs, run.mark, speed_.dotMs());
+    if (!wasOpen && likelihoodGate_.open() && !gate_.open()) likelihoodOpened_ = true;
+    if (!likelihoodGate_.open()) likelihoodOpened_ = false;
 }
 
 void DecodingPipeline::speedChanged() {
@@ -188,6 +201,8 @@ void DecodingPipeline::stop() {
     release_.forgetShut();
     words_.forget();
     gate_.reset();
+    likelihoodGate_.reset();
+    likelihoodOpened_ = false;
 }
 
 void DecodingPipeline::finish() {
@@ -212,7 +227,7 @@ void DecodingPipeline::finish() {
 }
 
 void DecodingPipeline::write(const std::string& decided) {
-    release_.write(decided, gate_, nowMs(), words_.lastDecidedMs());
+    release_.write(decided, {gateOpen(), gate_.undecided() && !likelihoodOpened_}, nowMs(), words_.lastDecidedMs());
 }
 
 void DecodingPipeline::reportSpeed() {

@@ -65,6 +65,8 @@ private:
     void endJudgedWord();
     void judgePassed();
     void judge(double lengthMs, bool mark);
+    void judgeLikelihood(const KeyRun& run);
+    bool gateOpen() const { return gate_.open() || likelihoodOpened_; }
     // Every stage follows the tracked speed.
     void followSpeed();
     void speedChanged();
@@ -78,6 +80,13 @@ private:
     LikelihoodEdges likelihood_;
     WordAssembler words_;
     QualityGate gate_;
+    // The likelihood decision's durations judged too: through a fast fade
+    // the threshold decision's stray while the likelihood decision's still
+    // fit. Its gate counts from when it opens with the other one shut until
+    // either shuts (the threshold decision's durations leave the classes
+    // sooner when a transmission ends).
+    QualityGate likelihoodGate_{QualityGate::likelihoodLimits};
+    bool likelihoodOpened_ = false;
     SpeedTracker speed_;
     TextRelease release_;
 

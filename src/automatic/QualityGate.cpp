@@ -8,10 +8,6 @@
 namespace ditdahl::automatic {
 namespace {
 constexpr std::size_t fewest = 8;
-// Hysteresis: Morse sent by hand stays well below the first; noise lies
-// well above the second.
-constexpr double openBelow = 0.27;
-constexpr double closeAbove = 0.32;
 constexpr double capped = 0.7;
 }  // namespace
 
@@ -34,8 +30,8 @@ void QualityGate::add(double durationMs, bool mark, double dotMs) {
         return;
     }
     const double d = deviation();
-    if (open_ && d > closeAbove) open_ = false;
-    if (!open_ && d < openBelow) open_ = true;
+    if (open_ && d > limits_.closeAbove) open_ = false;
+    if (!open_ && d < limits_.openBelow) open_ = true;
 }
 
 bool QualityGate::undecided() const { return squares_.size() < fewest; }

@@ -20,11 +20,11 @@ constexpr double longestAwayMs = 3000.0;
 
 bool TextRelease::shutLately(double nowMs) const { return shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs; }
 
-void TextRelease::write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs) {
+void TextRelease::write(const std::string& decided, Gates gates, double nowMs, double lastDecidedMs) {
     // The decision lags the gate: text about audio heard before the gate shut
     // (the end of a transmission, before the noise after it shut the gate)
     // was heard while it was open.
-    const bool shut = !gate.open() && !(openUntilMs_ && lastDecidedMs <= *openUntilMs_);
+    const bool shut = !gates.open && !(openUntilMs_ && lastDecidedMs <= *openUntilMs_);
     const bool briefShut = shut && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
     // Over buffered audio the tone's standing is not known step by step.
     if (toneStands_ || catchingUp_) {
@@ -36,7 +36,7 @@ void TextRelease::write(const std::string& decided, const QualityGate& gate, dou
         held_.clear();
         return;
     }
-    if (catchingUp_ || !toneStands_ || gate.undecided() || briefShut) {
+    if (catchingUp_ || !toneStands_ || gates.undecided || briefShut) {
         held_ += decided;
         if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
         return;

@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "automatic/QualityGate.h"
 #include "automatic/ReceiverListener.h"
 
 namespace ditdahl::automatic {
@@ -43,9 +42,14 @@ public:
     // The gate, open before, shut a moment ago: text is being held.
     bool shutLately(double nowMs) const;
 
+    // What the quality gates say now: one is open, or none can judge yet.
+    struct Gates {
+        bool open = false;
+        bool undecided = false;
+    };
     // Writes, holds or drops the text decided by now; lastDecidedMs: the
     // decoder's time of that text.
-    void write(const std::string& decided, const QualityGate& gate, double nowMs, double lastDecidedMs);
+    void write(const std::string& decided, Gates gates, double nowMs, double lastDecidedMs);
     // The decoder's time of the last text written; none before any.
     std::optional<double> writtenUntilMs() const { return writtenUntilMs_; }
 
