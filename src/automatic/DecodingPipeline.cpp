@@ -17,6 +17,11 @@ constexpr double retuneRatio = 1.2;
 constexpr int refitClosedDurations = 64;
 constexpr double never = std::numeric_limits<double>::max();
 
+// A mark clear of the noise: each of its steps this much likelier under the
+// tone than under noise alone (natural log; a tone 3 dB under the noise in
+// 2500 Hz gives about 5).
+constexpr double clearStepEvidence = 5.0;
+
 double lagForDot(double dotMs) { return std::clamp(3.0 * dotMs, 250.0, 450.0); }
 }  // namespace
 
@@ -25,8 +30,7 @@ DecodingPipeline::DecodingPipeline(const MorseTable& table, ReceiverListener& li
 
 void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep) {
     gate_.reset();
-    likelihoodGate_.reset();
-    likelihoodOpened_ = false;
+    forgetLikelihoodGate();
     release_.forgetShut();
     const Durations& d = choice.found;
     std::size_t m = 0, g = 0;
@@ -149,9 +153,29 @@ void DecodingPipeline::judge(double lengthMs, bool mark) {
     }
 }
 
+void DecodingPipeline::forgetLikelihoodGate() {
+    likelihoodGate_.reset();
+    likelihoodOpened_ = false;
+    likelihoodGapMs_.reset();
+}
+
 void DecodingPipeline::judgeLikelihood(const KeyRun& run) {
+    const double lengthMs = run.length() * stepMs;
+    if (!run.mark) {
+        if (likelihoodGapMs_) *likelihoodGapMs_ += lengthMs;
+        return;
+    }
+    // Near the noise the decision's priors draw its durations into the
+    // classes at whatever speed it follows: only marks well clear of the
+    // noise are judged, and the gaps between two of them.
+    if (run.evidence < clearStepEvidence * run.length()) {
+        likelihoodGapMs_.reset();
+        return;
+    }
     const bool wasOpen = likelihoodGate_.open();
-    likelihoodGate_.add(run.length() * stepMs, run.mark, speed_.dotMs());
+    if (likelihoodGapMs_) likelihoodGate_.add(*likelihoodGapMs_, false, speed_.dotMs());
+    likelihoodGate_.add(lengthMs, true, speed_.dotMs());
+    likelihoodGapMs_ = 0.0;
     if (!wasOpen && likelihoodGate_.open() && !gate_.open()) likelihoodOpened_ = true;
     if (!likelihoodGate_.open()) likelihoodOpened_ = false;
 }
@@ -201,8 +225,7 @@ void DecodingPipeline::stop() {
     release_.forgetShut();
     words_.forget();
     gate_.reset();
-    likelihoodGate_.reset();
-    likelihoodOpened_ = false;
+    forgetLikelihoodGate();
 }
 
 void DecodingPipeline::finish() {

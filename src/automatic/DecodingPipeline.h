@@ -9,6 +9,7 @@
 
 #include <complex>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,7 @@ private:
     void judgePassed();
     void judge(double lengthMs, bool mark);
     void judgeLikelihood(const KeyRun& run);
+    void forgetLikelihoodGate();
     bool gateOpen() const { return gate_.open() || likelihoodOpened_; }
     // Every stage follows the tracked speed.
     void followSpeed();
@@ -87,6 +89,9 @@ private:
     // sooner when a transmission ends).
     QualityGate likelihoodGate_{QualityGate::likelihoodLimits};
     bool likelihoodOpened_ = false;
+    // The gap since the last mark the likelihood gate judged, while it
+    // follows one.
+    std::optional<double> likelihoodGapMs_;
     SpeedTracker speed_;
     TextRelease release_;
 
