@@ -2,8 +2,9 @@
 // decisions run side by side: a threshold decision on the dot-long sum,
 // whose marks (edges refined on the raw steps) the quality gate judges and
 // the speed is tracked from, and a likelihood decision over the raw steps,
-// whose marks and gaps the sequence decoder reads. Text goes out through
-// the gate, the speed to the listener. Runs on whichever thread feeds the
+// whose marks and gaps the sequence decoder reads (and a second gate
+// judges, where they stand clear of the noise). Text goes out through the
+// gates, the speed to the listener. Runs on whichever thread feeds the
 // automatic receiver.
 #pragma once
 
