@@ -18,9 +18,13 @@ constexpr double pruneBelowBest = 30.0;
 constexpr double noisePenalty = 3.0;
 constexpr double strengthSpread = 0.1;
 constexpr double faintBelow = 0.5;
-// A crash is over within 20 ms, far shorter than a dash: a faint mark as
-// long as one is the sender's, however deep a fade has taken it.
+// A crash is over within 20 ms and passes, rung out by the receiver's
+// filter and smoothed by the decision, for a mark of 90 ms at most, far
+// shorter than a dash: a faint mark as long as a dash, or longer than that,
+// is the sender's, however deep a fade has taken it (a slow sender's dot
+// 12 dB down on a fade falling 15 dB a second).
 constexpr double faintLongestDots = 2.0;
+constexpr double crashLongestMs = 90.0;
 // Through a fade the level lags and marks come out up to about twice as
 // strong; a crash in phase is also shorter than a dot.
 constexpr double loudAbove = 1.5;
@@ -209,7 +213,7 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
     // phase with the carrier. So may one far louder and shorter than a dot:
     // a crash in phase. Read so, the gap it fell in goes on.
     double unlike = 0.0;  // how unlike the sender's marks (natural log)
-    if (evidence > 0.0 && strength < faintBelow && lengthMs < faintLongestDots * dotMs) {
+    if (evidence > 0.0 && strength < faintBelow && lengthMs < std::min(faintLongestDots * dotMs, crashLongestMs)) {
         const double spread = strengthSpread * strengthSpread + 1.0 / (2.0 * evidence);
         unlike = -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
     } else if (strength > loudAbove && lengthMs < crashDots * dotMs) {

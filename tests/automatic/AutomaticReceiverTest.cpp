@@ -392,7 +392,11 @@ TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
                           // durations stray from the classes for seconds on
                           // end; the likelihood decision's still fit, and the
                           // opening is written.
-                          {"OK OM FB ON UR RIG HR 100 W ES DIPOLE WX SUNNY 25 C", 12, 4.2, 0.0, 22.0}};
+                          {"OK OM FB ON UR RIG HR 100 W ES DIPOLE WX SUNNY 25 C", 12, 4.2, 0.0, 22.0},
+                          // A slow sender's dot 12 dB fainter than his mark
+                          // a word gap before: longer than a crash lasts.
+                          {"GM OM UR RST 579 579 NAME JIM", 12, 4.2, 0.0, 16.0},
+                          {"GE OM TNX FER CALL UR RST 599 NAME PETR QTH PRAHA HW?", 12, 4.2, 3.0, 16.0}};
     for (const Case& c : cases) {
         KeyingPlan plan;
         plan.wpm = c.wpm;
