@@ -282,12 +282,17 @@ void SequenceDecoder::pause(double endMs) {
     settle(next);
 }
 
+bool SequenceDecoder::closeAtOtherSpeed(const Path& p) const {
+    const Path& best = paths_.front();
+    return p.speed != best.speed && p.score >= best.score - rivalWithin;
+}
+
 bool SequenceDecoder::rivalAtOtherSpeed(const Pending& decided, double nowMs) const {
     const Path& best = paths_.front();
     return std::any_of(paths_.begin() + 1, paths_.end(), [&](const Path& p) {
         const double patienceMs =
             rivalLagFactor * lagMs_ * std::max(1.0, speedFactors[p.speed] / speedFactors[best.speed]);
-        return p.speed != best.speed && p.score >= best.score - rivalWithin && decided.timeMs > nowMs - patienceMs &&
+        return closeAtOtherSpeed(p) && decided.timeMs > nowMs - patienceMs &&
                (p.pending.empty() || !(p.pending.front() == decided));
     });
 }
@@ -308,9 +313,8 @@ void SequenceDecoder::write(const Pending& decided, std::string& out) {
 }
 
 void SequenceDecoder::commitWord(double nowMs, std::string& out) {
-    const Path& best = paths_.front();
     const bool rival = std::any_of(paths_.begin() + 1, paths_.end(), [&](const Path& p) {
-        return p.speed != best.speed && p.score >= best.score - rivalWithin && p.pending != best.pending;
+        return closeAtOtherSpeed(p) && p.pending != paths_.front().pending;
     });
     if (!rival) {
         commitAll(out);

@@ -97,6 +97,8 @@ private:
     void write(const Pending& decided, std::string& out);
     // Keeps the paths that read the text written so, without it.
     static void passWritten(std::vector<Path>& paths, const Pending& decided);
+    // The path reads at another speed than the best, and comes close to it.
+    bool closeAtOtherSpeed(const Path& p) const;
     // A path at another speed close to the best reads the letter otherwise,
     // and the letter is not yet so old that it must be written.
     bool rivalAtOtherSpeed(const Pending& decided, double nowMs) const;
