@@ -94,10 +94,13 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         lastStrength_ = run.strength;
         lastMarkEnd_ = run.end;
         // A mark at least half as strong as a clear one just before it is the
-        // sender's too, however deep the fade has taken both.
+        // sender's too, however deep the fade has taken both, and needs only
+        // half the evidence: near the noise a fast sender's dot carries
+        // about what a clear mark needs, and falls short of it as often.
         const bool alike = neighbour && lastClear_ && strength >= alikeShare;
         const double evidenceNeeded = clearMarkEvidence * std::min(1.0, dotMs / clearEvidenceDotMs);
-        const bool clear = run.evidence >= evidenceNeeded && (run.strength >= clearMarkStrength || alike);
+        const bool clear = run.evidence >= (alike ? alikeEvidenceShare : 1.0) * evidenceNeeded &&
+                           (run.strength >= clearMarkStrength || alike);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
         anyCoherent_ = (marksInWord_ > 0 && anyCoherent_) || run.coherence >= coherentMark;

@@ -75,6 +75,7 @@ private:
     static constexpr double faintMarkStrength = 0.3;
     static constexpr double leakStrength = 0.8;
     static constexpr double alikeShare = 0.5;
+    static constexpr double alikeEvidenceShare = 0.5;
     // Noise alone keeps about a fifth of its power in phase over the
     // coherence spans, a tone on the mixer nearly all of it, down to half
     // 9 dB under the noise.

@@ -65,6 +65,9 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         // evidence.
         {"BEST DX ES GUD LUCK 73 TU E E", 25, 850, -6},
         {"BEST DX ES GUD LUCK 73 TU E E", 30, 905, -4},
+        // The first of them a little short of the evidence of a clear mark,
+        // but as strong as the letter before it.
+        {"VY 73 ES TU E E", 30, 777, -7},
     };
     for (const Case& c : cases) {
         KeyingPlan plan;
