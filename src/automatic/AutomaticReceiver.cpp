@@ -52,7 +52,10 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
     const bool changed = search_.push(samples, count);
     if (changed && search_.locked()) {
         // Locked, or moved to another station: its speed is measured anew.
-        if (stage_ == Stage::decoding) pipeline_.stop();
+        if (stage_ == Stage::decoding) {
+            pipeline_.stop();
+            noteWritten();
+        }
         lockedAt_ = samples_;
         stage_ = Stage::measuringSpeed;
     }
@@ -66,6 +69,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
         return;
     }
     mixer_.follow(search_.toneHz(), search_.toneStands());
+    decodedToneHz_ = search_.toneHz();
     pipeline_.setToneStands(search_.toneStands());
     notches_.set(search_.carriersHz());
     steps_.clear();
@@ -80,6 +84,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
         if (stage_ != Stage::decoding) break;
         if (pipeline_.step(z) == DecodingPipeline::Progress::speedInDoubt) measureAgain();
     }
+    noteWritten();
     reportTone();
 }
 
@@ -100,8 +105,14 @@ void AutomaticReceiver::tryStart() {
 
     const auto choice = searchSpeed(caught, speedHintWpm_, samples_ - lockedAt_ >= longestWait);
     if (!choice) return;
-    pipeline_.begin(*choice, first / stepSamples);
+    decodedToneHz_ = search_.toneHz();
+    // What was written before is decided again, not written; but a clearly
+    // stronger station sent beside the one followed, and what it sent
+    // meanwhile is new.
+    const auto written = search_.tookStronger() ? written_.until(decodedToneHz_) : pipeline_.writtenUntilMs();
+    pipeline_.begin(*choice, first / stepSamples, written);
     pipeline_.catchUp(caught);
+    noteWritten();
     reportTone();
     pipeline_.reportSpeed();
     stage_ = Stage::decoding;
@@ -119,6 +130,7 @@ void AutomaticReceiver::letGo() {
     stage_ = Stage::searchingTone;
     if (wasDecoding) {
         pipeline_.stop();
+        noteWritten();
         reportedToneHz_ = 0.0;
     }
     listener_.tone(0.0);
@@ -128,6 +140,7 @@ void AutomaticReceiver::finish() {
     if (stage_ == Stage::measuringSpeed) tryStart();
     if (stage_ != Stage::decoding) return;
     pipeline_.finish();
+    noteWritten();
 }
 
 void AutomaticReceiver::reportTone() {

@@ -20,6 +20,7 @@
 #include "automatic/ReceiverListener.h"
 #include "automatic/ToneSearch.h"
 #include "automatic/TrackingDownmixer.h"
+#include "automatic/WrittenByTone.h"
 #include "base/CaptureFormat.h"
 #include "base/MorseTable.h"
 
@@ -58,6 +59,8 @@ private:
     void letGo();
     void measureAgain();
     void reportTone();
+    // Takes up which tone the text written lately came from.
+    void noteWritten() { written_.wrote(decodedToneHz_, pipeline_.writtenUntilMs()); }
 
     ReceiverListener& listener_;
     ToneSearch search_;
@@ -65,6 +68,8 @@ private:
     std::vector<double> notched_;
     TrackingDownmixer mixer_;
     DecodingPipeline pipeline_;
+    WrittenByTone written_;
+    double decodedToneHz_ = 0.0;  // the tone the pipeline decodes
 
     std::vector<double> history_;  // the last 15 s of samples, a ring
     std::int64_t samples_ = 0;     // consumed since the start

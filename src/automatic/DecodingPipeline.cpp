@@ -28,7 +28,7 @@ double lagForDot(double dotMs) { return std::clamp(3.0 * dotMs, 250.0, 450.0); }
 DecodingPipeline::DecodingPipeline(const MorseTable& table, ReceiverListener& listener)
     : listener_(listener), words_(table), release_(listener) {}
 
-void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep) {
+void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep, std::optional<double> writtenUntilMs) {
     gate_.reset();
     forgetLikelihoodGate();
     release_.forgetShut();
@@ -53,9 +53,7 @@ void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep) 
     likelihood_.assumePhaseReference(choice.phase);
     likelihood_.setDotSteps(dot / stepMs);
     likelihood_.setLagSteps(likelihoodLagSteps(dot));
-    // After a new search, what was written before is decided again, not
-    // written.
-    words_.start(start, release_.writtenUntilMs(), lagForDot(dot));
+    words_.start(start, writtenUntilMs, lagForDot(dot));
     words_.learnGaps(d.gaps, dot);
     closedDurations_ = 0;
     release_.startDecoding();

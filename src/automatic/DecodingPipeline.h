@@ -42,8 +42,9 @@ public:
 
     // Starts at the given step with the speed found; the gate judges the
     // durations it was found on at once, so that the first characters of a
-    // transmission are not held back.
-    void begin(const SpeedChoice& choice, std::int64_t firstStep);
+    // transmission are not held back. Text that ends at or before
+    // writtenUntilMs was written before: it is decided again, not written.
+    void begin(const SpeedChoice& choice, std::int64_t firstStep, std::optional<double> writtenUntilMs);
     // Decodes buffered steps, with levels from around each step, and judges
     // their text by the gate as it stands after all of them: the noise
     // before a transmission must not silence its first words.
@@ -56,6 +57,8 @@ public:
     // The audio has ended: decides and writes whatever is still undecided.
     void finish();
     void reportSpeed();
+    // The decoder's time of the last text written; none before any.
+    std::optional<double> writtenUntilMs() const { return release_.writtenUntilMs(); }
     // Whether the followed tone stands out now (see ToneSearch).
     void setToneStands(bool stands) { release_.setToneStands(stands); }
 

@@ -48,6 +48,9 @@ constexpr int moveHops = 12;
 constexpr double strongerSpanHz = 200.0;
 constexpr double strongerDb = 4.0;
 constexpr int strongerHops = 24;
+// A stronger station this far from the followed tone or farther sends
+// beside it (a neighbour); a closer one's skirt covers the followed tone.
+constexpr double besideApartHz = 60.0;
 // A keyed tone falls to the noise between letters and words, so the
 // quietest tenth of the last 2 s lies far under its mean there; a carrier
 // (a birdie, a station tuning up) stays near its mean, and carries no text
@@ -242,6 +245,7 @@ bool ToneSearch::searchForLock() {
     candidateBin_ = best;
     if (candidateHops_ < lockHops) return false;
     locked_ = true;
+    tookStronger_ = false;
     toneHz_ = refinedHz(best);
     findCarriers();
     standDb_ = bestStand;
@@ -298,12 +302,6 @@ bool ToneSearch::moveToAnother() {
     }
     const int first = std::max(2, static_cast<int>(std::ceil(low / binHz)));
     const int last = std::min(fftSize / 2 - 2, static_cast<int>(high / binHz));
-    auto recentPower = [&](int bin) {
-        double sum = 0.0;
-        for (std::size_t k = 1; k <= recentSpectra; ++k)
-            sum += recent_[(nextRecent_ + averagedSpectra - k) % averagedSpectra][static_cast<std::size_t>(bin)];
-        return sum;
-    };
     double followed = 0.0;
     for (int bin = std::max(first, toneBin - 1); bin <= std::min(last, toneBin + 1); ++bin)
         followed = std::max(followed, recentPower(bin));
@@ -320,13 +318,40 @@ bool ToneSearch::moveToAnother() {
     const bool louder = best >= 0 && 10.0 * std::log10((bestPower + tiny) / (followed + tiny)) >= moveOverDb;
     movingHops_ = louder && (movingBin_ < 0 || std::abs(best - movingBin_) <= 1) ? movingHops_ + 1 : 0;
     movingBin_ = louder ? best : -1;
-    if (movingHops_ >= moveHops) return moveTo(best);
+    if (movingHops_ >= moveHops) return moveTo(best, false);
     const int stronger = hintHz_ > 0.0 ? -1 : strongerStation(toneBin);
     strongerHops_ =
         stronger >= 0 && (strongerBin_ < 0 || std::abs(stronger - strongerBin_) <= 1) ? strongerHops_ + 1 : 0;
     strongerBin_ = stronger;
-    if (strongerHops_ >= strongerHops) return moveTo(stronger);
+    if (strongerHops_ >= strongerHops) {
+        // Closer than a neighbour, the stronger station's skirt covers the
+        // followed tone: whether that one still sends cannot be told.
+        const bool apart = std::abs(refinedHz(stronger) - toneHz_) >= besideApartHz;
+        return moveTo(stronger, apart && stillSends(toneBin, followed));
+    }
     return false;
+}
+
+double ToneSearch::recentPower(int bin) const {
+    double sum = 0.0;
+    for (std::size_t k = 1; k <= recentSpectra; ++k)
+        sum += recent_[(nextRecent_ + averagedSpectra - k) % averagedSpectra][static_cast<std::size_t>(bin)];
+    return sum;
+}
+
+bool ToneSearch::stillSends(int toneBin, double followed) const {
+    // The tone stands over the noise of its neighbourhood over the last
+    // second, as a tone must to be locked.
+    std::vector<double>& around = scratch_;
+    around.clear();
+    for (int d = neighbourFirst; d <= neighbourLast; ++d) {
+        if (toneBin - d >= 1) around.push_back(recentPower(toneBin - d));
+        if (toneBin + d < fftSize / 2) around.push_back(recentPower(toneBin + d));
+    }
+    if (around.empty()) return false;
+    const auto middle = around.begin() + static_cast<std::ptrdiff_t>(around.size() / 2);
+    std::nth_element(around.begin(), middle, around.end());
+    return 10.0 * std::log10((followed + tiny) / (*middle + tiny)) >= lockStandDb;
 }
 
 int ToneSearch::strongerStation(int toneBin) const {
@@ -344,8 +369,9 @@ int ToneSearch::strongerStation(int toneBin) const {
     return best;
 }
 
-bool ToneSearch::moveTo(int best) {
+bool ToneSearch::moveTo(int best, bool stronger) {
     toneHz_ = refinedHz(best);
+    tookStronger_ = stronger;
     standDb_ = standOverNeighbourhoodDb(best);
     movingHops_ = 0;
     movingBin_ = -1;

@@ -43,6 +43,9 @@ public:
     bool toneStands() const { return locked_ && fadedHops_ < standingHops; }
     static constexpr int standingHops = 12;
     double toneHz() const { return toneHz_; }
+    // The last change moved to a clearly stronger station while the one
+    // followed still sent: both were on the air at once.
+    bool tookStronger() const { return tookStronger_; }
     // While locked: steady carriers within 250 Hz of the tone, and 30 Hz or
     // more from it, that stand 15 dB over their neighbourhood (at most four).
     const std::vector<double>& carriersHz() const { return carriersHz_; }
@@ -66,7 +69,13 @@ private:
     // Without a hint: a qualifying peak near the followed tone and clearly
     // stronger than it on average; -1 for none.
     int strongerStation(int toneBin) const;
-    bool moveTo(int bin);
+    // The power at bin summed over the last second's spectra.
+    double recentPower(int bin) const;
+    // The followed station still sends: the power at its tone over the last
+    // second (followed) stands over that of its neighbourhood.
+    bool stillSends(int toneBin, double followed) const;
+    // Follows the station at bin from now on; stronger: see tookStronger.
+    bool moveTo(int bin, bool stronger);
     bool qualifies(int bin) const;
     double measureStandDb(int bin) const;
     // A steady carrier's peak within two bins.
@@ -103,6 +112,7 @@ private:
 
     bool locked_ = false;
     double toneHz_ = 0.0;
+    bool tookStronger_ = false;
     double standDb_ = 0.0;
     int candidateBin_ = -1;
     int candidateHops_ = 0;

@@ -100,7 +100,9 @@ void BandChannel::tryStart() {
     const std::vector<std::complex<double>> recent(steps_.begin() + first, steps_.end());
     const auto choice = automatic::searchSpeed(recent, 0.0, taken_ - measuringSince_ >= longestWait);
     if (!choice) return;
-    pipeline_.begin(*choice, firstStep_ + first);
+    // A channel follows one station: what it wrote is decided again, not
+    // written.
+    pipeline_.begin(*choice, firstStep_ + first, pipeline_.writtenUntilMs());
     pipeline_.setToneStands(stands_);
     pipeline_.catchUp(recent);
     pipeline_.reportSpeed();

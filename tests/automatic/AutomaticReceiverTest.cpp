@@ -204,6 +204,44 @@ TEST(AutomaticReceiver, WithAHintALouderNeighbourIsNeitherLockedNorReadOnceTheSt
     }
 }
 
+// Without a hint, a clearly stronger station that starts beside the one
+// followed is moved to, and copied from its first word: what it sent before
+// the move is new text, though the other station's was written meanwhile.
+// A station that takes over once the followed one has stopped is not read
+// into what was written before (the other's leak through its filter).
+TEST(AutomaticReceiver, AStrongerStationBesideTheFollowedOneIsCopiedFromItsFirstWord) {
+    struct Case {
+        double strongerHz;
+        double strongerLeadInMs;
+        const char* expectedEnd;
+    };
+    const Case cases[] = {{775.0, 4000.0, "UR RST 579 579 BT NAME JIM "},
+                          {840.0, 3500.0, "UR RST 579 579 BT NAME JIM "},
+                          // Taking over after the followed one's last word.
+                          {770.0, 16000.0, "CQ CQ DE EA3GHV K UR RST 579 579 BT NAME JIM "}};
+    for (const Case& c : cases) {
+        KeyingPlan followed;
+        followed.wpm = 16;
+        followed.toneHz = 700;
+        followed.leadInMs = 2000.0;
+        auto samples = synthesis::keyedTone("CQ CQ DE EA3GHV K", followed);
+        KeyingPlan stronger = followed;
+        stronger.toneHz = c.strongerHz;
+        stronger.wpm = 22;
+        stronger.amplitude *= 2.0;
+        stronger.leadInMs = c.strongerLeadInMs;
+        stronger.tailMs = 3000.0;
+        const auto other = synthesis::keyedTone("UR RST 579 579 BT NAME JIM", stronger);
+        samples.resize(std::max(samples.size(), other.size()), 0.0);
+        for (std::size_t i = 0; i < other.size(); ++i) samples[i] += other[i];
+        synthesis::NoiseGenerator noise(56);
+        synthesis::addNoise(samples, followed.amplitude, 10.0, 6000, noise);
+        const std::string decoded = receive(samples, 64).decoded;
+        const std::string end = c.expectedEnd;
+        EXPECT_TRUE(decoded.size() >= end.size() && decoded.ends_with(end)) << c.strongerHz << ": " << decoded;
+    }
+}
+
 // Through a slow, deep fade (25 dB, 8 s; the noise 20 dB under the peak): a
 // transmission that begins in a trough is read from its first mark, and
 // lone E's that end it in one are the sender's, not blips.

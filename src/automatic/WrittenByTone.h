@@ -1,0 +1,31 @@
+// Up to when text was written from each tone followed lately. A station
+// that is moved to because it is clearly stronger sent beside the one
+// followed: its buffered text overlaps in time what was written, and is new
+// unless it came from the same tone. Runs on whichever thread feeds the
+// automatic receiver.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+namespace ditdahl::automatic {
+
+class WrittenByTone {
+public:
+    // The text written by now ends at untilMs; whatever of it is new came
+    // from the given tone.
+    void wrote(double toneHz, std::optional<double> untilMs);
+    // Where text from the given tone (the same station, within the drift
+    // of a followed tone) last ended.
+    std::optional<double> until(double toneHz) const;
+
+private:
+    struct Station {
+        double toneHz;
+        double untilMs;
+    };
+    std::vector<Station> stations_;
+    std::optional<double> lastUntilMs_;
+};
+
+}  // namespace ditdahl::automatic
