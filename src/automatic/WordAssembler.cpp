@@ -99,8 +99,15 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         // about what a clear mark needs, and falls short of it as often.
         const bool alike = neighbour && lastClear_ && strength >= alikeShare;
         const double evidenceNeeded = clearMarkEvidence * std::min(1.0, dotMs / clearEvidenceDotMs);
+        // A mark with many times the evidence a clear one needs is a tone,
+        // however faint against the level learnt at a fade's peak (only a
+        // crash out of phase is both, and it is shorter than a dot): the
+        // sender's, if it is as strong as the mark before it.
+        const bool toneBeyondDoubt = neighbour && strength >= alikeShare &&
+                                     run.evidence >= toneEvidenceFactor * evidenceNeeded &&
+                                     lengthMs >= crashlessDots * dotMs;
         const bool clear = run.evidence >= (alike ? alikeEvidenceShare : 1.0) * evidenceNeeded &&
-                           (run.strength >= clearMarkStrength || alike);
+                           (run.strength >= clearMarkStrength || alike || toneBeyondDoubt);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
         anyCoherent_ = (marksInWord_ > 0 && anyCoherent_) || run.coherence >= coherentMark;
