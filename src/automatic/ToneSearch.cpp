@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "base/Fft.h"
 #include "base/Windows.h"
@@ -20,8 +21,11 @@ constexpr double hintSpanHz = 50.0;
 constexpr double lockStandDb = 6.0;
 // A tone is narrow: it also stands over the bins 47 Hz away, which the hump
 // of noise through a narrow receiver filter does not. A side where a steady
-// carrier stands is not the tone's own: the other side is taken.
+// carrier or another station stands is not the tone's own: the other side
+// is taken.
 constexpr double lockSidesDb = 3.0;
+// Another station 3 to 10 dB louder than the tone.
+constexpr std::pair<double, double> otherStationOver{2.0, 10.0};
 constexpr int sideBins = 4;
 constexpr int neighbourFirst = 5;  // about 60 Hz
 constexpr int neighbourLast = 20;  // about 230 Hz
@@ -160,18 +164,24 @@ double ToneSearch::measureStandDb(int bin) const {
 double ToneSearch::standOverSidesDb(int bin) const {
     const int lowBin = std::max(1, bin - sideBins);
     const int highBin = std::min(fftSize / 2, bin + sideBins);
-    const bool lowCarrier = carrierAround(lowBin);
-    const bool highCarrier = carrierAround(highBin);
+    const bool lowOther = otherSignalAround(lowBin, average_[bin]);
+    const bool highOther = otherSignalAround(highBin, average_[bin]);
     double side = std::max(average_[lowBin], average_[highBin]);
-    if (lowCarrier != highCarrier) side = lowCarrier ? average_[highBin] : average_[lowBin];
+    if (lowOther != highOther) side = lowOther ? average_[highBin] : average_[lowBin];
     return 10.0 * std::log10((average_[bin] + tiny) / (side + tiny));
 }
 
-bool ToneSearch::carrierAround(int bin) const {
-    for (int b = std::max(2, bin - 2); b <= std::min(fftSize / 2 - 2, bin + 2); ++b)
-        if (average_[b] > average_[b - 1] && average_[b] >= average_[b + 1] &&
-            standOverNeighbourhoodDb(b) >= carrierStandDb && !keyed(b))
+bool ToneSearch::otherSignalAround(int bin, double tonePower) const {
+    for (int b = std::max(2, bin - 2); b <= std::min(fftSize / 2 - 2, bin + 2); ++b) {
+        if (average_[b] <= average_[b - 1] || average_[b] < average_[b + 1]) continue;
+        if (standOverNeighbourhoodDb(b) >= carrierStandDb && !keyed(b)) return true;
+        // A keyed station clearly louder than the tone, but no more than a
+        // neighbour gets: not another peak of the same hump, nor the main
+        // lobe of a signal on whose skirt the tone would stand.
+        if (keyed(b) && standOverNeighbourhoodDb(b) >= lockStandDb &&
+            average_[b] > otherStationOver.first * tonePower && average_[b] < otherStationOver.second * tonePower)
             return true;
+    }
     return false;
 }
 

@@ -53,7 +53,7 @@ public:
     std::int64_t sampleCount() const { return consumed_; }
 
     // How far bin b stands over the median of its neighbourhood, and over the
-    // bins 47 Hz either side (but one where a steady carrier stands), in dB;
+    // bins 47 Hz either side (but one where a carrier or another station stands), in dB;
     // exposed for the averaged spectrum's tests.
     double standOverNeighbourhoodDb(int bin) const;
     double standOverSidesDb(int bin) const;
@@ -78,8 +78,9 @@ private:
     bool moveTo(int bin, bool stronger);
     bool qualifies(int bin) const;
     double measureStandDb(int bin) const;
-    // A steady carrier's peak within two bins.
-    bool carrierAround(int bin) const;
+    // The peak of a steady carrier, or of another keyed station 3 to 10 dB
+    // louder than tonePower, within two bins.
+    bool otherSignalAround(int bin, double tonePower) const;
     // The quietest tenth of the bin's last 2 s against its mean.
     double quietShareOfMean(int bin) const;
     double measureQuietShare(int bin) const;
