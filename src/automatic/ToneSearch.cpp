@@ -46,11 +46,11 @@ constexpr int moveApartBins = 1;
 constexpr double moveOverDb = 10.0;
 constexpr int moveHops = 12;
 // Without a hint the strongest station is the one to copy: a peak within
-// 200 Hz whose 2 s average stands 4 dB over the followed tone's for a second
+// 200 Hz whose 2 s average stands 3.5 dB over the followed tone's for a second
 // on end is moved to, though the followed station still sends. Less would
 // swap between two stations of about the same strength as they fade.
 constexpr double strongerSpanHz = 200.0;
-constexpr double strongerDb = 4.0;
+constexpr double strongerDb = 3.5;
 constexpr int strongerHops = 24;
 // A stronger station this far from the followed tone or farther sends
 // beside it (a neighbour); a closer one's skirt covers the followed tone.
