@@ -106,10 +106,13 @@ void AutomaticReceiver::tryStart() {
     const auto choice = searchSpeed(caught, speedHintWpm_, samples_ - lockedAt_ >= longestWait);
     if (!choice) return;
     decodedToneHz_ = search_.toneHz();
-    // What was written before is decided again, not written; but a clearly
+    // What was written before is decided again, not written (whatever was
+    // written last, and at least what came from this tone); but a clearly
     // stronger station sent beside the one followed, and what it sent
     // meanwhile is new.
-    const auto written = search_.tookStronger() ? written_.until(decodedToneHz_) : pipeline_.writtenUntilMs();
+    auto written = written_.until(decodedToneHz_);
+    if (!search_.tookStronger() && pipeline_.writtenUntilMs())
+        written = std::max(written.value_or(*pipeline_.writtenUntilMs()), *pipeline_.writtenUntilMs());
     pipeline_.begin(*choice, first / stepSamples, written);
     pipeline_.catchUp(caught);
     noteWritten();

@@ -105,7 +105,7 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         // sender's, if it is as strong as the mark before it.
         const bool toneBeyondDoubt = neighbour && strength >= alikeShare &&
                                      run.evidence >= toneEvidenceFactor * evidenceNeeded &&
-                                     lengthMs >= crashlessDots * dotMs;
+                                     lengthMs >= crashShorterThanDots * dotMs;
         const bool clear = run.evidence >= (alike ? alikeEvidenceShare : 1.0) * evidenceNeeded &&
                            (run.strength >= clearMarkStrength || alike || toneBeyondDoubt);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;

@@ -77,7 +77,7 @@ private:
     static constexpr double alikeShare = 0.5;
     static constexpr double alikeEvidenceShare = 0.5;
     static constexpr double toneEvidenceFactor = 4.0;
-    static constexpr double crashlessDots = 0.8;
+    static constexpr double crashShorterThanDots = 0.8;
     // Noise alone keeps about a fifth of its power in phase over the
     // coherence spans, a tone on the mixer nearly all of it, down to half
     // 9 dB under the noise.
