@@ -30,9 +30,13 @@ constexpr double crashLongestMs = 90.0;
 constexpr double loudAbove = 1.5;
 constexpr double loudSpread = 0.3;
 constexpr double crashDots = 0.8;
-// A blip this much shorter than a dot is noise at this price, however strong.
+// A blip this much shorter than a dot is noise at this price, however strong;
+// at less inside a word, after a letter, where no sender's element is so
+// short (the first mark after a pause may be, cut short where the decision
+// takes up a transmission).
 constexpr double blipDots = 0.5;
 constexpr double blipPenalty = 6.0;
+constexpr double blipInWordPenalty = 4.0;
 // A sender who changes speed is followed by the tracker only after a few
 // characters, and what comes first would be read at the old speed (slow
 // dots as dashes, slow letter gaps as word gaps). So each path may also read
@@ -225,7 +229,7 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
         for (const Path& p : paths_) {
             Path q = p;
             if (q.gapOpen) q.gapMs += lengthMs;
-            q.score -= unlike < -noisePenalty ? noisePenalty : blipPenalty;
+            q.score -= unlike < -noisePenalty ? noisePenalty : (q.gapOpen ? blipInWordPenalty : blipPenalty);
             offer(next, std::move(q));
         }
     }

@@ -111,7 +111,8 @@ TEST(SequenceDecoder, ACrashInAGapIsReadAsNoise) {
         const char* expected;
     };
     const Case cases[] = {{0.8, 0.28, 20.0, "X Q "}, {0.8, 0.6, 300.0, "XEQ "}, {0.8, 0.3, 3.0, "XEQ "},
-                          {0.3, 1.0, 0.0, "X Q "},   {0.6, 2.5, 0.0, "X Q "},   {1.0, 2.5, 0.0, "XEQ "}};
+                          {0.3, 1.0, 0.0, "X Q "},   {0.4, 0.8, 20.0, "X Q "},  {0.6, 2.5, 0.0, "X Q "},
+                          {1.0, 2.5, 0.0, "XEQ "}};
     for (const Case& c : cases) {
         std::vector<Element> elements;
         for (char e : std::string("-..-"))
