@@ -42,6 +42,13 @@ Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, do
     return out;
 }
 
+// Adds a second station's keying to the samples, lengthening them to its end.
+void addStation(std::vector<double>& samples, const char* text, const KeyingPlan& plan) {
+    const auto other = synthesis::keyedTone(text, plan);
+    samples.resize(std::max(samples.size(), other.size()), 0.0);
+    for (std::size_t i = 0; i < other.size(); ++i) samples[i] += other[i];
+}
+
 TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) {
     struct Case {
         const char* text;
@@ -195,9 +202,7 @@ TEST(AutomaticReceiver, WithAHintALouderNeighbourIsNeitherLockedNorReadOnceTheSt
         neighbour.wpm = 11;
         neighbour.amplitude *= 1.4;
         neighbour.leadInMs = c.neighbourLeadInMs;
-        const auto other = synthesis::keyedTone("R R FB OM TNX FER CALL UR RST 599 599 BT HW?", neighbour);
-        samples.resize(std::max(samples.size(), other.size()), 0.0);
-        for (std::size_t i = 0; i < other.size(); ++i) samples[i] += other[i];
+        addStation(samples, "R R FB OM TNX FER CALL UR RST 599 599 BT HW?", neighbour);
         synthesis::NoiseGenerator noise(54);
         synthesis::addNoise(samples, wanted.amplitude, c.snrDb, 6000, noise);
         EXPECT_EQ(receive(samples, 64, 700.0).decoded, "CQ CQ DE EA3GHV K ") << c.neighbourHz;
@@ -231,9 +236,7 @@ TEST(AutomaticReceiver, AStrongerStationBesideTheFollowedOneIsCopiedFromItsFirst
         stronger.amplitude *= 2.0;
         stronger.leadInMs = c.strongerLeadInMs;
         stronger.tailMs = 3000.0;
-        const auto other = synthesis::keyedTone("UR RST 579 579 BT NAME JIM", stronger);
-        samples.resize(std::max(samples.size(), other.size()), 0.0);
-        for (std::size_t i = 0; i < other.size(); ++i) samples[i] += other[i];
+        addStation(samples, "UR RST 579 579 BT NAME JIM", stronger);
         synthesis::NoiseGenerator noise(56);
         synthesis::addNoise(samples, followed.amplitude, 10.0, 6000, noise);
         const std::string decoded = receive(samples, 64).decoded;
