@@ -207,22 +207,25 @@ void SequenceDecoder::withEverySpeed(const Path& p, std::vector<Path>& out) {
     }
 }
 
+// A mark much fainter along the carrier's phase than the sender's marks, by
+// more than the noise explains, may be noise: a static crash out of phase
+// with the carrier. So may one far louder and shorter than a dot: a crash in
+// phase. Read so, the gap it fell in goes on.
+double SequenceDecoder::unlikeTheSender(double lengthMs, double dotMs, double strength, double evidence) {
+    if (evidence > 0.0 && strength < faintBelow && lengthMs < std::min(faintLongestDots * dotMs, crashLongestMs)) {
+        const double spread = strengthSpread * strengthSpread + 1.0 / (2.0 * evidence);
+        return -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
+    }
+    if (strength > loudAbove && lengthMs < crashDots * dotMs) return logNormal(strength, 1.0, loudSpread);
+    return 0.0;
+}
+
 void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double strength, double evidence) {
     followDot(dotMs);
     const double startMs = endMs - lengthMs;
     std::vector<Path> next;
     std::vector<Path> closed;
-    // A mark much fainter along the carrier's phase than the sender's marks,
-    // by more than the noise explains, may be noise: a static crash out of
-    // phase with the carrier. So may one far louder and shorter than a dot:
-    // a crash in phase. Read so, the gap it fell in goes on.
-    double unlike = 0.0;  // how unlike the sender's marks (natural log)
-    if (evidence > 0.0 && strength < faintBelow && lengthMs < std::min(faintLongestDots * dotMs, crashLongestMs)) {
-        const double spread = strengthSpread * strengthSpread + 1.0 / (2.0 * evidence);
-        unlike = -(1.0 - strength) * (1.0 - strength) / (2.0 * spread);
-    } else if (strength > loudAbove && lengthMs < crashDots * dotMs) {
-        unlike = logNormal(strength, 1.0, loudSpread);
-    }
+    const double unlike = unlikeTheSender(lengthMs, dotMs, strength, evidence);
     // A blip far shorter than a dot may be noise whatever its strength.
     const bool blip = lengthMs < blipDots * dotMs;
     if (unlike < -noisePenalty || blip) {

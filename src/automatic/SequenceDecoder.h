@@ -92,6 +92,8 @@ private:
     // The path as it is, and at every other speed for a price.
     static void withEverySpeed(const Path& p, std::vector<Path>& out);
     static double speedChangeCost(int from, int to);
+    // How unlike the sender's marks a mark is (natural log, 0 or less).
+    static double unlikeTheSender(double lengthMs, double dotMs, double strength, double evidence);
     static void offer(std::vector<Path>& next, Path candidate);
     void settle(std::vector<Path>& next);
     void write(const Pending& decided, std::string& out);
