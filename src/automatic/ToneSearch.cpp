@@ -46,11 +46,14 @@ constexpr int moveApartBins = 1;
 constexpr double moveOverDb = 10.0;
 constexpr int moveHops = 12;
 // Without a hint the strongest station is the one to copy: a peak within
-// 200 Hz whose 2 s average stands 3.5 dB over the followed tone's for a second
-// on end is moved to, though the followed station still sends. Less would
-// swap between two stations of about the same strength as they fade.
+// 200 Hz whose marks stand 3 dB over the followed tone's for a second on end
+// is moved to, though the followed station still sends. Less would swap
+// between two stations of about the same strength as they fade. The marks'
+// power is the top fifth of the last 2 s of spectra: their average would
+// weigh a densely keyed station up.
 constexpr double strongerSpanHz = 200.0;
-constexpr double strongerDb = 3.5;
+constexpr double markShare = 0.8;
+constexpr double strongerDb = 3.0;
 constexpr int strongerHops = 24;
 // A stronger station this far from the followed tone or farther sends
 // beside it (a neighbour); a closer one's skirt covers the followed tone.
@@ -369,14 +372,30 @@ int ToneSearch::strongerStation(int toneBin) const {
     const int last = std::min(fftSize / 2 - 2, static_cast<int>((toneHz_ + strongerSpanHz) / binHz));
     double followed = 0.0;
     for (int bin = std::max(first, toneBin - 1); bin <= std::min(last, toneBin + 1); ++bin)
-        followed = std::max(followed, average_[bin]);
+        followed = std::max(followed, markLevel(bin));
     int best = -1;
+    double bestLevel = 0.0;
     for (int bin = first; bin <= last; ++bin) {
         if (std::abs(bin - toneBin) <= moveApartBins || !qualifies(bin)) continue;
-        if (best < 0 || average_[bin] > average_[best]) best = bin;
+        const double level = markLevel(bin);
+        if (best < 0 || level > bestLevel) {
+            best = bin;
+            bestLevel = level;
+        }
     }
-    if (best < 0 || 10.0 * std::log10((average_[best] + tiny) / (followed + tiny)) < strongerDb) return -1;
+    if (best < 0 || 10.0 * std::log10((bestLevel + tiny) / (followed + tiny)) < strongerDb) return -1;
     return best;
+}
+
+double ToneSearch::markLevel(int bin) const {
+    const auto held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
+    std::vector<double>& values = scratch_;
+    values.clear();
+    for (std::size_t k = 0; k < held; ++k) values.push_back(recent_[k][static_cast<std::size_t>(bin)]);
+    if (values.empty()) return 0.0;
+    const auto mark = values.begin() + static_cast<std::ptrdiff_t>(markShare * static_cast<double>(values.size()));
+    std::nth_element(values.begin(), mark, values.end());
+    return *mark;
 }
 
 bool ToneSearch::moveTo(int best, bool stronger) {

@@ -66,9 +66,11 @@ private:
     bool followLock();
     bool moveToAnother();
     void findCarriers();
-    // Without a hint: a qualifying peak near the followed tone and clearly
-    // stronger than it on average; -1 for none.
+    // Without a hint: a qualifying peak near the followed tone whose marks
+    // are clearly stronger than its; -1 for none.
     int strongerStation(int toneBin) const;
+    // The power of the marks at bin: the top fifth of its last 2 s.
+    double markLevel(int bin) const;
     // The power at bin summed over the last second's spectra.
     double recentPower(int bin) const;
     // The followed station still sends: the power at its tone over the last
