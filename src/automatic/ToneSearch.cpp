@@ -209,14 +209,19 @@ double ToneSearch::quietShareOfMean(int bin) const {
 }
 
 double ToneSearch::measureQuietShare(int bin) const {
+    if (average_[bin] <= 0.0) return 0.0;
+    return recentQuantile(bin, quietShare) / average_[bin];
+}
+
+double ToneSearch::recentQuantile(int bin, double share) const {
     const auto held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
     std::vector<double>& values = scratch_;
     values.clear();
     for (std::size_t k = 0; k < held; ++k) values.push_back(recent_[k][static_cast<std::size_t>(bin)]);
-    if (values.empty() || average_[bin] <= 0.0) return 0.0;
-    const auto quiet = values.begin() + static_cast<std::ptrdiff_t>(quietShare * static_cast<double>(values.size()));
-    std::nth_element(values.begin(), quiet, values.end());
-    return *quiet / average_[bin];
+    if (values.empty()) return 0.0;
+    const auto at = values.begin() + static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size()));
+    std::nth_element(values.begin(), at, values.end());
+    return *at;
 }
 
 bool ToneSearch::keyed(int bin) const { return quietShareOfMean(bin) < keyedBelow; }
@@ -387,16 +392,7 @@ int ToneSearch::strongerStation(int toneBin) const {
     return best;
 }
 
-double ToneSearch::markLevel(int bin) const {
-    const auto held = std::min<std::size_t>(static_cast<std::size_t>(analysed_), averagedSpectra);
-    std::vector<double>& values = scratch_;
-    values.clear();
-    for (std::size_t k = 0; k < held; ++k) values.push_back(recent_[k][static_cast<std::size_t>(bin)]);
-    if (values.empty()) return 0.0;
-    const auto mark = values.begin() + static_cast<std::ptrdiff_t>(markShare * static_cast<double>(values.size()));
-    std::nth_element(values.begin(), mark, values.end());
-    return *mark;
-}
+double ToneSearch::markLevel(int bin) const { return recentQuantile(bin, markShare); }
 
 bool ToneSearch::moveTo(int best, bool stronger) {
     toneHz_ = refinedHz(best);

@@ -86,6 +86,9 @@ private:
     // The quietest tenth of the bin's last 2 s against its mean.
     double quietShareOfMean(int bin) const;
     double measureQuietShare(int bin) const;
+    // The power at bin that the given share of its last 2 s of spectra lie
+    // under.
+    double recentQuantile(int bin, double share) const;
     // The bin's power drops between letters and words, as a keyed tone's does.
     bool keyed(int bin) const;
     // The bin's power hardly dips: a carrier.
