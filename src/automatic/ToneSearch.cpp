@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
 
 #include "base/Fft.h"
 #include "base/Windows.h"
@@ -24,8 +23,9 @@ constexpr double lockStandDb = 6.0;
 // carrier or another station stands is not the tone's own: the other side
 // is taken.
 constexpr double lockSidesDb = 3.0;
-// Another station 3 to 10 dB louder than the tone.
-constexpr std::pair<double, double> otherStationOver{2.0, 10.0};
+// Another station 3 to 10 dB louder than the tone (in power).
+constexpr double otherStationOverLeast = 2.0;
+constexpr double otherStationOverMost = 10.0;
 constexpr int sideBins = 4;
 constexpr int neighbourFirst = 5;  // about 60 Hz
 constexpr int neighbourLast = 20;  // about 230 Hz
@@ -151,17 +151,23 @@ double ToneSearch::standOverNeighbourhoodDb(int bin) const {
     return oncePerHop(standCache_, bin, [&] { return measureStandDb(bin); });
 }
 
-double ToneSearch::measureStandDb(int bin) const {
+template <typename Power>
+double ToneSearch::neighbourhoodMedian(int bin, Power power) const {
     std::vector<double>& values = scratch_;
     values.clear();
     for (int d = neighbourFirst; d <= neighbourLast; ++d) {
-        if (bin - d >= 1) values.push_back(average_[bin - d]);
-        if (bin + d < fftSize / 2) values.push_back(average_[bin + d]);
+        if (bin - d >= 1) values.push_back(power(bin - d));
+        if (bin + d < fftSize / 2) values.push_back(power(bin + d));
     }
     if (values.empty()) return 0.0;
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end());
-    return 10.0 * std::log10((average_[bin] + tiny) / (*middle + tiny));
+    return *middle;
+}
+
+double ToneSearch::measureStandDb(int bin) const {
+    const double around = neighbourhoodMedian(bin, [&](int b) { return average_[b]; });
+    return 10.0 * std::log10((average_[bin] + tiny) / (around + tiny));
 }
 
 double ToneSearch::standOverSidesDb(int bin) const {
@@ -181,8 +187,8 @@ bool ToneSearch::otherSignalAround(int bin, double tonePower) const {
         // A keyed station clearly louder than the tone, but no more than a
         // neighbour gets: not another peak of the same hump, nor the main
         // lobe of a signal on whose skirt the tone would stand.
-        if (keyed(b) && standOverNeighbourhoodDb(b) >= lockStandDb &&
-            average_[b] > otherStationOver.first * tonePower && average_[b] < otherStationOver.second * tonePower)
+        if (keyed(b) && standOverNeighbourhoodDb(b) >= lockStandDb && average_[b] > otherStationOverLeast * tonePower &&
+            average_[b] < otherStationOverMost * tonePower)
             return true;
     }
     return false;
@@ -360,16 +366,8 @@ double ToneSearch::recentPower(int bin) const {
 bool ToneSearch::stillSends(int toneBin, double followed) const {
     // The tone stands over the noise of its neighbourhood over the last
     // second, as a tone must to be locked.
-    std::vector<double>& around = scratch_;
-    around.clear();
-    for (int d = neighbourFirst; d <= neighbourLast; ++d) {
-        if (toneBin - d >= 1) around.push_back(recentPower(toneBin - d));
-        if (toneBin + d < fftSize / 2) around.push_back(recentPower(toneBin + d));
-    }
-    if (around.empty()) return false;
-    const auto middle = around.begin() + static_cast<std::ptrdiff_t>(around.size() / 2);
-    std::nth_element(around.begin(), middle, around.end());
-    return 10.0 * std::log10((followed + tiny) / (*middle + tiny)) >= lockStandDb;
+    const double around = neighbourhoodMedian(toneBin, [&](int b) { return recentPower(b); });
+    return 10.0 * std::log10((followed + tiny) / (around + tiny)) >= lockStandDb;
 }
 
 int ToneSearch::strongerStation(int toneBin) const {

@@ -80,6 +80,10 @@ private:
     bool moveTo(int bin, bool stronger);
     bool qualifies(int bin) const;
     double measureStandDb(int bin) const;
+    // The median over the bins 60 to 230 Hz either side of bin of the power
+    // given for each.
+    template <typename Power>
+    double neighbourhoodMedian(int bin, Power power) const;
     // The peak of a steady carrier, or of another keyed station 3 to 10 dB
     // louder than tonePower, within two bins.
     bool otherSignalAround(int bin, double tonePower) const;
