@@ -160,8 +160,8 @@ void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool 
     // letter alike but not the gap after it (one at another speed) both
     // live on once the letter is written.
     auto endLetter = [&](Path& q, bool word) {
-        if (!text.empty()) q.pending.push_back({text, timeMs});
-        if (word) q.pending.push_back({" ", timeMs});
+        if (!text.empty()) q.pending.push_back({text, timeMs, p.markEndMs});
+        if (word) q.pending.push_back({" ", timeMs, p.markEndMs});
     };
     if (endOfWord) {
         if (!ends) return;
@@ -254,6 +254,7 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
                 Path q = c;
                 q.node = node;
                 q.score += score;
+                q.markEndMs = endMs;
                 offer(next, std::move(q));
             };
             if (c.node != garbageNode()) {
@@ -315,8 +316,8 @@ void SequenceDecoder::commit(double nowMs, std::string& out) {
 }
 
 void SequenceDecoder::write(const Pending& decided, std::string& out) {
-    if (decided.timeMs > silentUntilMs_) out += decided.text;
-    lastDecidedMs_ = std::max(lastDecidedMs_, decided.timeMs);
+    if (decided.endMs > silentUntilMs_ + pathsDotMs_) out += decided.text;
+    lastDecidedMs_ = std::max(lastDecidedMs_, decided.endMs);
 }
 
 void SequenceDecoder::commitWord(double nowMs, std::string& out) {

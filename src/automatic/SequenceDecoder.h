@@ -30,10 +30,11 @@ public:
         letterDots_ = letterDots;
         wordDots_ = wordDots;
     }
-    // Text that ends at or before this time is decided but not written
-    // (it was written before a restart).
+    // Text that ends at or before this time (within a dot: read again, a
+    // letter's last edge may move by a step or two) is decided but not
+    // written (it was written before a restart).
     void silenceUntil(double timeMs) { silentUntilMs_ = timeMs; }
-    // When the last written or silenced text ended.
+    // When the last mark of the last written or silenced text ended.
     double lastDecidedMs() const { return lastDecidedMs_; }
 
     // The tracked dot length changed: each path keeps the speed it reads at,
@@ -74,7 +75,8 @@ private:
     };
     struct Pending {
         std::string text;
-        double timeMs = 0.0;
+        double timeMs = 0.0;  // when it was read: its gap ended
+        double endMs = 0.0;   // when its last mark ended
         bool operator==(const Pending&) const = default;
     };
     struct Path {
@@ -83,6 +85,7 @@ private:
         bool gapOpen = false;  // a gap follows the last mark, not yet scored
         int speed = 0;         // the speed it reads at, as an index of speedFactors
         double gapMs = 0.0;
+        double markEndMs = 0.0;  // of its last mark
         std::vector<Pending> pending;
     };
 
