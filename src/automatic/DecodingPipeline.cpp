@@ -18,9 +18,9 @@ constexpr int refitClosedDurations = 64;
 constexpr double never = std::numeric_limits<double>::max();
 
 // A mark clear of the noise: each of its steps this much likelier under the
-// tone than under noise alone (natural log; a tone 3 dB under the noise in
-// 2500 Hz gives about 5).
-constexpr double clearStepEvidence = 5.0;
+// tone than under noise alone (natural log; a tone 9 dB under the noise in
+// 2500 Hz gives about 1.3, noise that passes for a mark a fifth of that).
+constexpr double clearStepEvidence = 1.0;
 
 double lagForDot(double dotMs) { return std::clamp(3.0 * dotMs, 250.0, 450.0); }
 }  // namespace
@@ -141,7 +141,10 @@ void DecodingPipeline::judge(double lengthMs, bool mark) {
     gate_.add(lengthMs, mark, speed_.dotMs());
     if (wasOpen && !gate_.open()) {
         release_.gateClosed(nowMs());
-        likelihoodOpened_ = false;
+        // The likelihood decision's durations may carry on where these
+        // stray near the noise, but only on what it judges from now on: the
+        // transmission may have ended, or another one at another speed begun.
+        forgetLikelihoodGate();
     }
     closedDurations_ = gate_.open() ? 0 : closedDurations_ + 1;
     if (speed_.track(lengthMs, mark)) {

@@ -86,11 +86,12 @@ private:
     LikelihoodEdges likelihood_;
     WordAssembler words_;
     QualityGate gate_;
-    // The likelihood decision's durations judged too: through a fast fade
-    // the threshold decision's stray while the likelihood decision's still
-    // fit. Its gate counts from when it opens with the other one shut until
-    // either shuts (the threshold decision's durations leave the classes
-    // sooner when a transmission ends).
+    // The likelihood decision's durations judged too: through a fast fade,
+    // or near the noise at a fast speed, the threshold decision's stray
+    // while the likelihood decision's still fit. Its gate judges afresh each
+    // time the other shuts (the threshold decision's durations leave the
+    // classes sooner when a transmission ends), and counts from when it
+    // opens with the other one shut until either shuts.
     QualityGate likelihoodGate_{QualityGate::likelihoodLimits};
     bool likelihoodOpened_ = false;
     // The gap since the last mark the likelihood gate judged, while it

@@ -25,7 +25,7 @@ public:
     static constexpr Limits thresholdLimits{0.27, 0.32};
     // The likelihood decision draws its durations towards the classes (its
     // priors do), noise's too: they must fit much closer.
-    static constexpr Limits likelihoodLimits{0.2, 0.25};
+    static constexpr Limits likelihoodLimits{0.15, 0.25};
 
     explicit QualityGate(Limits limits = thresholdLimits) : limits_(limits) {}
 

@@ -10,6 +10,7 @@
 #include "synthesis/Channel.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
+#include "synthesis/Scene.h"
 #include "synthesis/Timing.h"
 #include "synthesis/ToneRenderer.h"
 
@@ -391,6 +392,30 @@ TEST(AutomaticReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     synthesis::addNoise(samples, plan.amplitude, -9.0, 6000, noise);
     const Recorder out = receive(samples, 64);
     EXPECT_NE(out.decoded.find("QTH NEAR"), std::string::npos) << out.decoded;
+}
+
+TEST(AutomaticReceiver, TextIsWrittenToTheEndWhereTheGateStaysShutNearTheNoise) {
+    // Weighted keying at -9.5 dB: the threshold decision's durations stray
+    // from some point on to the end, the likelihood decision's fit. Its gate
+    // carries the text, which was dropped when the speed was searched again.
+    const int seeds[] = {5, 12};
+    for (int seed : seeds) {
+        synthesis::Station station;
+        station.text =
+            "RIG HERE IS A KX3 AT 5 W INTO A DIPOLE UP 12 M = WX HERE SUNNY ES WARM = "
+            "OP HERE IS JIM ES QTH IS NR BERGEN = SO HW CPY? BK";
+        station.timing.wpm = 32;
+        station.timing.weight = 1.15;
+        station.timing.leadInSeconds = 2.0;
+        station.timing.tailSeconds = 3.0;
+        station.tone.toneHz = 640;
+        station.tone.riseMs = station.tone.fallMs = 5.0;
+        synthesis::Scene scene;
+        scene.stations.push_back(station);
+        const auto signal = synthesis::renderScene(scene, -9.5, synthesis::Content::Keyed, seed);
+        const std::string decoded = receive(signal.samples, 64).decoded;
+        EXPECT_NE(decoded.find(" CPY"), std::string::npos) << seed << ": " << decoded;
+    }
 }
 
 TEST(AutomaticReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
