@@ -49,10 +49,12 @@ constexpr int moveHops = 12;
 // 200 Hz whose marks stand 3 dB over the followed tone's for a second on end
 // is moved to, though the followed station still sends. Less would swap
 // between two stations of about the same strength as they fade. The marks'
-// power is the top fifth of the last 2 s of spectra: their average would
-// weigh a densely keyed station up.
+// power is the top tenth of the last 2 s of spectra: their average would
+// weigh a densely keyed station up, and the top fifth a station sending
+// short words down (over 2 s that hold two of its word gaps it may be keyed
+// down less than a fifth of the time).
 constexpr double strongerSpanHz = 200.0;
-constexpr double markShare = 0.8;
+constexpr double markShare = 0.9;
 constexpr double strongerDb = 3.0;
 constexpr int strongerHops = 24;
 // A stronger station this far from the followed tone or farther sends

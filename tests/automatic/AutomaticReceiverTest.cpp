@@ -246,6 +246,36 @@ TEST(AutomaticReceiver, AStrongerStationBesideTheFollowedOneIsCopiedFromItsFirst
     }
 }
 
+TEST(AutomaticReceiver, AStationAboutAsStrongIsNotMovedToInTheFollowedOnesWordGaps) {
+    // A neighbour 1 dB stronger keys densely (figures) while the followed
+    // station sends short words: over the last 2 s the neighbour is keyed
+    // down far longer, which must not pass for its being stronger.
+    const char* text = "TU ES GE OM = HI HI = TNX QSO ES 73 = GL ES CU AGN = TU E E";
+    struct Case {
+        int seed;
+        double snrDb;
+    };
+    const Case cases[] = {{8, -3.0}, {6, 5.0}};
+    for (const Case& c : cases) {
+        KeyingPlan followed;
+        followed.wpm = 19;
+        followed.toneHz = 700;
+        followed.leadInMs = 2000.0;
+        auto samples = synthesis::keyedTone(text, followed);
+        KeyingPlan other = followed;
+        other.toneHz = 766;
+        other.wpm = 28;
+        other.amplitude *= 1.13;
+        other.leadInMs = 3500.0;
+        addStation(samples, "5NN 0599 1009 5NN 0599 1009 5NN 0599 1009 5NN 0599 1009 5NN 0599 1009 5NN 0599 1009",
+                   other);
+        synthesis::NoiseGenerator noise(static_cast<std::uint64_t>(c.seed));
+        synthesis::addNoise(samples, followed.amplitude, c.snrDb, 6000, noise);
+        const std::string decoded = receive(samples, 64).decoded;
+        EXPECT_TRUE(decoded.starts_with(text)) << c.snrDb << " dB: " << decoded;
+    }
+}
+
 // Through a slow, deep fade (25 dB, 8 s; the noise 20 dB under the peak): a
 // transmission that begins in a trough is read from its first mark, and
 // lone E's that end it in one are the sender's, not blips; so are they
