@@ -110,7 +110,7 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
                            (run.strength >= clearMarkStrength || alike || toneBeyondDoubt);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
-        anyCoherent_ = (marksInWord_ > 0 && anyCoherent_) || run.coherence >= coherentMark;
+        coherentMarks_ = (marksInWord_ > 0 ? coherentMarks_ : 0) + (run.coherence >= coherentMark ? 1 : 0);
         strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
         lastClear_ = clear;
         allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;

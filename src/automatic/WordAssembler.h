@@ -6,6 +6,7 @@
 // Runs on whichever thread feeds the automatic receiver.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,9 +63,10 @@ private:
     bool strayElements() const {
         if (marksInWord_ < 1) return false;
         if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_))) return true;
-        // A word none of whose marks stays in phase is not on the followed
-        // tone: a louder neighbour's leak through the filter's skirt.
-        if (!anyCoherent_) return true;
+        // A word of which no more than one mark stays in phase is not on
+        // the followed tone: a louder neighbour's leak through the filter's
+        // skirt (among a dozen of its marks, one may pass by chance).
+        if (coherentMarks_ < std::min(marksInWord_, 2)) return true;
         return quietBefore_ && !anyEvident_ && strengthSum_ < leakStrength * marksInWord_;
     }
     // A clear mark's evidence at 20 wpm; a faster sender's dots are shorter
@@ -108,7 +110,7 @@ private:
     bool allClear_ = false;      // every mark of it stands clear of the noise
     bool allFaint_ = false;      // every mark of it is faint along the carrier
     bool anyEvident_ = false;    // some mark of it carries a clear mark's evidence
-    bool anyCoherent_ = false;   // some mark of it stays in phase (is on the tone)
+    int coherentMarks_ = 0;      // of its marks, those that stay in phase (are on the tone)
     double strengthSum_ = 0.0;   // of its marks
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
     bool lastClear_ = false;     // the mark before stood clear (or was alike to one that did)
