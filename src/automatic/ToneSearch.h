@@ -69,7 +69,7 @@ private:
     // Without a hint: a qualifying peak near the followed tone whose marks
     // are clearly stronger than its; -1 for none.
     int strongerStation(int toneBin) const;
-    // The power of the marks at bin: the top fifth of its last 2 s.
+    // The power of the marks at bin: the top tenth of its last 2 s.
     double markLevel(int bin) const;
     // The power at bin summed over the last second's spectra.
     double recentPower(int bin) const;

@@ -43,6 +43,16 @@ Recorder receive(const std::vector<double>& samples, std::size_t blockFrames, do
     return out;
 }
 
+// A plan with two seconds of silence before the first element, in which the
+// receiver hears the noise before the station begins.
+KeyingPlan planAt(double wpm, double toneHz) {
+    KeyingPlan plan;
+    plan.wpm = wpm;
+    plan.toneHz = toneHz;
+    plan.leadInMs = 2000.0;
+    return plan;
+}
+
 // Adds a second station's keying to the samples, lengthening them to its end.
 void addStation(std::vector<double>& samples, const char* text, const KeyingPlan& plan) {
     const auto other = synthesis::keyedTone(text, plan);
@@ -78,10 +88,7 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         {"VY 73 ES TU E E", 30, 777, -7},
     };
     for (const Case& c : cases) {
-        KeyingPlan plan;
-        plan.wpm = c.wpm;
-        plan.toneHz = c.toneHz;
-        plan.leadInMs = 2000.0;
+        KeyingPlan plan = planAt(c.wpm, c.toneHz);
         plan.letterGapDots = c.letterGapDots;
         plan.wordGapDots = c.letterGapDots * 7.0 / 3.0;
         auto samples = synthesis::keyedTone(c.text, plan);
@@ -146,10 +153,7 @@ TEST(AutomaticReceiver, CopiesBesideASteadyCarrier) {
     const Case cases[] = {{60, 6, 0}, {-45, 0, 0}, {150, 12, 0}, {40, 6, 700}};
     const std::string text = "CQ CQ DE OH2BN OH2BN K";
     for (const Case& c : cases) {
-        KeyingPlan plan;
-        plan.wpm = 22;
-        plan.toneHz = 700.0;
-        plan.leadInMs = 2000.0;
+        KeyingPlan plan = planAt(22, 700.0);
         auto samples = synthesis::keyedTone(text, plan);
         const double amplitude = plan.amplitude * std::pow(10.0, c.carrierOverDb / 20.0);
         const double step = 2.0 * std::numbers::pi * (plan.toneHz + c.carrierOffsetHz) / 6000.0;
@@ -192,10 +196,7 @@ TEST(AutomaticReceiver, WithAHintALouderNeighbourIsNeitherLockedNorReadOnceTheSt
     const Case cases[] = {{765.0, 500.0, 6.0},  {820.0, 1000.0, 6.0}, {630.0, 3000.0, 6.0}, {630.0, 3000.0, 10.0},
                           {772.0, 500.0, 10.0}, {776.0, 500.0, 10.0}, {766.0, 2500.0, 8.0}};
     for (const Case& c : cases) {
-        KeyingPlan wanted;
-        wanted.wpm = 14;
-        wanted.toneHz = 700;
-        wanted.leadInMs = 2000.0;
+        KeyingPlan wanted = planAt(14, 700);
         wanted.tailMs = 6000.0;
         auto samples = synthesis::keyedTone("CQ CQ DE EA3GHV K", wanted);
         KeyingPlan neighbour = wanted;
@@ -226,10 +227,7 @@ TEST(AutomaticReceiver, AStrongerStationBesideTheFollowedOneIsCopiedFromItsFirst
                           // Taking over after the followed one's last word.
                           {770.0, 16000.0, "CQ CQ DE EA3GHV K UR RST 579 579 BT NAME JIM "}};
     for (const Case& c : cases) {
-        KeyingPlan followed;
-        followed.wpm = 16;
-        followed.toneHz = 700;
-        followed.leadInMs = 2000.0;
+        KeyingPlan followed = planAt(16, 700);
         auto samples = synthesis::keyedTone("CQ CQ DE EA3GHV K", followed);
         KeyingPlan stronger = followed;
         stronger.toneHz = c.strongerHz;
@@ -257,10 +255,7 @@ TEST(AutomaticReceiver, AStationAboutAsStrongIsNotMovedToInTheFollowedOnesWordGa
     };
     const Case cases[] = {{8, -3.0}, {6, 5.0}};
     for (const Case& c : cases) {
-        KeyingPlan followed;
-        followed.wpm = 19;
-        followed.toneHz = 700;
-        followed.leadInMs = 2000.0;
+        KeyingPlan followed = planAt(19, 700);
         auto samples = synthesis::keyedTone(text, followed);
         KeyingPlan other = followed;
         other.toneHz = 766;
@@ -294,10 +289,7 @@ TEST(AutomaticReceiver, ReadsAFadingStationFromItsFirstMarkToItsLast) {
                           {"GL ES HPE CUL 73 TU E E", true},
                           {"GL ES HPE CUL 73 TU E E", true, 14.0, 4.5, 22.0, -1.2}};
     for (const Case& c : cases) {
-        KeyingPlan plan;
-        plan.wpm = c.wpm;
-        plan.toneHz = 640;
-        plan.leadInMs = 2000.0;
+        KeyingPlan plan = planAt(c.wpm, 640);
         plan.tailMs = 3000.0;
         double total = 0.0;
         const auto marks = synthesis::keyTimeline(c.text, plan, &total);
@@ -412,10 +404,7 @@ TEST(AutomaticReceiver, TextIsNotLostWhileTheGateShutsForAMomentNearTheNoise) {
     // At -9 dB and 28 wpm the durations that the gate judges stray for a few
     // seconds in the middle of this transmission: the gate shuts there and
     // opens again a few words later. The words in between are written.
-    KeyingPlan plan;
-    plan.wpm = 28;
-    plan.toneHz = 902;
-    plan.leadInMs = 2000.0;
+    KeyingPlan plan = planAt(28, 902);
     plan.tailMs = 3000.0;
     auto samples = synthesis::keyedTone("TNX FER CALL UR RST 579 579 NAME IS PETER QTH NEAR HAMBURG HW?", plan);
     synthesis::NoiseGenerator noise(1043);
@@ -451,10 +440,7 @@ TEST(AutomaticReceiver, TextIsWrittenToTheEndWhereTheGateStaysShutNearTheNoise) 
 TEST(AutomaticReceiver, FindsTheSpeedWhenTheDurationsNearTheNoiseFitHalfOfIt) {
     // At -9 dB these 25 wpm durations, as the threshold decision measures
     // them, fit a dot twice as long about as well as the true one.
-    KeyingPlan plan;
-    plan.wpm = 25;
-    plan.toneHz = 1043;
-    plan.leadInMs = 2000.0;
+    KeyingPlan plan = planAt(25, 1043);
     plan.tailMs = 3000.0;
     auto samples = synthesis::keyedTone("WX HERE SUNNY TEMP 22 C RIG IS 100 W ANT DIPOLE = 73 ES GL", plan);
     synthesis::NoiseGenerator noise(7022);
@@ -504,10 +490,7 @@ TEST(AutomaticReceiver, ReadsLettersOnTheSlopeOfAFastFade) {
                           {"GM OM UR RST 579 579 NAME JIM", 12, 4.2, 0.0, 16.0},
                           {"GE OM TNX FER CALL UR RST 599 NAME PETR QTH PRAHA HW?", 12, 4.2, 3.0, 16.0}};
     for (const Case& c : cases) {
-        KeyingPlan plan;
-        plan.wpm = c.wpm;
-        plan.toneHz = 610;
-        plan.leadInMs = 2000.0;
+        KeyingPlan plan = planAt(c.wpm, 610);
         plan.tailMs = 3000.0;
         auto samples = synthesis::keyedTone(c.text, plan);
         synthesis::applyFadeDb(samples, c.periodSeconds, 20.0, c.phase);
