@@ -53,6 +53,17 @@ constexpr double smoothingDots = 0.15;
 constexpr double learnedDots = 6.0;
 constexpr double markMemory = 0.95;
 constexpr double gapMemorySteps = 1500.0;
+// A sender's weighting (marks longer, gaps shorter by the same time, or
+// the other way round) is learnt from the decided marks and gaps this close
+// to a dot, each weighing this much less at the next, once there are this
+// many of each; taken up to this many dots, and used once it moved by more
+// than this.
+constexpr double weightingFromDots = 0.5;
+constexpr double weightingToDots = 1.7;
+constexpr double weightingMemory = 0.95;
+constexpr double weightingLearnt = 4.0;
+constexpr double largestWeighting = 0.15;
+constexpr double weightingStep = 0.01;
 // About this many lengths per dot are tried: at slow speeds every few
 // steps, which keeps the cost per step the same at every speed.
 constexpr double lengthsPerDot = 10.0;
@@ -107,7 +118,13 @@ double logNormalShape(double length, double classLength) {
 }  // namespace
 
 void LikelihoodEdges::reset(double step) {
-    if (markPriors_.empty()) setDotSteps(dotSteps_);
+    dotMarks_ = dotMarkCount_ = elementGaps_ = elementGapCount_ = 0.0;
+    if (markPriors_.empty()) {
+        setDotSteps(dotSteps_);
+    } else if (weighting_ != 0.0) {
+        weighting_ = 0.0;
+        tabulatePriors();
+    }
     phaseEvidence_.fill(0.0);
     phase_ = PhaseReference::around;
     markAlong_ = markSteps_ = gapPower_ = gapSteps_ = 0.0;
@@ -131,7 +148,12 @@ void LikelihoodEdges::setDotSteps(double dotSteps) {
                      static_cast<int>(std::lround(std::min(peakWindowMaxSteps, peakWindowDots * dotSteps_))));
     peak_.setFade(fadeDbPerSecond / 20.0 * std::log(10.0) * stepMs / 1000.0,
                   peakAheadSteps() + static_cast<int>(std::lround(fadeFullDots * dotSteps_)));
-    // The priors of every length tried, worked out once per dot length.
+    tabulatePriors();
+}
+
+void LikelihoodEdges::tabulatePriors() {
+    // The priors of every length tried, worked out once per dot length and
+    // weighting.
     const int longest = longestMark();
     const int word = wordSteps();
     markPriors_.resize(static_cast<std::size_t>(longest) + 1);
@@ -245,30 +267,54 @@ int LikelihoodEdges::wordSteps() const { return static_cast<int>(std::ceil(wordG
 
 int LikelihoodEdges::silenceSteps() const { return 2 * wordSteps(); }
 
+double LikelihoodEdges::markClass(double dots) const { return (dots + weighting_) * dotSteps_; }
+
+double LikelihoodEdges::gapClass(double dots) const { return (dots - weighting_) * dotSteps_; }
+
 double LikelihoodEdges::markPrior(int length) const {
-    const double d = dotSteps_;
-    return std::log(dotShare * logNormalShape(length, d) + dashShare * logNormalShape(length, 3.0 * d) + 1e-300);
+    return std::log(dotShare * logNormalShape(length, markClass(1.0)) +
+                    dashShare * logNormalShape(length, markClass(3.0)) + 1e-300);
 }
 
 double LikelihoodEdges::gapPrior(int length) const {
-    const double d = dotSteps_;
-    return std::log(elementGapShare * logNormalShape(length, d) + letterGapShare * logNormalShape(length, 3.0 * d) +
-                    wordGapShare * logNormalShape(length, wordGapDots * d) + 1e-300);
+    return std::log(elementGapShare * logNormalShape(length, gapClass(1.0)) +
+                    letterGapShare * logNormalShape(length, gapClass(3.0)) +
+                    wordGapShare * logNormalShape(length, gapClass(wordGapDots)) + 1e-300);
 }
 
 // The open last segment may still grow into any class at least as long.
 double LikelihoodEdges::markTail(int length) const {
-    const double d = dotSteps_;
-    const double asDot = length <= d ? 1.0 : logNormalShape(length, d);
-    const double asDash = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
+    const double dot = markClass(1.0);
+    const double dash = markClass(3.0);
+    const double asDot = length <= dot ? 1.0 : logNormalShape(length, dot);
+    const double asDash = length <= dash ? 1.0 : logNormalShape(length, dash);
     return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
 }
 
 double LikelihoodEdges::gapTail(int length) const {
-    const double d = dotSteps_;
-    const double asElement = length <= d ? 1.0 : logNormalShape(length, d);
-    const double asLetter = length <= 3.0 * d ? 1.0 : logNormalShape(length, 3.0 * d);
+    const double element = gapClass(1.0);
+    const double letter = gapClass(3.0);
+    const double asElement = length <= element ? 1.0 : logNormalShape(length, element);
+    const double asLetter = length <= letter ? 1.0 : logNormalShape(length, letter);
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
+}
+
+void LikelihoodEdges::learnWeighting(int length, bool mark) {
+    const double dots = length / dotSteps_;
+    if (dots < weightingFromDots || dots > weightingToDots) return;
+    if (mark) {
+        dotMarks_ = dotMarks_ * weightingMemory + dots;
+        dotMarkCount_ = dotMarkCount_ * weightingMemory + 1.0;
+    } else {
+        elementGaps_ = elementGaps_ * weightingMemory + dots;
+        elementGapCount_ = elementGapCount_ * weightingMemory + 1.0;
+    }
+    if (dotMarkCount_ < weightingLearnt || elementGapCount_ < weightingLearnt) return;
+    const double weighting = std::clamp(0.5 * (dotMarks_ / dotMarkCount_ - elementGaps_ / elementGapCount_),
+                                        -largestWeighting, largestWeighting);
+    if (std::abs(weighting - weighting_) <= weightingStep) return;
+    weighting_ = weighting;
+    tabulatePriors();
 }
 
 double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {
@@ -490,6 +536,8 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
         bestPath(path_);
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
+        // A gap from an idle anchor is only the end of a longer one.
+        if (first.mark || !idle_) learnWeighting(first.at, first.mark);
         finished.push_back({first.mark, runStart_, anchor_ + first.at,
                             first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0,
                             first.mark ? coherence(first.at) : 1.0});

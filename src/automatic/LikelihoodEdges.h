@@ -2,14 +2,16 @@
 // alternating mark and gap segments of the raw 4 ms mixer steps. A mark is
 // scored by how much likelier its steps are under a tone of the mark's level
 // (or, where the tone fades, of the level the marks around it reach) than
-// under noise alone, each step taken along the tone's phase over two
-// dots either side (so that a tone a hertz or two off the mixer does not
-// turn away within a dash), or over less than a dot where the carrier's
-// phase jumps or slides at each key-down; every length by a prior of 1 or 3 dots for marks
-// and 1, 3 or 7 and more dots for gaps. A segment is decided once the best
-// path has held its end for a fixed lag; later evidence can no longer change
-// it. Produces finished runs, as the threshold decision does. Runs on
-// whichever thread feeds the automatic receiver.
+// under noise alone, each step taken along the tone's phase over two dots
+// either side (so that a tone a hertz or two off the mixer does not turn
+// away within a dash), or over less than a dot where the carrier's phase
+// jumps or slides at each key-down; every length by a prior of 1 or 3 dots
+// for marks and 1, 3 or 7 and more dots for gaps, marks longer and gaps
+// shorter by the sender's weighting as the decided dots and element gaps
+// show it. A segment is decided once the best path has held its end for a
+// fixed lag; later evidence can no longer change it. Produces finished runs,
+// as the threshold decision does. Runs on whichever thread feeds the
+// automatic receiver.
 #pragma once
 
 #include <array>
@@ -47,6 +49,9 @@ public:
     void setLagSteps(int steps) { lagSteps_ = steps < 1 ? 1 : steps; }
     int lagSteps() const { return lagSteps_; }
     PhaseReference phaseReference() const { return phase_; }
+    // How much longer than its class each mark is taken to be, and each gap
+    // shorter (dots; negative for light keying), as learnt since the reset.
+    double weighting() const { return weighting_; }
     // Starts from this reference (found on earlier audio of the same
     // carrier) instead of the first.
     void assumePhaseReference(PhaseReference phase) { phase_ = phase; }
@@ -91,6 +96,14 @@ private:
     double powerOf(int from, int to) const;
     // Takes the evidence of a decided mark [from, to) for each reference.
     void learnPhase(int from, int to);
+    // The priors of every length tried, for the dot length and weighting.
+    void tabulatePriors();
+    // A class's length in steps: so many dots, a mark's longer and a gap's
+    // shorter by the weighting.
+    double markClass(double dots) const;
+    double gapClass(double dots) const;
+    // Takes the length of a decided mark or gap (steps) into the weighting.
+    void learnWeighting(int length, bool mark);
     double markPrior(int length) const;
     double gapPrior(int length) const;
     double markTail(int length) const;
@@ -112,6 +125,13 @@ private:
     void reanchor(int at, bool gapStarts, bool idle);
 
     double dotSteps_ = 15.0;
+    // The weighting in dots, and the decayed sums and counts of decided
+    // dots' and element gaps' lengths (dots) it is learnt from.
+    double weighting_ = 0.0;
+    double dotMarks_ = 0.0;
+    double dotMarkCount_ = 0.0;
+    double elementGaps_ = 0.0;
+    double elementGapCount_ = 0.0;
     int stride_ = 1;
     // The levels given, the decided segments' sums, and the levels in use.
     double givenAmplitude_ = 0.0;

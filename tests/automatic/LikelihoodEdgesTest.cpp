@@ -9,6 +9,7 @@
 #include "automatic/LikelihoodEdges.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
+#include "synthesis/Timing.h"
 
 namespace ditdahl::automatic {
 namespace {
@@ -133,6 +134,41 @@ TEST(LikelihoodEdges, KeepsDotsDashesAndGapsApartInNoise) {
             const double sentGap = heard.sent[i].start - heard.sent[i - 1].end;
             EXPECT_EQ(gap > 2.0 * dotSteps, sentGap > 2.0 * dotSteps) << "seed " << seed << " gap " << i;
         }
+    }
+}
+
+TEST(LikelihoodEdges, LearnsTheSendersWeightingFromTheDecidedDotsAndGaps) {
+    // Mark/space ratios from light to heavy keying, 3 dB under the noise:
+    // each mark longer and each gap shorter by (ratio - 1) / (ratio + 1)
+    // dots. The decision's own edges lean a little towards the classes.
+    const double ratios[] = {0.8, 1.0, 1.3};
+    for (double ratio : ratios) {
+        synthesis::Timing timing;
+        timing.wpm = 25.0;
+        timing.weight = ratio;
+        synthesis::NoiseGenerator random(3);
+        const auto keying = synthesis::timeKeying("VVV DE PA3XYZ TEST BT HOW COPY? 599 5NN", timing, random);
+        const double dotSteps = 1200.0 / timing.wpm / stepMs;
+        const double snrDb = -3.0;
+        // One step sees 250 Hz of the 2500 Hz the ratio is quoted in.
+        const double noisePower = 1.0 / (std::pow(10.0, snrDb / 10.0) * 10.0);
+        LikelihoodEdges edges;
+        edges.reset(0.0);
+        edges.setDotSteps(dotSteps);
+        edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
+        edges.setLevels(1.0, noisePower);
+        std::vector<KeyRun> runs;
+        const auto steps = static_cast<std::size_t>(keying.totalSeconds * 1000.0 / stepMs);
+        std::size_t mark = 0;
+        for (std::size_t i = 0; i < steps; ++i) {
+            const double t = (static_cast<double>(i) + 0.5) * stepMs / 1000.0;
+            while (mark < keying.marks.size() && keying.marks[mark].end < t) ++mark;
+            const bool down = mark < keying.marks.size() && keying.marks[mark].start <= t;
+            const double deviation = std::sqrt(noisePower / 2.0);
+            edges.push({(down ? 1.0 : 0.0) + deviation * random.gaussian(), deviation * random.gaussian()}, runs);
+        }
+        edges.flush(runs);
+        EXPECT_NEAR(edges.weighting(), (ratio - 1.0) / (ratio + 1.0), 0.04) << ratio;
     }
 }
 
