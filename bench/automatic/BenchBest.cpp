@@ -326,16 +326,24 @@ struct FamilyTallies {
 // written of the other station before this one began or after it ended is
 // no error: the copy is taken as a beginning of the other's text, this
 // station's text, and an end of the other's, split where that costs least.
+// The blank between this station's text and the other's belongs to neither.
 std::size_t errorsCopyingOneOfTwo(const std::string& copied, const std::string& station, const std::string& other) {
     const std::size_t n = copied.size();
     const std::vector<std::size_t> before = testing::distancesToBeginnings(other, copied, {}, true);
     const std::vector<std::size_t> afterReversed = testing::distancesToBeginnings(
         std::string(other.rbegin(), other.rend()), std::string(copied.rbegin(), copied.rend()), {}, true);
+    auto blankAt = [&](std::size_t i) { return i < n && copied[i] == ' '; };
     std::size_t least = std::numeric_limits<std::size_t>::max();
     for (std::size_t from = 0; from <= n; ++from) {
-        const std::vector<std::size_t> middle = testing::distancesToBeginnings(station, copied.substr(from), {}, false);
-        for (std::size_t j = 0; j < middle.size(); ++j)
-            least = std::min(least, before[from] + middle[j] + afterReversed[n - from - j]);
+        // After some of the other's text, a blank before this station's.
+        const std::size_t start = from > 0 && blankAt(from) ? from + 1 : from;
+        const std::vector<std::size_t> middle = testing::distancesToBeginnings(station, copied.substr(start), {}, false);
+        for (std::size_t j = 0; j < middle.size(); ++j) {
+            const std::size_t end = start + j;
+            std::size_t after = afterReversed[n - end];
+            if (end + 1 < n && blankAt(end)) after = std::min(after, afterReversed[n - end - 1]);
+            least = std::min(least, before[from] + middle[j] + after);
+        }
     }
     return least;
 }
