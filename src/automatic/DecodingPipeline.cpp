@@ -251,7 +251,8 @@ void DecodingPipeline::finish() {
 }
 
 void DecodingPipeline::write(const std::string& decided) {
-    release_.write(decided, {gateOpen(), gate_.undecided() && !likelihoodOpened_}, nowMs(), words_.lastDecidedMs());
+    release_.write(decided, {gateOpen(), gate_.undecided() && !likelihoodOpened_}, nowMs(), words_.lastReadMs(),
+                   words_.lastDecidedMs());
 }
 
 void DecodingPipeline::reportSpeed() {

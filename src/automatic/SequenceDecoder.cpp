@@ -318,6 +318,7 @@ void SequenceDecoder::commit(double nowMs, std::string& out) {
 void SequenceDecoder::write(const Pending& decided, std::string& out) {
     if (decided.endMs > silentUntilMs_ + pathsDotMs_) out += decided.text;
     lastDecidedMs_ = std::max(lastDecidedMs_, decided.endMs);
+    lastReadMs_ = std::max(lastReadMs_, decided.timeMs);
 }
 
 void SequenceDecoder::commitWord(double nowMs, std::string& out) {

@@ -34,8 +34,11 @@ public:
     // letter's last edge may move by a step or two) is decided but not
     // written (it was written before a restart).
     void silenceUntil(double timeMs) { silentUntilMs_ = timeMs; }
-    // When the last mark of the last written or silenced text ended.
+    // When the last mark of the last written or silenced text ended, and
+    // when that text was read (the gap after it ended, or the word end was
+    // noticed).
     double lastDecidedMs() const { return lastDecidedMs_; }
+    double lastReadMs() const { return lastReadMs_; }
 
     // The tracked dot length changed: each path keeps the speed it reads at,
     // now as a factor of the new dot.
@@ -115,6 +118,7 @@ private:
     double wordDots_ = 7.0;
     double silentUntilMs_ = -1.0;
     double lastDecidedMs_ = -1.0;
+    double lastReadMs_ = -1.0;
     // The paths at the last word's end, while they hold its text back, and
     // the tracked dot their speeds were factors of.
     std::vector<Path> heldAtPause_;

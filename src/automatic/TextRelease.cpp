@@ -20,11 +20,14 @@ constexpr double longestAwayMs = 3000.0;
 
 bool TextRelease::shutLately(double nowMs) const { return shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs; }
 
-void TextRelease::write(const std::string& decided, Gates gates, double nowMs, double lastDecidedMs) {
-    // The decision lags the gate: text about audio heard before the gate shut
-    // (the end of a transmission, before the noise after it shut the gate)
-    // was heard while it was open.
-    const bool shut = !gates.open && !(openUntilMs_ && lastDecidedMs <= *openUntilMs_);
+void TextRelease::write(const std::string& decided, Gates gates, double nowMs, double lastReadMs,
+                        double lastDecidedMs) {
+    // The decision lags the gate: text read before the gate shut (the end of
+    // a transmission, before the noise after it shut the gate) was heard
+    // while it was open. Text read later is not, even if its marks came
+    // before the shut: static crashes that opened the gate for a moment are
+    // read as letters seconds after they shut it again.
+    const bool shut = !gates.open && !(openUntilMs_ && lastReadMs <= *openUntilMs_);
     const bool briefShut = shut && shutAtMs_ && nowMs - *shutAtMs_ < briefShutMs;
     // Over buffered audio the tone's standing is not known step by step.
     if (toneStands_ || catchingUp_) {

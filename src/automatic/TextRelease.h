@@ -47,9 +47,10 @@ public:
         bool open = false;
         bool undecided = false;
     };
-    // Writes, holds or drops the text decided by now; lastDecidedMs: the
-    // decoder's time of that text.
-    void write(const std::string& decided, Gates gates, double nowMs, double lastDecidedMs);
+    // Writes, holds or drops the text decided by now. lastReadMs: when the
+    // decoder read the last of it; lastDecidedMs: when its last mark ended
+    // (what the text written reaches to).
+    void write(const std::string& decided, Gates gates, double nowMs, double lastReadMs, double lastDecidedMs);
     // The decoder's time of the last text written; none before any.
     std::optional<double> writtenUntilMs() const { return writtenUntilMs_; }
 

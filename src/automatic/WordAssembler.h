@@ -49,6 +49,7 @@ public:
     // Drops whatever the decoder still holds.
     void forget() { decoder_.reset(); }
     double lastDecidedMs() const { return decoder_.lastDecidedMs(); }
+    double lastReadMs() const { return decoder_.lastReadMs(); }
 
 private:
     // The word so far is one or two elements, each a letter of its own.

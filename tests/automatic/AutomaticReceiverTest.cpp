@@ -8,6 +8,7 @@
 
 #include "automatic/AutomaticReceiver.h"
 #include "synthesis/Channel.h"
+#include "synthesis/Families.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 #include "synthesis/Scene.h"
@@ -299,6 +300,21 @@ TEST(AutomaticReceiver, ReadsAFadingStationFromItsFirstMarkToItsLast) {
         synthesis::NoiseGenerator noise(55);
         synthesis::addNoise(samples, plan.amplitude, 20.0, 6000, noise);
         EXPECT_EQ(receive(samples, 64).decoded, std::string(c.text) + " ") << c.wpm << " wpm";
+    }
+}
+
+TEST(AutomaticReceiver, NothingIsWrittenOnStaticCrashesInDigitalSilence) {
+    // Crashes ring the filter at the tone for a few tens of milliseconds;
+    // at times their rhythm fits Morse at a slow speed for a moment, and
+    // they are read as E's and I's seconds later: not written.
+    const auto& families = synthesis::signalFamilies();
+    const auto impulses =
+        std::find_if(families.begin(), families.end(), [](const synthesis::Family& f) { return f.name == "impulses"; });
+    ASSERT_NE(impulses, families.end());
+    const std::vector<std::string> texts = {"TEST"};
+    for (std::uint64_t seed = 15; seed <= 20; ++seed) {
+        const auto signal = synthesis::makeSignal(*impulses, seed, 0.0, texts, synthesis::Content::Silence);
+        EXPECT_EQ(receive(signal.samples, 64).decoded, "") << seed;
     }
 }
 
