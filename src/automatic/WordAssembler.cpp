@@ -110,6 +110,8 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
                            (run.strength >= clearMarkStrength || alike || toneBeyondDoubt);
         allClear_ = (marksInWord_ == 0 || allClear_) && clear;
         anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
+        allEvident_ = (marksInWord_ == 0 || allEvident_) && run.evidence >= evidenceNeeded;
+        anyClear_ = (marksInWord_ > 0 && anyClear_) || clear;
         coherentMarks_ = (marksInWord_ > 0 ? coherentMarks_ : 0) + (run.coherence >= coherentMark ? 1 : 0);
         strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
         lastClear_ = clear;

@@ -54,7 +54,10 @@ public:
 private:
     // The word so far is one or two elements, each a letter of its own.
     // Only faint ones are taken for noise: noise passes for a mark only
-    // just, and a clear E or T sent alone (as in "TU E E") must stand.
+    // just, and a clear E or T sent alone (as in "TU E E") must stand; so
+    // must two that each carry a clear mark's evidence, one of them clear
+    // (the first E of "E E" on a fade's way up is still faint against the
+    // level learnt at its peak).
     // So is a letter of two whose marks are both much fainter along the
     // carrier than the sender's: a neighbour's key-down as it leaks into the
     // followed tone, its phase turning. And so is a word of any length after
@@ -63,7 +66,7 @@ private:
     // neighbour's keying leaks in as a run of faint E's and I's.
     bool strayElements() const {
         if (marksInWord_ < 1) return false;
-        if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_))) return true;
+        if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_ && !(allEvident_ && anyClear_)))) return true;
         // A word of which no more than one mark stays in phase is not on
         // the followed tone: a louder neighbour's leak through the filter's
         // skirt (among a dozen of its marks, one may pass by chance).
@@ -111,6 +114,8 @@ private:
     bool allClear_ = false;      // every mark of it stands clear of the noise
     bool allFaint_ = false;      // every mark of it is faint along the carrier
     bool anyEvident_ = false;    // some mark of it carries a clear mark's evidence
+    bool allEvident_ = false;    // every mark of it does
+    bool anyClear_ = false;      // some mark of it stands clear of the noise
     int coherentMarks_ = 0;      // of its marks, those that stay in phase (are on the tone)
     double strengthSum_ = 0.0;   // of its marks
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
