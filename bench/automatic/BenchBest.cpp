@@ -337,7 +337,8 @@ std::size_t errorsCopyingOneOfTwo(const std::string& copied, const std::string& 
     for (std::size_t from = 0; from <= n; ++from) {
         // After some of the other's text, a blank before this station's.
         const std::size_t start = from > 0 && blankAt(from) ? from + 1 : from;
-        const std::vector<std::size_t> middle = testing::distancesToBeginnings(station, copied.substr(start), {}, false);
+        const std::vector<std::size_t> middle =
+            testing::distancesToBeginnings(station, copied.substr(start), {}, false);
         for (std::size_t j = 0; j < middle.size(); ++j) {
             const std::size_t end = start + j;
             std::size_t after = afterReversed[n - end];
