@@ -82,42 +82,13 @@ void WordAssembler::readKept() {
 }
 
 void WordAssembler::read(const KeyRun& run, double dotMs) {
+    if (run.mark) {
+        readMark(run, dotMs);
+        return;
+    }
     const double lengthMs = run.length() * stepMs;
     const bool learn = !learning_ && kept_.empty();
-    if (run.mark) {
-        // Against the mark before: through a fade, neighbouring marks are
-        // alike, a crash between them is not.
-        const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
-        const double strength =
-            neighbour ? alikeThroughFade(run.strength / lastStrength_, run.start - lastMarkEnd_) : 1.0;
-        decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
-        lastStrength_ = run.strength;
-        lastMarkEnd_ = run.end;
-        // A mark at least half as strong as a clear one just before it is the
-        // sender's too, however deep the fade has taken both, and needs only
-        // half the evidence: near the noise a fast sender's dot carries
-        // about what a clear mark needs, and falls short of it as often.
-        const bool alike = neighbour && lastClear_ && strength >= alikeShare;
-        const double evidenceNeeded = clearMarkEvidence * std::min(1.0, dotMs / clearEvidenceDotMs);
-        // A mark with many times the evidence a clear one needs is a tone,
-        // however faint against the level learnt at a fade's peak (only a
-        // crash out of phase is both, and it is shorter than a dot): the
-        // sender's, if it is as strong as the mark before it.
-        const bool toneBeyondDoubt = neighbour && strength >= alikeShare &&
-                                     run.evidence >= toneEvidenceFactor * evidenceNeeded &&
-                                     lengthMs >= crashShorterThanDots * dotMs;
-        const bool clear = run.evidence >= (alike ? alikeEvidenceShare : 1.0) * evidenceNeeded &&
-                           (run.strength >= clearMarkStrength || alike || toneBeyondDoubt);
-        allClear_ = (marksInWord_ == 0 || allClear_) && clear;
-        anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
-        allEvident_ = (marksInWord_ == 0 || allEvident_) && run.evidence >= evidenceNeeded;
-        anyClear_ = (marksInWord_ > 0 && anyClear_) || clear;
-        coherentMarks_ = (marksInWord_ > 0 ? coherentMarks_ : 0) + (run.coherence >= coherentMark ? 1 : 0);
-        strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
-        lastClear_ = clear;
-        allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;
-        ++marksInWord_;
-    } else if (marksInWord_ > 0) {
+    if (marksInWord_ > 0) {
         if (learn) learnGap(lengthMs / dotMs);
         decoder_.gap(lengthMs);
         joined_ = joined_ || lengthMs < letterGapDots * dotMs;
@@ -128,6 +99,41 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         quietBefore_ = lengthMs > pauseDots * dotMs || run.start <= startStep_;
         joined_ = false;
     }
+}
+
+void WordAssembler::readMark(const KeyRun& run, double dotMs) {
+    const double lengthMs = run.length() * stepMs;
+    // Against the mark before: through a fade, neighbouring marks are
+    // alike, a crash between them is not.
+    const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
+    const double strength = neighbour ? alikeThroughFade(run.strength / lastStrength_, run.start - lastMarkEnd_) : 1.0;
+    decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
+    lastStrength_ = run.strength;
+    lastMarkEnd_ = run.end;
+    // A mark at least half as strong as a clear one just before it is the
+    // sender's too, however deep the fade has taken both, and needs only
+    // half the evidence: near the noise a fast sender's dot carries
+    // about what a clear mark needs, and falls short of it as often.
+    const bool alike = neighbour && lastClear_ && strength >= alikeShare;
+    const double evidenceNeeded = clearMarkEvidence * std::min(1.0, dotMs / clearEvidenceDotMs);
+    // A mark with many times the evidence a clear one needs is a tone,
+    // however faint against the level learnt at a fade's peak (only a
+    // crash out of phase is both, and it is shorter than a dot): the
+    // sender's, if it is as strong as the mark before it.
+    const bool toneBeyondDoubt = neighbour && strength >= alikeShare &&
+                                 run.evidence >= toneEvidenceFactor * evidenceNeeded &&
+                                 lengthMs >= crashShorterThanDots * dotMs;
+    const bool clear = run.evidence >= (alike ? alikeEvidenceShare : 1.0) * evidenceNeeded &&
+                       (run.strength >= clearMarkStrength || alike || toneBeyondDoubt);
+    allClear_ = (marksInWord_ == 0 || allClear_) && clear;
+    anyEvident_ = (marksInWord_ > 0 && anyEvident_) || run.evidence >= evidenceNeeded;
+    allEvident_ = (marksInWord_ == 0 || allEvident_) && run.evidence >= evidenceNeeded;
+    anyClear_ = (marksInWord_ > 0 && anyClear_) || clear;
+    coherentMarks_ = (marksInWord_ > 0 ? coherentMarks_ : 0) + (run.coherence >= coherentMark ? 1 : 0);
+    strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
+    lastClear_ = clear;
+    allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;
+    ++marksInWord_;
 }
 
 void WordAssembler::learnGaps(const std::vector<double>& gapsMs, double dotMs) {

@@ -91,6 +91,8 @@ private:
 
     void learnGap(double dots);
     void read(const KeyRun& run, double dotMs);
+    // Reads a mark, and judges the word so far by it.
+    void readMark(const KeyRun& run, double dotMs);
     void keep(const KeyRun& run, double dotMs);
     // Reads what was kept, at the spacing learnt by now.
     void readKept();
