@@ -57,16 +57,17 @@ private:
     // just, and a clear E or T sent alone (as in "TU E E") must stand; so
     // must two that each carry a clear mark's evidence, one of them clear
     // (the first E of "E E" on a fade's way up is still faint against the
-    // level learnt at its peak).
-    // So is a letter of two whose marks are both much fainter along the
-    // carrier than the sender's: a neighbour's key-down as it leaks into the
-    // followed tone, its phase turning. And so is a word of any length after
-    // a long silence none of whose marks carries a clear mark's evidence,
-    // weaker than the sender's on the whole: once he has stopped, a
-    // neighbour's keying leaks in as a run of faint E's and I's.
+    // level learnt at its peak). Taken for noise too: a letter of two whose
+    // marks are both much fainter along the carrier than the sender's (a
+    // neighbour's key-down as it leaks into the followed tone, its phase
+    // turning), and a word of any length after a long silence none of whose
+    // marks carries a clear mark's evidence, weaker than the sender's on the
+    // whole: once he has stopped, a neighbour's keying leaks in as a run of
+    // faint E's and I's.
     bool strayElements() const {
         if (marksInWord_ < 1) return false;
-        if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !allClear_ && !(allEvident_ && anyClear_)))) return true;
+        const bool standsClear = allClear_ || (allEvident_ && anyClear_);
+        if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !standsClear))) return true;
         // A word of which no more than one mark stays in phase is not on
         // the followed tone: a louder neighbour's leak through the filter's
         // skirt (among a dozen of its marks, one may pass by chance).

@@ -211,6 +211,12 @@ constexpr Family families[] = {
 
 std::span<const Family> signalFamilies() { return families; }
 
+const Family* familyNamed(std::string_view name) {
+    for (const Family& family : families)
+        if (family.name == name) return &family;
+    return nullptr;
+}
+
 TestSignal makeSignal(const Family& family, std::uint64_t seed, double snrDb, std::span<const std::string> texts,
                       Content content) {
     // The same seed gives every family the same text, tone and speed (where

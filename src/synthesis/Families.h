@@ -24,6 +24,8 @@ struct Family {
 };
 
 std::span<const Family> signalFamilies();
+// The family of that name; none if there is no such family.
+const Family* familyNamed(std::string_view name);
 
 // One signal of the family: text (texts[seed % size]), speed, tone and the
 // family's parameters drawn from the seed, rendered at the SNR.

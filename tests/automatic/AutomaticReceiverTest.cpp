@@ -310,11 +310,9 @@ TEST(AutomaticReceiver, NothingIsWrittenOnStaticCrashesInDigitalSilence) {
     // Crashes ring the filter at the tone for a few tens of milliseconds;
     // at times their rhythm fits Morse at a slow speed for a moment, and
     // they are read as E's and I's seconds later: not written.
-    const auto& families = synthesis::signalFamilies();
-    const auto impulses =
-        std::find_if(families.begin(), families.end(), [](const synthesis::Family& f) { return f.name == "impulses"; });
-    ASSERT_NE(impulses, families.end());
-    const std::vector<std::string> texts = {"TEST"};
+    const synthesis::Family* impulses = synthesis::familyNamed("impulses");
+    ASSERT_NE(impulses, nullptr);
+    const std::vector<std::string> texts = {"TEST", "CQ TEST"};
     for (std::uint64_t seed = 15; seed <= 20; ++seed) {
         const auto signal = synthesis::makeSignal(*impulses, seed, 0.0, texts, synthesis::Content::Silence);
         EXPECT_EQ(receive(signal.samples, 64).decoded, "") << seed;

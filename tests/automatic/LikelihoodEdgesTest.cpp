@@ -22,6 +22,20 @@ struct Heard {
     LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
 };
 
+// Runs the decision over the steps with this dot length, a lag of three
+// dots and these levels; everything decided, also at the end.
+LikelihoodEdges decide(const std::vector<std::complex<double>>& steps, double dotSteps, double amplitude,
+                       double noisePower, std::vector<KeyRun>& runs) {
+    LikelihoodEdges edges;
+    edges.reset(0.0);
+    edges.setDotSteps(dotSteps);
+    edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
+    edges.setLevels(amplitude, noisePower);
+    for (const auto& z : steps) edges.push(z, runs);
+    edges.flush(runs);
+    return edges;
+}
+
 // Keys the text, adds noise, mixes it down and runs the decision with the
 // true dot length and the true levels (times the given factors); everything
 // decided, also at the end.
@@ -65,14 +79,8 @@ Heard hear(const std::string& text, double wpm, double snrDb, std::uint64_t seed
     const double amplitude = plan.amplitude * stepSamples / 2.0;
     const double variance =
         snrDb < 99.0 ? plan.amplitude * plan.amplitude / 2.0 / std::pow(10.0, snrDb / 10.0) * 3000.0 / 2500.0 : 1.0;
-    LikelihoodEdges edges;
-    edges.reset(0.0);
-    edges.setDotSteps(dotSteps);
-    edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
-    edges.setLevels(amplitude * amplitudeFactor, variance * stepSamples * noiseFactor);
-    for (const auto& z : steps) edges.push(z, heard.runs);
-    edges.flush(heard.runs);
-    heard.phase = edges.phaseReference();
+    heard.phase = decide(steps, dotSteps, amplitude * amplitudeFactor, variance * stepSamples * noiseFactor, heard.runs)
+                      .phaseReference();
     return heard;
 }
 
@@ -152,22 +160,18 @@ TEST(LikelihoodEdges, LearnsTheSendersWeightingFromTheDecidedDotsAndGaps) {
         const double snrDb = -3.0;
         // One step sees 250 Hz of the 2500 Hz the ratio is quoted in.
         const double noisePower = 1.0 / (std::pow(10.0, snrDb / 10.0) * 10.0);
-        LikelihoodEdges edges;
-        edges.reset(0.0);
-        edges.setDotSteps(dotSteps);
-        edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
-        edges.setLevels(1.0, noisePower);
-        std::vector<KeyRun> runs;
-        const auto steps = static_cast<std::size_t>(keying.totalSeconds * 1000.0 / stepMs);
+        // Steps of a tone of amplitude 1, keyed as timed, and complex noise.
+        std::vector<std::complex<double>> steps(static_cast<std::size_t>(keying.totalSeconds * 1000.0 / stepMs));
+        const double deviation = std::sqrt(noisePower / 2.0);
         std::size_t mark = 0;
-        for (std::size_t i = 0; i < steps; ++i) {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
             const double t = (static_cast<double>(i) + 0.5) * stepMs / 1000.0;
             while (mark < keying.marks.size() && keying.marks[mark].end < t) ++mark;
             const bool down = mark < keying.marks.size() && keying.marks[mark].start <= t;
-            const double deviation = std::sqrt(noisePower / 2.0);
-            edges.push({(down ? 1.0 : 0.0) + deviation * random.gaussian(), deviation * random.gaussian()}, runs);
+            steps[i] = {(down ? 1.0 : 0.0) + deviation * random.gaussian(), deviation * random.gaussian()};
         }
-        edges.flush(runs);
+        std::vector<KeyRun> runs;
+        const LikelihoodEdges edges = decide(steps, dotSteps, 1.0, noisePower, runs);
         EXPECT_NEAR(edges.weighting(), (ratio - 1.0) / (ratio + 1.0), 0.04) << ratio;
     }
 }

@@ -207,9 +207,8 @@ TEST(DecodeQuality, AutomaticReceiverOnFadingAndWeightedKeying) {
     const Case cases[] = {{"fading", 3.0, 0.07}, {"weight", -6.0, 0.025}};
     const std::vector<std::string> lines(std::begin(qso), std::end(qso));
     for (const Case& c : cases) {
-        const auto family = std::find_if(synthesis::signalFamilies().begin(), synthesis::signalFamilies().end(),
-                                         [&](const synthesis::Family& f) { return f.name == c.family; });
-        ASSERT_NE(family, synthesis::signalFamilies().end()) << c.family;
+        const synthesis::Family* family = synthesis::familyNamed(c.family);
+        ASSERT_NE(family, nullptr) << c.family;
         Score total{0, 0};
         for (std::uint64_t seed = 1; seed <= 12; ++seed) {
             const synthesis::TestSignal signal = synthesis::makeSignal(*family, seed, c.snrDb, lines);
