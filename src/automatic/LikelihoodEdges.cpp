@@ -7,8 +7,13 @@
 
 namespace ditdahl::automatic {
 namespace {
-// Natural-log spread of every length around its class.
+// Natural-log spread of every length around its class: as wide as a hand's
+// until the sender's own is learnt, ...
 constexpr double lengthSigma = 0.2;
+// ... and no narrower than a keyer's, whose edges are found to within about
+// a step: a dot of a few steps at fast speeds spreads wider than a dash.
+constexpr double steadiestSpread = 0.12;
+constexpr double edgeSteps = 1.0;
 // How often each class comes: dots and dashes; element, letter and word
 // gaps (in plain text about three in five gaps are within a letter).
 constexpr double dotShare = 0.55;
@@ -64,6 +69,21 @@ constexpr double weightingMemory = 0.95;
 constexpr double weightingLearnt = 4.0;
 constexpr double largestWeighting = 0.15;
 constexpr double weightingStep = 0.01;
+// The spreads of the sender's dots, dashes and element gaps around their
+// classes are learnt the same way, the dashes from the decided marks this
+// many dots long, each from the mean deviation (each deviation counted up to
+// this much). The letter and word gaps take the element gaps' spread.
+constexpr std::size_t dotSpread = 0;
+constexpr std::size_t dashSpread = 1;
+constexpr std::size_t gapSpread = 2;
+constexpr double dashFromDots = 2.0;
+constexpr double dashToDots = 5.5;
+constexpr double largestDeviation = 0.5;
+// A deviation wider than those seen so far weighs as if the others were
+// fewer (a sender who changes speed is off the classes at once).
+constexpr double wideningMemory = 0.8;
+// The mean absolute deviation of a normal spread is this share of it.
+constexpr double meanDeviationShare = 0.8;
 // About this many lengths per dot are tried: at slow speeds every few
 // steps, which keeps the cost per step the same at every speed.
 constexpr double lengthsPerDot = 10.0;
@@ -111,18 +131,22 @@ void forEachLength(int first, int last, int n, int stride, Visit visit) {
     if (n >= first && n <= last && (n - first) % stride != 0) visit(n);
 }
 
-double logNormalShape(double length, double classLength) {
+double logNormalShape(double length, double classLength, double spread) {
     const double dev = std::log(length / classLength);
-    return std::exp(-dev * dev / (2.0 * lengthSigma * lengthSigma));
+    return std::exp(-dev * dev / (2.0 * spread * spread));
 }
 }  // namespace
 
 void LikelihoodEdges::reset(double step) {
     dotMarks_ = dotMarkCount_ = elementGaps_ = elementGapCount_ = 0.0;
+    deviations_.fill(0.0);
+    deviationCounts_.fill(0.0);
+    const bool moved = weighting_ != 0.0 || spreads_ != Spreads{};
+    weighting_ = 0.0;
+    spreads_.fill(0.0);
     if (markPriors_.empty()) {
         setDotSteps(dotSteps_);
-    } else if (weighting_ != 0.0) {
-        weighting_ = 0.0;
+    } else if (moved) {
         tabulatePriors();
     }
     phaseEvidence_.fill(0.0);
@@ -272,49 +296,84 @@ double LikelihoodEdges::markClass(double dots) const { return (dots + weighting_
 double LikelihoodEdges::gapClass(double dots) const { return (dots - weighting_) * dotSteps_; }
 
 double LikelihoodEdges::markPrior(int length) const {
-    return std::log(dotShare * logNormalShape(length, markClass(1.0)) +
-                    dashShare * logNormalShape(length, markClass(3.0)) + 1e-300);
+    return std::log(dotShare * logNormalShape(length, markClass(1.0), spreadOf(dotSpread, markClass(1.0))) +
+                    dashShare * logNormalShape(length, markClass(3.0), spreadOf(dashSpread, markClass(3.0))) + 1e-300);
 }
 
 double LikelihoodEdges::gapPrior(int length) const {
-    return std::log(elementGapShare * logNormalShape(length, gapClass(1.0)) +
-                    letterGapShare * logNormalShape(length, gapClass(3.0)) +
-                    wordGapShare * logNormalShape(length, gapClass(wordGapDots)) + 1e-300);
+    return std::log(elementGapShare * logNormalShape(length, gapClass(1.0), spreadOf(gapSpread, gapClass(1.0))) +
+                    letterGapShare * logNormalShape(length, gapClass(3.0), spreadOf(gapSpread, gapClass(3.0))) +
+                    wordGapShare *
+                        logNormalShape(length, gapClass(wordGapDots), spreadOf(gapSpread, gapClass(wordGapDots))) +
+                    1e-300);
 }
 
 // The open last segment may still grow into any class at least as long.
 double LikelihoodEdges::markTail(int length) const {
     const double dot = markClass(1.0);
     const double dash = markClass(3.0);
-    const double asDot = length <= dot ? 1.0 : logNormalShape(length, dot);
-    const double asDash = length <= dash ? 1.0 : logNormalShape(length, dash);
+    const double asDot = length <= dot ? 1.0 : logNormalShape(length, dot, spreadOf(dotSpread, dot));
+    const double asDash = length <= dash ? 1.0 : logNormalShape(length, dash, spreadOf(dashSpread, dash));
     return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
 }
 
 double LikelihoodEdges::gapTail(int length) const {
     const double element = gapClass(1.0);
     const double letter = gapClass(3.0);
-    const double asElement = length <= element ? 1.0 : logNormalShape(length, element);
-    const double asLetter = length <= letter ? 1.0 : logNormalShape(length, letter);
+    const double asElement = length <= element ? 1.0 : logNormalShape(length, element, spreadOf(gapSpread, element));
+    const double asLetter = length <= letter ? 1.0 : logNormalShape(length, letter, spreadOf(gapSpread, letter));
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
-void LikelihoodEdges::learnWeighting(int length, bool mark) {
+void LikelihoodEdges::learnTiming(int length, bool mark) {
     const double dots = length / dotSteps_;
-    if (dots < weightingFromDots || dots > weightingToDots) return;
-    if (mark) {
-        dotMarks_ = dotMarks_ * weightingMemory + dots;
-        dotMarkCount_ = dotMarkCount_ * weightingMemory + 1.0;
-    } else {
-        elementGaps_ = elementGaps_ * weightingMemory + dots;
-        elementGapCount_ = elementGapCount_ * weightingMemory + 1.0;
+    bool moved = false;
+    if (dots >= weightingFromDots && dots <= weightingToDots) {
+        if (mark) {
+            dotMarks_ = dotMarks_ * weightingMemory + dots;
+            dotMarkCount_ = dotMarkCount_ * weightingMemory + 1.0;
+        } else {
+            elementGaps_ = elementGaps_ * weightingMemory + dots;
+            elementGapCount_ = elementGapCount_ * weightingMemory + 1.0;
+        }
+        const double unit = mark ? markClass(1.0) : gapClass(1.0);
+        moved = learnSpread(mark ? dotSpread : gapSpread, length, unit);
+        if (dotMarkCount_ >= weightingLearnt && elementGapCount_ >= weightingLearnt) {
+            const double weighting = std::clamp(0.5 * (dotMarks_ / dotMarkCount_ - elementGaps_ / elementGapCount_),
+                                                -largestWeighting, largestWeighting);
+            if (std::abs(weighting - weighting_) > weightingStep) {
+                weighting_ = weighting;
+                moved = true;
+            }
+        }
+    } else if (mark && dots >= dashFromDots && dots <= dashToDots) {
+        moved = learnSpread(dashSpread, length, markClass(3.0));
     }
-    if (dotMarkCount_ < weightingLearnt || elementGapCount_ < weightingLearnt) return;
-    const double weighting = std::clamp(0.5 * (dotMarks_ / dotMarkCount_ - elementGaps_ / elementGapCount_),
-                                        -largestWeighting, largestWeighting);
-    if (std::abs(weighting - weighting_) <= weightingStep) return;
-    weighting_ = weighting;
-    tabulatePriors();
+    if (moved) tabulatePriors();
+}
+
+bool LikelihoodEdges::learnSpread(std::size_t which, int length, double classLength) {
+    if (!spreadsLearnt_) return false;
+    const double deviation = std::min(std::abs(std::log(length / classLength)), largestDeviation);
+    const double seenBefore = deviationCounts_[which] > 0.0 ? deviations_[which] / deviationCounts_[which] : 0.0;
+    const double memory = deviation > seenBefore ? wideningMemory : weightingMemory;
+    deviations_[which] = deviations_[which] * memory + deviation;
+    deviationCounts_[which] = deviationCounts_[which] * memory + 1.0;
+    if (deviationCounts_[which] < weightingLearnt) return false;
+    // What the edges' uncertainty adds is left out: each class adds its own.
+    const double seen = deviations_[which] / deviationCounts_[which] / meanDeviationShare;
+    const double blur = edgeSteps / classLength;
+    const double own = std::clamp(std::sqrt(std::max(0.0, seen * seen - blur * blur)), steadiestSpread, lengthSigma);
+    if (spreads_[which] > 0.0 && std::abs(own - spreads_[which]) <= weightingStep) return false;
+    spreads_[which] = own;
+    return true;
+}
+
+double LikelihoodEdges::spreadOf(std::size_t which, double classLength) const {
+    const double own = spreads_[which];
+    if (own <= 0.0) return lengthSigma;
+    const double blur = edgeSteps / classLength;
+    return std::min(lengthSigma, std::sqrt(own * own + blur * blur));
 }
 
 double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {
@@ -537,7 +596,7 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
         if (path_.empty() || (!all && path_.front().at > n - lagSteps_)) break;
         const Boundary first = path_.front();
         // A gap from an idle anchor is only the end of a longer one.
-        if (first.mark || !idle_) learnWeighting(first.at, first.mark);
+        if (first.mark || !idle_) learnTiming(first.at, first.mark);
         finished.push_back({first.mark, runStart_, anchor_ + first.at,
                             first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0,
                             first.mark ? coherence(first.at) : 1.0});

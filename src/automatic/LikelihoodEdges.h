@@ -7,8 +7,9 @@
 // away within a dash), or over less than a dot where the carrier's phase
 // jumps or slides at each key-down; every length by a prior of 1 or 3 dots
 // for marks and 1, 3 or 7 and more dots for gaps, marks longer and gaps
-// shorter by the sender's weighting as the decided dots and element gaps
-// show it. A segment is decided once the best path has held its end for a
+// shorter by the sender's weighting, and each class as narrow as his
+// steadiness allows, as the decided dots, dashes and element gaps show
+// them. A segment is decided once the best path has held its end for a
 // fixed lag; later evidence can no longer change it. Produces finished runs,
 // as the threshold decision does. Runs on whichever thread feeds the
 // automatic receiver.
@@ -52,6 +53,10 @@ public:
     // How much longer than its class each mark is taken to be, and each gap
     // shorter (dots; negative for light keying), as learnt since the reset.
     double weighting() const { return weighting_; }
+    // Keeps every class's spread as wide as a hand's: where many dot lengths
+    // are tried, spreads fitted to each would draw noise into the classes at
+    // any of them and hide which fits.
+    void keepSpreadsWide() { spreadsLearnt_ = false; }
     // Starts from this reference (found on earlier audio of the same
     // carrier) instead of the first.
     void assumePhaseReference(PhaseReference phase) { phase_ = phase; }
@@ -102,8 +107,16 @@ private:
     // shorter by the weighting.
     double markClass(double dots) const;
     double gapClass(double dots) const;
-    // Takes the length of a decided mark or gap (steps) into the weighting.
-    void learnWeighting(int length, bool mark);
+    // Takes the length of a decided mark or gap (steps) into the weighting
+    // and the spreads.
+    void learnTiming(int length, bool mark);
+    // Takes a decided segment's deviation from its class (both in steps)
+    // into that class's spread; true if the spread in use moved.
+    bool learnSpread(std::size_t which, int length, double classLength);
+    // The spread (natural log) of a class of the given length in steps: the
+    // sender's own, learnt from the dots, dashes or element gaps, and the
+    // edges' uncertainty, which weighs more in a short class.
+    double spreadOf(std::size_t which, double classLength) const;
     double markPrior(int length) const;
     double gapPrior(int length) const;
     double markTail(int length) const;
@@ -132,6 +145,15 @@ private:
     double dotMarkCount_ = 0.0;
     double elementGaps_ = 0.0;
     double elementGapCount_ = 0.0;
+    // How far the sender's dots, dashes and element gaps spread around
+    // their classes beyond the edges' uncertainty (natural log; 0 until
+    // learnt), and the decayed sums and counts of the decided ones'
+    // deviations they are learnt from, unless they are kept wide.
+    using Spreads = std::array<double, 3>;
+    Spreads spreads_{};
+    Spreads deviations_{};
+    Spreads deviationCounts_{};
+    bool spreadsLearnt_ = true;
     int stride_ = 1;
     // The levels given, the decided segments' sums, and the levels in use.
     double givenAmplitude_ = 0.0;

@@ -47,6 +47,7 @@ LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, doub
     levels.reset(stepSamples * length);
     levels.prime(powers.data(), powers.size());
     LikelihoodEdges likelihood;
+    likelihood.keepSpreadsWide();
     likelihood.setDotSteps(dotMs / stepMs);
     likelihood.setLagSteps(likelihoodLagSteps(dotMs));
     likelihood.reset(0.0);

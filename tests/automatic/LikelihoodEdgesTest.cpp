@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <string>
@@ -25,8 +26,9 @@ struct Heard {
 // Runs the decision over the steps with this dot length, a lag of three
 // dots and these levels; everything decided, also at the end.
 LikelihoodEdges decide(const std::vector<std::complex<double>>& steps, double dotSteps, double amplitude,
-                       double noisePower, std::vector<KeyRun>& runs) {
+                       double noisePower, std::vector<KeyRun>& runs, bool spreadsWide = false) {
     LikelihoodEdges edges;
+    if (spreadsWide) edges.keepSpreadsWide();
     edges.reset(0.0);
     edges.setDotSteps(dotSteps);
     edges.setLagSteps(static_cast<int>(3.0 * dotSteps));
@@ -145,6 +147,55 @@ TEST(LikelihoodEdges, KeepsDotsDashesAndGapsApartInNoise) {
     }
 }
 
+// Steps of a tone of amplitude 1, keyed as timed, in complex noise of the
+// given power per step.
+std::vector<std::complex<double>> keyedSteps(const synthesis::Keying& keying, double noisePower,
+                                             synthesis::NoiseGenerator& random) {
+    std::vector<std::complex<double>> steps(static_cast<std::size_t>(keying.totalSeconds * 1000.0 / stepMs));
+    const double deviation = std::sqrt(noisePower / 2.0);
+    std::size_t mark = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const double t = (static_cast<double>(i) + 0.5) * stepMs / 1000.0;
+        while (mark < keying.marks.size() && keying.marks[mark].end < t) ++mark;
+        const bool down = mark < keying.marks.size() && keying.marks[mark].start <= t;
+        steps[i] = {(down ? 1.0 : 0.0) + deviation * random.gaussian(), deviation * random.gaussian()};
+    }
+    return steps;
+}
+
+// The noise power per step that gives this SNR: one step sees 250 Hz of
+// the 2500 Hz the ratio is quoted in.
+double noisePowerAt(double snrDb) { return 1.0 / (std::pow(10.0, snrDb / 10.0) * 10.0); }
+
+// Dots, dashes and the three kinds of gap as letters: ".", "-", nothing
+// within a letter, a blank between letters, " / " between words.
+std::string elementsOf(const std::vector<synthesis::KeyInterval>& marks, double dotSteps) {
+    std::string out;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        if (i > 0) {
+            const double gap = (marks[i].start - marks[i - 1].end) / dotSteps;
+            out += gap < 2.0 ? "" : gap < 5.0 ? " " : " / ";
+        }
+        out += marks[i].end - marks[i].start < 2.0 * dotSteps ? '.' : '-';
+    }
+    return out;
+}
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
 TEST(LikelihoodEdges, LearnsTheSendersWeightingFromTheDecidedDotsAndGaps) {
     // Mark/space ratios from light to heavy keying, 3 dB under the noise:
     // each mark longer and each gap shorter by (ratio - 1) / (ratio + 1)
@@ -157,22 +208,55 @@ TEST(LikelihoodEdges, LearnsTheSendersWeightingFromTheDecidedDotsAndGaps) {
         synthesis::NoiseGenerator random(3);
         const auto keying = synthesis::timeKeying("VVV DE PA3XYZ TEST BT HOW COPY? 599 5NN", timing, random);
         const double dotSteps = 1200.0 / timing.wpm / stepMs;
-        const double snrDb = -3.0;
-        // One step sees 250 Hz of the 2500 Hz the ratio is quoted in.
-        const double noisePower = 1.0 / (std::pow(10.0, snrDb / 10.0) * 10.0);
-        // Steps of a tone of amplitude 1, keyed as timed, and complex noise.
-        std::vector<std::complex<double>> steps(static_cast<std::size_t>(keying.totalSeconds * 1000.0 / stepMs));
-        const double deviation = std::sqrt(noisePower / 2.0);
-        std::size_t mark = 0;
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            const double t = (static_cast<double>(i) + 0.5) * stepMs / 1000.0;
-            while (mark < keying.marks.size() && keying.marks[mark].end < t) ++mark;
-            const bool down = mark < keying.marks.size() && keying.marks[mark].start <= t;
-            steps[i] = {(down ? 1.0 : 0.0) + deviation * random.gaussian(), deviation * random.gaussian()};
-        }
+        const double noisePower = noisePowerAt(-3.0);
         std::vector<KeyRun> runs;
-        const LikelihoodEdges edges = decide(steps, dotSteps, 1.0, noisePower, runs);
+        const LikelihoodEdges edges = decide(keyedSteps(keying, noisePower, random), dotSteps, 1.0, noisePower, runs);
         EXPECT_NEAR(edges.weighting(), (ratio - 1.0) / (ratio + 1.0), 0.04) << ratio;
+    }
+}
+
+TEST(LikelihoodEdges, NarrowsItsLengthsToASteadySenderAndKeepsAHandsWide) {
+    // Over the same transmissions, in elements and gaps misread: a keyer's
+    // lengths, learnt to be steady, leave the noise less room to pass for a
+    // dot or to fuse two; a hand's, learnt to be loose, are read as well as
+    // with every length taken as loose.
+    struct Case {
+        const char* what;
+        double wpm;
+        double spread;
+        double snrDb;
+        bool fewer;  // fewer misread than with loose lengths, else no more
+    };
+    const Case cases[] = {
+        {"keyer", 30.0, 0.0, -8.0, true}, {"keyer", 25.0, 0.0, -8.0, true}, {"hand", 18.0, 0.1, -8.0, false}};
+    const char* text = "TEST DE PA3XYZ UR 599 5NN BT NAME IS JAN JAN QTH NR BREDA BT HW? AR PA3XYZ DE OK1RST K";
+    for (const Case& c : cases) {
+        std::size_t misread[2] = {0, 0};
+        for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+            synthesis::Timing timing;
+            timing.wpm = c.wpm;
+            timing.weight = 1.15;
+            timing.spread = c.spread;
+            synthesis::NoiseGenerator random(seed);
+            const auto keying = synthesis::timeKeying(text, timing, random);
+            const double dotSteps = 1200.0 / timing.wpm / stepMs;
+            const double noisePower = noisePowerAt(c.snrDb);
+            const auto steps = keyedSteps(keying, noisePower, random);
+            std::vector<synthesis::KeyInterval> sent;
+            for (const auto& m : keying.marks) sent.push_back({m.start * 1000.0 / stepMs, m.end * 1000.0 / stepMs});
+            for (int learnt = 0; learnt < 2; ++learnt) {
+                std::vector<KeyRun> runs;
+                decide(steps, dotSteps, 1.0, noisePower, runs, learnt == 0);
+                std::vector<synthesis::KeyInterval> heard;
+                for (const KeyRun& m : marksOf(runs)) heard.push_back({m.start, m.end});
+                misread[learnt] += editDistance(elementsOf(sent, dotSteps), elementsOf(heard, dotSteps));
+            }
+        }
+        if (c.fewer) {
+            EXPECT_LT(misread[1], misread[0]) << c.what << " " << c.wpm;
+        } else {
+            EXPECT_LE(misread[1], misread[0]) << c.what << " " << c.wpm;
+        }
     }
 }
 
