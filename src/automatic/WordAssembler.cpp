@@ -133,6 +133,7 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
     strengthSum_ = (marksInWord_ > 0 ? strengthSum_ : 0.0) + run.strength;
     lastClear_ = clear;
     allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;
+    allShort_ = (marksInWord_ == 0 || allShort_) && lengthMs < crashShorterThanDots * dotMs;
     ++marksInWord_;
 }
 

@@ -63,11 +63,15 @@ private:
     // turning), and a word of any length after a long silence none of whose
     // marks carries a clear mark's evidence, weaker than the sender's on the
     // whole: once he has stopped, a neighbour's keying leaks in as a run of
-    // faint E's and I's.
+    // faint E's and I's. So is a word of any length whose marks are all
+    // shorter than a dot, none of them clear: static crashes ring the filter
+    // that briefly, and a run of them after a transmission is read as E's
+    // and I's.
     bool strayElements() const {
         if (marksInWord_ < 1) return false;
         const bool standsClear = allClear_ || (allEvident_ && anyClear_);
         if (marksInWord_ <= 2 && (allFaint_ || (!joined_ && !standsClear))) return true;
+        if (allShort_ && !anyClear_) return true;
         // A word of which no more than one mark stays in phase is not on
         // the followed tone: a louder neighbour's leak through the filter's
         // skirt (among a dozen of its marks, one may pass by chance).
@@ -116,6 +120,7 @@ private:
     bool joined_ = false;        // two of its elements were within one letter
     bool allClear_ = false;      // every mark of it stands clear of the noise
     bool allFaint_ = false;      // every mark of it is faint along the carrier
+    bool allShort_ = false;      // every mark of it is shorter than a crash rings
     bool anyEvident_ = false;    // some mark of it carries a clear mark's evidence
     bool allEvident_ = false;    // every mark of it does
     bool anyClear_ = false;      // some mark of it stands clear of the noise

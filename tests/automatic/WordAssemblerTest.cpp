@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "automatic/ReceiverTiming.h"
+#include "automatic/WordAssembler.h"
+#include "base/MorseTable.h"
+
+namespace ditdahl::automatic {
+namespace {
+
+// A mark of the likelihood decision after a gap, both in dots.
+struct Blip {
+    double gapBefore;
+    double length;
+    double strength;
+    double evidence;
+};
+
+// Feeds a clear "TEST" at 20 wpm and then the marks given, as the decoding
+// does: a word ends once its silence is as long as the assembler asks.
+std::string assemble(const std::vector<Blip>& after) {
+    constexpr double dotMs = 60.0;
+    constexpr double dot = dotMs / stepMs;
+    std::vector<Blip> marks = {{7.0, 3.0, 1.0, 200.0}, {3.0, 1.0, 1.0, 70.0}, {3.0, 1.0, 1.0, 70.0},
+                               {1.0, 1.0, 1.0, 70.0},  {1.0, 1.0, 1.0, 70.0}, {3.0, 3.0, 1.0, 200.0}};
+    marks.insert(marks.end(), after.begin(), after.end());
+    marks.push_back({20.0, 0.0, 0.0, 0.0});  // the silence at the end
+
+    MorseTable table;
+    buildMorseTable(table);
+    WordAssembler words(table);
+    words.start(0.0, std::nullopt, 3.0 * dotMs);
+    words.learnGaps({dotMs, dotMs, 3.0 * dotMs, dotMs, 7.0 * dotMs, dotMs, 3.0 * dotMs}, dotMs);
+    std::string decided;
+    double at = 0.0;
+    for (const Blip& m : marks) {
+        const double gapEnd = at + m.gapBefore * dot;
+        if (at > 0.0 && m.gapBefore > words.wordEndDots()) words.endWord(gapEnd * stepMs, decided);
+        words.take({false, at, gapEnd}, dotMs);
+        words.commit(gapEnd * stepMs, decided);
+        if (m.length <= 0.0) break;
+        at = gapEnd + m.length * dot;
+        words.take({true, gapEnd, at, m.evidence, m.strength, 1.0}, dotMs);
+        words.commit(at * stepMs, decided);
+    }
+    words.endWord(at * stepMs, decided);
+    words.flush(decided);
+    return decided;
+}
+
+TEST(WordAssembler, ARunOfCrashesAfterTheTextIsNotWrittenButTheSendersDotsAre) {
+    // Crashes ring shorter than a dot and only partly along the carrier; a
+    // run of them after the text, none clear, is noise however many there
+    // are. The sender's own dots after it are written.
+    struct Case {
+        const char* what;
+        std::vector<Blip> after;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"four crashes",
+         {{10.0, 0.7, 0.45, 60.0}, {0.9, 0.6, 0.16, 5.0}, {5.6, 0.7, 0.2, 14.0}, {2.2, 0.6, 0.33, 27.0}},
+         "TEST "},
+        {"two crashes", {{12.0, 0.6, 0.4, 40.0}, {1.0, 0.7, 0.3, 20.0}}, "TEST "},
+        {"the sender's E E", {{7.0, 1.0, 1.0, 70.0}, {7.0, 1.0, 0.9, 60.0}}, "TEST E E "},
+        {"the sender's faint H",
+         {{7.0, 1.0, 0.7, 40.0}, {1.0, 1.0, 0.6, 35.0}, {1.0, 1.0, 0.7, 40.0}, {1.0, 1.0, 0.6, 35.0}},
+         "TEST H "},
+    };
+    for (const Case& c : cases) EXPECT_EQ(assemble(c.after), c.expected) << c.what;
+}
+
+}  // namespace
+}  // namespace ditdahl::automatic
