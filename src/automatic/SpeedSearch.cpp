@@ -20,9 +20,15 @@ constexpr std::size_t fewestMarks = 8;
 // down to -9 dB fits within a few hundredths, noise keyed through a short
 // filter around 0.15.
 constexpr double trustedFitCost = 0.08;
-// Another speed is taken only when it fits this much better; speeds this
-// close (natural log of their ratio) are tried once.
+// Another speed is taken only when it fits this much better, a faster one
+// (a dot under this share of the one in hand) already when it fits about as
+// well: at a slow speed's long filter a fast sender's letters fuse into
+// marks that fit the classes as well as his elements do at his own speed,
+// while a slow sender's elements, split at twice his speed, fit far worse.
 constexpr double switchRatio = 0.8;
+constexpr double fasterRatio = 1.1;
+constexpr double fasterShare = 0.75;
+// Speeds this close (natural log of their ratio) are tried once.
 constexpr double distinctSpeeds = 0.15;
 // The search runs the key decision over the buffer many times; its levels
 // are renewed less often than the decoding's.
@@ -153,7 +159,8 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     for (double other : others) {
         if (other < fastestDotMs || other > slowestDotMs) continue;
         const LikelihoodFit fit = likelihoodFit(steps, other, found);
-        if (fit.cost < switchRatio * chosen.cost) {
+        const double needed = other < fasterShare * dot ? fasterRatio : switchRatio;
+        if (fit.cost < needed * chosen.cost) {
             chosen = fit;
             dot = other;
         }

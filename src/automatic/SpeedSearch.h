@@ -2,8 +2,9 @@
 // threshold decision is run over the buffered steps at several dot lengths,
 // each refitted with the filter matched to what it found, and the best fit of
 // the durations to the Morse classes wins; half and twice that speed are
-// then tried with the likelihood decision. Runs on whichever thread feeds the
-// automatic receiver.
+// then tried with the likelihood decision, which takes the faster of two
+// that fit about as well. Runs on whichever thread feeds the automatic
+// receiver.
 #pragma once
 
 #include <complex>
