@@ -537,16 +537,9 @@ void keyingTable() {
         for (double snr : snrs) {
             Tally tally;
             for (std::size_t t = 0; t < bench::familyTexts.size(); ++t) {
-                synthesis::Station station;
-                station.text = bench::familyTexts[t];
-                station.timing.wpm = wpm;
-                station.timing.weight = 1.15;
-                station.timing.leadInSeconds = 2.0;
-                station.timing.tailSeconds = 3.0;
-                station.tone.toneHz = 450.0 + 70.0 * static_cast<double>(t);
-                station.tone.riseMs = station.tone.fallMs = 5.0;
                 synthesis::Scene scene;
-                scene.stations.push_back(station);
+                scene.stations.push_back(
+                    synthesis::steadyKeyer(bench::familyTexts[t], wpm, 450.0 + 70.0 * static_cast<double>(t)));
                 const auto seed = static_cast<std::uint64_t>(900 + 10 * t + seedOffset());
                 const auto signal = synthesis::renderScene(scene, snr, synthesis::Content::Keyed, seed);
                 const std::string heard = decode(signal.samples, 0.0).text;

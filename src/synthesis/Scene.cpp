@@ -111,6 +111,18 @@ void addSceneCrashes(std::vector<double>& samples, const Scene& scene, NoiseGene
 
 }  // namespace
 
+Station steadyKeyer(const std::string& text, double wpm, double toneHz) {
+    Station station;
+    station.text = text;
+    station.timing.wpm = wpm;
+    station.timing.weight = 1.15;
+    station.timing.leadInSeconds = 2.0;
+    station.timing.tailSeconds = 3.0;
+    station.tone.toneHz = toneHz;
+    station.tone.riseMs = station.tone.fallMs = 5.0;
+    return station;
+}
+
 TestSignal renderScene(const Scene& scene, double snrDb, Content content, std::uint64_t seed) {
     // Each part its own generator: the noise must not change when a family
     // draws one more timing deviate, nor the timing when the SNR changes.

@@ -436,18 +436,11 @@ TEST(AutomaticReceiver, TextIsWrittenToTheEndWhereTheGateStaysShutNearTheNoise) 
     // carries the text, which was dropped when the speed was searched again.
     const int seeds[] = {5, 12};
     for (int seed : seeds) {
-        synthesis::Station station;
-        station.text =
-            "RIG HERE IS A KX3 AT 5 W INTO A DIPOLE UP 12 M = WX HERE SUNNY ES WARM = "
-            "OP HERE IS JIM ES QTH IS NR BERGEN = SO HW CPY? BK";
-        station.timing.wpm = 32;
-        station.timing.weight = 1.15;
-        station.timing.leadInSeconds = 2.0;
-        station.timing.tailSeconds = 3.0;
-        station.tone.toneHz = 640;
-        station.tone.riseMs = station.tone.fallMs = 5.0;
         synthesis::Scene scene;
-        scene.stations.push_back(station);
+        scene.stations.push_back(
+            synthesis::steadyKeyer("RIG HERE IS A KX3 AT 5 W INTO A DIPOLE UP 12 M = WX HERE SUNNY ES WARM = "
+                                   "OP HERE IS JIM ES QTH IS NR BERGEN = SO HW CPY? BK",
+                                   32, 640));
         const auto signal = synthesis::renderScene(scene, -9.5, synthesis::Content::Keyed, seed);
         const std::string decoded = receive(signal.samples, 64).decoded;
         // Its last word, or the one before it, is written (either may be

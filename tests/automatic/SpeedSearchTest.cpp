@@ -17,19 +17,12 @@ namespace {
 // first seconds of a transmission of weighted keying with shaped edges.
 std::vector<std::complex<double>> buffered(const std::string& text, double wpm, double snrDb, double seconds,
                                            std::uint64_t seed) {
-    synthesis::Station station;
-    station.text = text;
-    station.timing.wpm = wpm;
-    station.timing.weight = 1.15;
-    station.timing.leadInSeconds = 2.0;
-    station.tone.toneHz = 750.0;
-    station.tone.riseMs = station.tone.fallMs = 5.0;
     synthesis::Scene scene;
-    scene.stations.push_back(station);
+    scene.stations.push_back(synthesis::steadyKeyer(text, wpm, 750.0));
     auto signal = synthesis::renderScene(scene, snrDb, synthesis::Content::Keyed, seed);
     signal.samples.resize(static_cast<std::size_t>((2.0 + seconds) * 8000.0));
     Downmixer mixer;
-    mixer.setTone(station.tone.toneHz);
+    mixer.setTone(750.0);
     std::vector<std::complex<double>> steps;
     mixer.push(signal.samples.data(), signal.samples.size(), steps);
     return steps;
