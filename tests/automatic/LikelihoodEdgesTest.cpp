@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "automatic/Envelope.h"
 #include "automatic/LikelihoodEdges.h"
+#include "support/EditDistance.h"
 #include "synthesis/KeyedTone.h"
 #include "synthesis/Noise.h"
 #include "synthesis/Timing.h"
@@ -181,21 +181,6 @@ std::string elementsOf(const std::vector<synthesis::KeyInterval>& marks, double 
     return out;
 }
 
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 TEST(LikelihoodEdges, LearnsTheSendersWeightingFromTheDecidedDotsAndGaps) {
     // Mark/space ratios from light to heavy keying, 3 dB under the noise:
     // each mark longer and each gap shorter by (ratio - 1) / (ratio + 1)
@@ -249,7 +234,7 @@ TEST(LikelihoodEdges, NarrowsItsLengthsToASteadySenderAndKeepsAHandsWide) {
                 decide(steps, dotSteps, 1.0, noisePower, runs, learnt == 0);
                 std::vector<synthesis::KeyInterval> heard;
                 for (const KeyRun& m : marksOf(runs)) heard.push_back({m.start, m.end});
-                misread[learnt] += editDistance(elementsOf(sent, dotSteps), elementsOf(heard, dotSteps));
+                misread[learnt] += testing::editDistance(elementsOf(sent, dotSteps), elementsOf(heard, dotSteps));
             }
         }
         if (c.fewer) {
