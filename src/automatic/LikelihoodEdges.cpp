@@ -131,6 +131,10 @@ void forEachLength(int first, int last, int n, int stride, Visit visit) {
     if (n >= first && n <= last && (n - first) % stride != 0) visit(n);
 }
 
+// The spread (natural log) that finding each edge to within a step adds
+// to a class of this length (steps): more to a short one.
+double edgeBlur(double classLength) { return edgeSteps / classLength; }
+
 double logNormalShape(double length, double classLength, double spread) {
     const double dev = std::log(length / classLength);
     return std::exp(-dev * dev / (2.0 * spread * spread));
@@ -296,32 +300,30 @@ double LikelihoodEdges::markClass(double dots) const { return (dots + weighting_
 double LikelihoodEdges::gapClass(double dots) const { return (dots - weighting_) * dotSteps_; }
 
 double LikelihoodEdges::markPrior(int length) const {
-    return std::log(dotShare * logNormalShape(length, markClass(1.0), spreadOf(dotSpread, markClass(1.0))) +
-                    dashShare * logNormalShape(length, markClass(3.0), spreadOf(dashSpread, markClass(3.0))) + 1e-300);
+    return std::log(dotShare * classShape(length, markClass(1.0), dotSpread) +
+                    dashShare * classShape(length, markClass(3.0), dashSpread) + 1e-300);
 }
 
 double LikelihoodEdges::gapPrior(int length) const {
-    return std::log(elementGapShare * logNormalShape(length, gapClass(1.0), spreadOf(gapSpread, gapClass(1.0))) +
-                    letterGapShare * logNormalShape(length, gapClass(3.0), spreadOf(gapSpread, gapClass(3.0))) +
-                    wordGapShare *
-                        logNormalShape(length, gapClass(wordGapDots), spreadOf(gapSpread, gapClass(wordGapDots))) +
-                    1e-300);
+    return std::log(elementGapShare * classShape(length, gapClass(1.0), gapSpread) +
+                    letterGapShare * classShape(length, gapClass(3.0), gapSpread) +
+                    wordGapShare * classShape(length, gapClass(wordGapDots), gapSpread) + 1e-300);
 }
 
 // The open last segment may still grow into any class at least as long.
 double LikelihoodEdges::markTail(int length) const {
     const double dot = markClass(1.0);
     const double dash = markClass(3.0);
-    const double asDot = length <= dot ? 1.0 : logNormalShape(length, dot, spreadOf(dotSpread, dot));
-    const double asDash = length <= dash ? 1.0 : logNormalShape(length, dash, spreadOf(dashSpread, dash));
+    const double asDot = length <= dot ? 1.0 : classShape(length, dot, dotSpread);
+    const double asDash = length <= dash ? 1.0 : classShape(length, dash, dashSpread);
     return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
 }
 
 double LikelihoodEdges::gapTail(int length) const {
     const double element = gapClass(1.0);
     const double letter = gapClass(3.0);
-    const double asElement = length <= element ? 1.0 : logNormalShape(length, element, spreadOf(gapSpread, element));
-    const double asLetter = length <= letter ? 1.0 : logNormalShape(length, letter, spreadOf(gapSpread, letter));
+    const double asElement = length <= element ? 1.0 : classShape(length, element, gapSpread);
+    const double asLetter = length <= letter ? 1.0 : classShape(length, letter, gapSpread);
     return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
 }
 
@@ -362,18 +364,18 @@ bool LikelihoodEdges::learnSpread(std::size_t which, int length, double classLen
     if (deviationCounts_[which] < weightingLearnt) return false;
     // What the edges' uncertainty adds is left out: each class adds its own.
     const double seen = deviations_[which] / deviationCounts_[which] / meanDeviationShare;
-    const double blur = edgeSteps / classLength;
+    const double blur = edgeBlur(classLength);
     const double own = std::clamp(std::sqrt(std::max(0.0, seen * seen - blur * blur)), steadiestSpread, lengthSigma);
     if (spreads_[which] > 0.0 && std::abs(own - spreads_[which]) <= weightingStep) return false;
     spreads_[which] = own;
     return true;
 }
 
-double LikelihoodEdges::spreadOf(std::size_t which, double classLength) const {
+double LikelihoodEdges::classShape(double length, double classLength, std::size_t which) const {
     const double own = spreads_[which];
-    if (own <= 0.0) return lengthSigma;
-    const double blur = edgeSteps / classLength;
-    return std::min(lengthSigma, std::sqrt(own * own + blur * blur));
+    if (own <= 0.0) return logNormalShape(length, classLength, lengthSigma);
+    const double blur = edgeBlur(classLength);
+    return logNormalShape(length, classLength, std::min(lengthSigma, std::sqrt(own * own + blur * blur)));
 }
 
 double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {

@@ -113,10 +113,11 @@ private:
     // Takes a decided segment's deviation from its class (both in steps)
     // into that class's spread; true if the spread in use moved.
     bool learnSpread(std::size_t which, int length, double classLength);
-    // The spread (natural log) of a class of the given length in steps: the
-    // sender's own, learnt from the dots, dashes or element gaps, and the
-    // edges' uncertainty, which weighs more in a short class.
-    double spreadOf(std::size_t which, double classLength) const;
+    // How well a length fits a class of the given length (both in steps; 1
+    // at its centre), spread as the sender's dots, dashes or element gaps
+    // (which) are learnt to spread, and by the edges' uncertainty, which
+    // weighs more in a short class.
+    double classShape(double length, double classLength, std::size_t which) const;
     double markPrior(int length) const;
     double gapPrior(int length) const;
     double markTail(int length) const;
