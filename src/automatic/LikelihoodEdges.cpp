@@ -135,10 +135,6 @@ void forEachLength(int first, int last, int n, int stride, Visit visit) {
 // to a class of this length (steps): more to a short one.
 double edgeBlur(double classLength) { return edgeSteps / classLength; }
 
-double logNormalShape(double length, double classLength, double spread) {
-    const double dev = std::log(length / classLength);
-    return std::exp(-dev * dev / (2.0 * spread * spread));
-}
 }  // namespace
 
 void LikelihoodEdges::reset(double step) {
@@ -151,7 +147,7 @@ void LikelihoodEdges::reset(double step) {
     if (markPriors_.empty()) {
         setDotSteps(dotSteps_);
     } else if (moved) {
-        tabulatePriors();
+        priorsStale_ = true;
     }
     phaseEvidence_.fill(0.0);
     phase_ = PhaseReference::around;
@@ -176,25 +172,47 @@ void LikelihoodEdges::setDotSteps(double dotSteps) {
                      static_cast<int>(std::lround(std::min(peakWindowMaxSteps, peakWindowDots * dotSteps_))));
     peak_.setFade(fadeDbPerSecond / 20.0 * std::log(10.0) * stepMs / 1000.0,
                   peakAheadSteps() + static_cast<int>(std::lround(fadeFullDots * dotSteps_)));
-    tabulatePriors();
+    priorsStale_ = true;
 }
 
 void LikelihoodEdges::tabulatePriors() {
-    // The priors of every length tried, worked out once per dot length and
-    // weighting.
+    // The priors of every length tried, worked out when they are next needed
+    // after the dot length, the weighting or a spread moved (the speed and
+    // the timing learnt often move together).
+    if (!priorsStale_) return;
+    priorsStale_ = false;
+    const LengthClass dot = lengthClass(markClass(1.0), dotSpread);
+    const LengthClass dash = lengthClass(markClass(3.0), dashSpread);
+    const LengthClass element = lengthClass(gapClass(1.0), gapSpread);
+    const LengthClass letter = lengthClass(gapClass(3.0), gapSpread);
+    const LengthClass word = lengthClass(gapClass(wordGapDots), gapSpread);
+    // The open last segment may still grow into any class at least as long:
+    // its tail is that class's share in full.
+    auto tail = [](const LengthClass& c, int length, double shape) { return length <= c.length ? 1.0 : shape; };
     const int longest = longestMark();
-    const int word = wordSteps();
     markPriors_.resize(static_cast<std::size_t>(longest) + 1);
     markTails_.resize(static_cast<std::size_t>(longest) + 1);
     for (int length = 1; length <= longest; ++length) {
-        markPriors_[static_cast<std::size_t>(length)] = markPrior(length);
-        markTails_[static_cast<std::size_t>(length)] = markTail(length);
+        const double logLength = std::log(length);
+        const double asDot = dot.shape(logLength);
+        const double asDash = dash.shape(logLength);
+        const auto at = static_cast<std::size_t>(length);
+        markPriors_[at] = std::log(dotShare * asDot + dashShare * asDash + 1e-300);
+        markTails_[at] =
+            std::log(std::max(dotShare * tail(dot, length, asDot), dashShare * tail(dash, length, asDash)) + 1e-300);
     }
-    gapPriors_.resize(static_cast<std::size_t>(word) + 1);
-    gapTails_.resize(static_cast<std::size_t>(word) + 1);
-    for (int length = 0; length <= word; ++length) {
-        gapPriors_[static_cast<std::size_t>(length)] = length > 0 ? gapPrior(length) : 0.0;
-        gapTails_[static_cast<std::size_t>(length)] = gapTail(length);
+    const int wordLength = wordSteps();
+    gapPriors_.assign(static_cast<std::size_t>(wordLength) + 1, 0.0);
+    gapTails_.assign(static_cast<std::size_t>(wordLength) + 1, std::log(std::max(elementGapShare, letterGapShare)));
+    for (int length = 1; length <= wordLength; ++length) {
+        const double logLength = std::log(length);
+        const double asElement = element.shape(logLength);
+        const double asLetter = letter.shape(logLength);
+        const auto at = static_cast<std::size_t>(length);
+        gapPriors_[at] = std::log(elementGapShare * asElement + letterGapShare * asLetter +
+                                  wordGapShare * word.shape(logLength) + 1e-300);
+        gapTails_[at] = std::log(std::max({elementGapShare * tail(element, length, asElement),
+                                           letterGapShare * tail(letter, length, asLetter), wordGapShare}));
     }
 }
 
@@ -299,34 +317,6 @@ double LikelihoodEdges::markClass(double dots) const { return (dots + weighting_
 
 double LikelihoodEdges::gapClass(double dots) const { return (dots - weighting_) * dotSteps_; }
 
-double LikelihoodEdges::markPrior(int length) const {
-    return std::log(dotShare * classShape(length, markClass(1.0), dotSpread) +
-                    dashShare * classShape(length, markClass(3.0), dashSpread) + 1e-300);
-}
-
-double LikelihoodEdges::gapPrior(int length) const {
-    return std::log(elementGapShare * classShape(length, gapClass(1.0), gapSpread) +
-                    letterGapShare * classShape(length, gapClass(3.0), gapSpread) +
-                    wordGapShare * classShape(length, gapClass(wordGapDots), gapSpread) + 1e-300);
-}
-
-// The open last segment may still grow into any class at least as long.
-double LikelihoodEdges::markTail(int length) const {
-    const double dot = markClass(1.0);
-    const double dash = markClass(3.0);
-    const double asDot = length <= dot ? 1.0 : classShape(length, dot, dotSpread);
-    const double asDash = length <= dash ? 1.0 : classShape(length, dash, dashSpread);
-    return std::log(std::max(dotShare * asDot, dashShare * asDash) + 1e-300);
-}
-
-double LikelihoodEdges::gapTail(int length) const {
-    const double element = gapClass(1.0);
-    const double letter = gapClass(3.0);
-    const double asElement = length <= element ? 1.0 : classShape(length, element, gapSpread);
-    const double asLetter = length <= letter ? 1.0 : classShape(length, letter, gapSpread);
-    return std::log(std::max({elementGapShare * asElement, letterGapShare * asLetter, wordGapShare}));
-}
-
 void LikelihoodEdges::learnTiming(int length, bool mark) {
     const double dots = length / dotSteps_;
     bool moved = false;
@@ -351,7 +341,7 @@ void LikelihoodEdges::learnTiming(int length, bool mark) {
     } else if (mark && dots >= dashFromDots && dots <= dashToDots) {
         moved = learnSpread(dashSpread, length, markClass(3.0));
     }
-    if (moved) tabulatePriors();
+    if (moved) priorsStale_ = true;
 }
 
 bool LikelihoodEdges::learnSpread(std::size_t which, int length, double classLength) {
@@ -371,11 +361,11 @@ bool LikelihoodEdges::learnSpread(std::size_t which, int length, double classLen
     return true;
 }
 
-double LikelihoodEdges::classShape(double length, double classLength, std::size_t which) const {
+LikelihoodEdges::LengthClass LikelihoodEdges::lengthClass(double classLength, std::size_t which) const {
     const double own = spreads_[which];
-    if (own <= 0.0) return logNormalShape(length, classLength, lengthSigma);
     const double blur = edgeBlur(classLength);
-    return logNormalShape(length, classLength, std::min(lengthSigma, std::sqrt(own * own + blur * blur)));
+    const double spread = own <= 0.0 ? lengthSigma : std::min(lengthSigma, std::sqrt(own * own + blur * blur));
+    return {classLength, std::log(classLength), 2.0 * spread * spread};
 }
 
 double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {
@@ -451,6 +441,7 @@ void LikelihoodEdges::measureNext(bool toTheEnd) {
 }
 
 void LikelihoodEdges::scoreNext(bool toTheEnd) {
+    tabulatePriors();
     measureNext(toTheEnd);
     // At the start of a transmission the marks after the first are waited
     // for, to confirm a level of its own.
@@ -592,6 +583,7 @@ void LikelihoodEdges::bestPath(std::vector<Boundary>& path) const {
 }
 
 void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
+    tabulatePriors();
     for (;;) {
         const int n = static_cast<int>(scores_.size()) - 1;
         bestPath(path_);

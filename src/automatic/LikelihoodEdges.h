@@ -16,6 +16,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <complex>
 #include <cstdint>
 #include <deque>
@@ -101,7 +102,8 @@ private:
     double powerOf(int from, int to) const;
     // Takes the evidence of a decided mark [from, to) for each reference.
     void learnPhase(int from, int to);
-    // The priors of every length tried, for the dot length and weighting.
+    // The priors of every length tried, for the dot length, weighting and
+    // spreads, if any of them moved since they were last worked out.
     void tabulatePriors();
     // A class's length in steps: so many dots, a mark's longer and a gap's
     // shorter by the weighting.
@@ -113,15 +115,22 @@ private:
     // Takes a decided segment's deviation from its class (both in steps)
     // into that class's spread; true if the spread in use moved.
     bool learnSpread(std::size_t which, int length, double classLength);
-    // How well a length fits a class of the given length (both in steps; 1
-    // at its centre), spread as the sender's dots, dashes or element gaps
-    // (which) are learnt to spread, and by the edges' uncertainty, which
-    // weighs more in a short class.
-    double classShape(double length, double classLength, std::size_t which) const;
-    double markPrior(int length) const;
-    double gapPrior(int length) const;
-    double markTail(int length) const;
-    double gapTail(int length) const;
+    // A class of lengths: its centre (steps), and twice the variance of the
+    // log of a length around it.
+    struct LengthClass {
+        double length;
+        double logLength;
+        double twiceVariance;
+        // How well a length (by its log) fits: 1 at the centre.
+        double shape(double logOf) const {
+            const double dev = logOf - logLength;
+            return std::exp(-dev * dev / twiceVariance);
+        }
+    };
+    // The class of this length (steps), spread as the sender's dots, dashes
+    // or element gaps (which) are learnt to spread, and by the edges'
+    // uncertainty, which weighs more in a short class.
+    LengthClass lengthClass(double classLength, std::size_t which) const;
     // How far after a step the recent peak it is scored with is read.
     int peakAheadSteps() const;
     int wordSteps() const;
@@ -170,6 +179,7 @@ private:
     // The reference the decided marks score best with, and their scores.
     PhaseReference phase_ = PhaseReference::around;
     std::array<double, phaseReferences> phaseEvidence_{};
+    bool priorsStale_ = true;
     std::vector<double> markPriors_;  // by length in steps
     std::vector<double> markTails_;
     std::vector<double> gapPriors_;
