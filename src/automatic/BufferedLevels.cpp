@@ -11,18 +11,18 @@ namespace {
 constexpr double bufferedMarksWithinDb = 10.0;
 }  // namespace
 
-std::vector<double> matchedPowers(const std::vector<std::complex<double>>& steps, int filterSteps) {
+std::vector<double> matchedPowersDb(const std::vector<std::complex<double>>& steps, int filterSteps) {
     MatchedFilter filter;
     filter.setLength(filterSteps);
-    std::vector<double> powers;
-    powers.reserve(steps.size());
-    for (const auto& z : steps) powers.push_back(filter.push(z));
-    return powers;
+    std::vector<double> powersDb;
+    powersDb.reserve(steps.size());
+    for (const auto& z : steps) powersDb.push_back(Levels::toDb(filter.push(z)));
+    return powersDb;
 }
 
-BufferedLevels::BufferedLevels(Levels& levels, const std::vector<double>& powers, std::size_t every)
-    : levels_(levels), powers_(powers), every_(every) {
-    levels_.prime(powers.data(), powers.size());
+BufferedLevels::BufferedLevels(Levels& levels, const std::vector<double>& powersDb, std::size_t every)
+    : levels_(levels), powersDb_(powersDb), every_(every) {
+    levels_.prime(powersDb.data(), powersDb.size());
     recentMarkDb_ = levels_.markDb();
 }
 
@@ -30,14 +30,14 @@ void BufferedLevels::renewAt(std::size_t step) {
     if (step % every_ != 0) return;
     const std::size_t span = Levels::historySteps;
     std::size_t first = step > span / 2 ? step - span / 2 : 0;
-    const std::size_t last = std::min(powers_.size(), first + span);
+    const std::size_t last = std::min(powersDb_.size(), first + span);
     first = last > span ? last - span : 0;
-    levels_.prime(powers_.data() + first, last - first);
+    levels_.prime(powersDb_.data() + first, last - first);
     levels_.requireMarkAbove(recentMarkDb_ - bufferedMarksWithinDb);
 }
 
 void BufferedLevels::finish() {
-    levels_.prime(powers_.data(), powers_.size());
+    levels_.prime(powersDb_.data(), powersDb_.size());
     levels_.requireMarkAbove(-1e300);
 }
 

@@ -14,13 +14,15 @@
 
 namespace ditdahl::automatic {
 
-// The power of the sum over filterSteps steps, at every one of the steps.
-std::vector<double> matchedPowers(const std::vector<std::complex<double>>& steps, int filterSteps);
+// The power (dB) of the sum over filterSteps steps, at every one of the
+// steps: worked out once, for levels taken again and again from a window
+// that moves over them.
+std::vector<double> matchedPowersDb(const std::vector<std::complex<double>>& steps, int filterSteps);
 
 class BufferedLevels {
 public:
-    // Primes the levels with all the powers; renewed every `every` steps.
-    BufferedLevels(Levels& levels, const std::vector<double>& powers, std::size_t every = Levels::renewSteps);
+    // Primes the levels with all the powers (dB); renewed every `every` steps.
+    BufferedLevels(Levels& levels, const std::vector<double>& powersDb, std::size_t every = Levels::renewSteps);
     // Renews the levels for this step when due.
     void renewAt(std::size_t step);
     // From here on the levels follow the last 6 s.
@@ -28,7 +30,7 @@ public:
 
 private:
     Levels& levels_;
-    const std::vector<double>& powers_;
+    const std::vector<double>& powersDb_;
     std::size_t every_;
     double recentMarkDb_ = 0.0;
 };

@@ -60,9 +60,9 @@ void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep, 
 }
 
 void DecodingPipeline::catchUp(const std::vector<std::complex<double>>& steps) {
-    const std::vector<double> powers = matchedPowers(steps, filterSteps_);
+    const std::vector<double> powersDb = matchedPowersDb(steps, filterSteps_);
     release_.setCatchingUp(true);
-    BufferedLevels pastLevels(levels_, powers);
+    BufferedLevels pastLevels(levels_, powersDb);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         pastLevels.renewAt(i);
         advance(steps[i], false);

@@ -97,11 +97,11 @@ void Levels::push(double power) {
     if (++sinceRenew_ >= renewSteps) renew();
 }
 
-void Levels::prime(const double* powers, std::size_t count) {
+void Levels::prime(const double* powersDb, std::size_t count) {
     history_.clear();
     next_ = 0;
     const std::size_t first = count > historySteps ? count - historySteps : 0;
-    for (std::size_t i = first; i < count; ++i) history_.push_back(std::max(toDb(powers[i]), noiseFloorDb_));
+    for (std::size_t i = first; i < count; ++i) history_.push_back(std::max(powersDb[i], noiseFloorDb_));
     renew();
 }
 

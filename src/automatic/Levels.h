@@ -30,9 +30,9 @@ public:
     void push(double power);
     // Renews the split now from everything held.
     void renew();
-    // Replaces the history by (at most the last 6 s of) these values and
-    // splits them.
-    void prime(const double* powers, std::size_t count);
+    // Replaces the history by (at most the last 6 s of) these values (dB,
+    // as toDb gives them) and splits them.
+    void prime(const double* powersDb, std::size_t count);
     // The envelope now sums ratio times as many steps: a tone's power grows
     // by ratio squared, noise power by ratio.
     void rescale(double ratio);

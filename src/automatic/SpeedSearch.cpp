@@ -48,10 +48,10 @@ struct LikelihoodFit {
 
 LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
     const int length = stepsForDot(levelDotMs);
-    const std::vector<double> powers = matchedPowers(steps, length);
+    const std::vector<double> powersDb = matchedPowersDb(steps, length);
     Levels levels;
     levels.reset(stepSamples * length);
-    levels.prime(powers.data(), powers.size());
+    levels.prime(powersDb.data(), powersDb.size());
     LikelihoodEdges likelihood;
     likelihood.keepSpreadsWide();
     likelihood.setDotSteps(dotMs / stepMs);
@@ -80,7 +80,7 @@ LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, doub
 // given dot length (leading and trailing gaps left out).
 Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
     const int length = stepsForDot(dotMs);
-    const std::vector<double> powers = matchedPowers(steps, length);
+    const std::vector<double> powersDb = matchedPowersDb(steps, length);
     Levels levels;
     levels.reset(stepSamples * length);
     Durations found;
@@ -88,8 +88,8 @@ Durations durationsAt(const std::vector<std::complex<double>>& steps, double dot
     edges.reset(0.0);
     edges.setMinimumSteps(glitchDots * dotMs / stepMs);
     std::vector<KeyRun> runs;
-    BufferedLevels pastLevels(levels, powers, searchRenewSteps);
-    for (std::size_t i = 0; i < powers.size(); ++i) {
+    BufferedLevels pastLevels(levels, powersDb, searchRenewSteps);
+    for (std::size_t i = 0; i < powersDb.size(); ++i) {
         if (i % searchRenewSteps == 0) {
             pastLevels.renewAt(i);
             if (levels.usable()) {
@@ -98,7 +98,7 @@ Durations durationsAt(const std::vector<std::complex<double>>& steps, double dot
                 edges.setThresholds(never, never);
             }
         }
-        edges.push(static_cast<double>(i), Levels::toDb(powers[i]), runs);
+        edges.push(static_cast<double>(i), powersDb[i], runs);
     }
     bool sawMark = false;
     for (const KeyRun& run : runs) {
