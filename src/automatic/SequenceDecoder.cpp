@@ -119,6 +119,12 @@ void SequenceDecoder::followDot(double dotMs) {
     settle(next);
 }
 
+bool SequenceDecoder::beaten(const std::vector<Path>& next, int node, bool gapOpen, int speed, double score) {
+    return std::any_of(next.begin(), next.end(), [&](const Path& p) {
+        return p.node == node && p.gapOpen == gapOpen && p.speed == speed && score <= p.score;
+    });
+}
+
 void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
     for (Path& p : next) {
         if (p.node != candidate.node || p.gapOpen != candidate.gapOpen || p.speed != candidate.speed) continue;
@@ -251,6 +257,9 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
             const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma) + unlike;
             const double either = std::max(asDot, asDash);
             auto step = [&](int node, double score) {
+                // Most steps lose to a path already offered: those are not
+                // copied at all.
+                if (beaten(next, node, c.gapOpen, c.speed, c.score + score)) return;
                 Path q = c;
                 q.node = node;
                 q.score += score;

@@ -101,6 +101,9 @@ private:
     // How unlike the sender's marks a mark is (natural log, 0 or less).
     static double unlikeTheSender(double lengthMs, double dotMs, double strength, double evidence);
     static void offer(std::vector<Path>& next, Path candidate);
+    // A path offered already reads on as one with this score would, and
+    // scores at least as well.
+    static bool beaten(const std::vector<Path>& next, int node, bool gapOpen, int speed, double score);
     void settle(std::vector<Path>& next);
     void write(const Pending& decided, std::string& out);
     // Keeps the paths that read the text written so, without it.
