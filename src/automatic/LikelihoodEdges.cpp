@@ -601,9 +601,16 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
         }
         reanchor(first.at, first.mark, false);
     }
+    const int n = static_cast<int>(scores_.size()) - 1;
+    // Where no mark could be scored since a mark began at the anchor (the
+    // tone's level was lost), none can end now: there was none, and the
+    // silence goes on from the anchor. Else nothing were ever decided again.
+    if (!all && path_.empty() && !gapAtAnchor_ && n > longestMark() + lagSteps_) {
+        reanchor(0, true, true);
+        return;
+    }
     // A long silence moves the anchor along, so that the search keeps a
     // bounded span: a gap this long scores the same wherever it started.
-    const int n = static_cast<int>(scores_.size()) - 1;
     const int quiet = path_.empty() ? n : path_.front().at;
     // The gap since the anchor is decided up to the lag: its noise counts
     // at once, not only when a mark ends it.

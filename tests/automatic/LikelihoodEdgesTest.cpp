@@ -327,5 +327,28 @@ TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
     EXPECT_DOUBLE_EQ(edges.runStart(), 130.0);
 }
 
+TEST(LikelihoodEdges, DecidesAgainAfterTheToneLevelIsLostInsideAMark) {
+    // Dashes of 30 steps every 60 steps from step 100; dot length 10, lag 30.
+    // The level is lost (the receiver's levels no longer usable) for 400
+    // steps from a step in and around the first dash: at one of them, after
+    // the dash was scored, before its start was decided.
+    for (int lostFrom = 100; lostFrom < 250; ++lostFrom) {
+        LikelihoodEdges edges;
+        edges.reset(0.0);
+        edges.setDotSteps(10.0);
+        edges.setLagSteps(30);
+        edges.setLevels(1.0, 0.01);
+        std::vector<KeyRun> runs;
+        for (int i = 0; i < 3000; ++i) {
+            if (i == lostFrom) edges.setLevels(0.0, 0.01);
+            if (i == lostFrom + 400) edges.setLevels(1.0, 0.01);
+            edges.push(i >= 100 && (i - 100) % 60 < 30 ? std::complex<double>{0.0, 1.0} : 0.0, runs);
+        }
+        // All but those sent while it was lost, and the last few, still
+        // within the lag.
+        ASSERT_GE(marksOf(runs).size(), static_cast<std::size_t>((3000 - lostFrom - 400) / 60 - 2)) << lostFrom;
+    }
+}
+
 }  // namespace
 }  // namespace ditdahl::automatic
