@@ -52,7 +52,7 @@ void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep, 
     likelihood_.reset(start);
     likelihood_.assumePhaseReference(choice.phase);
     likelihood_.setDotSteps(dot / stepMs);
-    likelihood_.setLagSteps(likelihoodLagSteps(dot));
+    likelihood_.setLagSteps(decodingLagSteps(dot));
     words_.start(start, writtenUntilMs, lagForDot(dot));
     words_.learnGaps(d.gaps, dot);
     closedDurations_ = 0;
@@ -206,7 +206,7 @@ void DecodingPipeline::followSpeed() {
     words_.followDot(dot, lagForDot(dot));
     thresholds_.setMinimumSteps(glitchDots * dot / stepMs);
     likelihood_.setDotSteps(dot / stepMs);
-    likelihood_.setLagSteps(likelihoodLagSteps(dot));
+    likelihood_.setLagSteps(decodingLagSteps(dot));
     reportSpeed();
 }
 
