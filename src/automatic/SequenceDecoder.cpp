@@ -150,67 +150,63 @@ void SequenceDecoder::settle(std::vector<Path>& next) {
     paths_ = std::move(next);
 }
 
-void SequenceDecoder::closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord,
-                               std::vector<Path>& out) const {
-    Path base = p;
-    base.gapOpen = false;
-    base.gapMs = 0.0;
-    if (p.node == 0) {
-        out.push_back(base);
+void SequenceDecoder::closings(const Path& p, double dotMs, bool endOfWord, std::vector<Closing>& out) const {
+    if (!p.gapOpen && !endOfWord) {
+        if (p.node != 0) {
+            out.push_back({p.node, p.speed, p.score, Closing::none});
+            return;
+        }
+        // A word's first mark: at the path's speed, and at every other for a
+        // price.
+        for (int speed = 0; speed < static_cast<int>(std::size(speedFactors)); ++speed)
+            out.push_back({0, speed, p.score - speedChangeCost(p.speed, speed), Closing::none});
         return;
     }
-    const unsigned char code = p.node == garbageNode() ? 0 : nodes_[p.node].code;
-    const std::string text = code ? expandCharacter(code) : std::string();
-    const bool ends = code || p.node == garbageNode();
+    if (p.node == 0) {
+        out.push_back({0, p.speed, p.score, Closing::none});
+        return;
+    }
+    const bool ends = p.node == garbageNode() || nodes_[p.node].code != 0;
     // The letter and the word space are decided apart: paths that read the
     // letter alike but not the gap after it (one at another speed) both
     // live on once the letter is written.
-    auto endLetter = [&](Path& q, bool word) {
-        if (!text.empty()) q.pending.push_back({text, timeMs, p.markEndMs});
-        if (word) q.pending.push_back({" ", timeMs, p.markEndMs});
-    };
     if (endOfWord) {
-        if (!ends) return;
-        Path q = base;
-        q.node = 0;
-        endLetter(q, true);
-        out.push_back(std::move(q));
+        if (ends) out.push_back({0, p.speed, p.score, Closing::letterAndWord});
         return;
     }
     const double g = p.gapMs;
     const double dot = dotMs * speedFactors[p.speed];
-    Path within = base;
-    within.score += logNormal(g, dot, gapSigma);
-    out.push_back(std::move(within));
+    out.push_back({p.node, p.speed, p.score + logNormal(g, dot, gapSigma), Closing::none});
     if (!ends) return;
     // The gap after a letter belongs to the letter that follows: a sender
     // who speeds up or slows down changes it with the next letter.
     for (int speed = 0; speed < static_cast<int>(std::size(speedFactors)); ++speed) {
         const double next = dotMs * speedFactors[speed];
         const double letterEnds[] = {logNormal(g, letterDots_ * next, gapSigma), wordGapScore(g, wordDots_ * next)};
-        for (int word = 0; word < 2; ++word) {
-            Path q = base;
-            q.node = 0;
-            q.speed = speed;
-            q.score += letterEnds[word] - speedChangeCost(p.speed, speed);
-            endLetter(q, word != 0);
-            out.push_back(std::move(q));
-        }
+        for (int word = 0; word < 2; ++word)
+            out.push_back({0, speed, p.score + (letterEnds[word] - speedChangeCost(p.speed, speed)),
+                           word != 0 ? Closing::letterAndWord : Closing::letter});
     }
+}
+
+SequenceDecoder::Path SequenceDecoder::closed(const Path& p, const Closing& c, double timeMs) const {
+    Path q = p;
+    q.gapOpen = false;
+    q.gapMs = 0.0;
+    q.node = c.node;
+    q.speed = c.speed;
+    q.score = c.score;
+    if (c.ends != Closing::none) {
+        const unsigned char code = p.node == garbageNode() ? 0 : nodes_[p.node].code;
+        if (code) q.pending.push_back({expandCharacter(code), timeMs, p.markEndMs});
+        if (c.ends == Closing::letterAndWord) q.pending.push_back({" ", timeMs, p.markEndMs});
+    }
+    return q;
 }
 
 double SequenceDecoder::speedChangeCost(int from, int to) {
     if (from == to) return 0.0;
     return to == 0 ? trackedSpeedPenalty : speedChangePenalty;
-}
-
-void SequenceDecoder::withEverySpeed(const Path& p, std::vector<Path>& out) {
-    for (int speed = 0; speed < static_cast<int>(std::size(speedFactors)); ++speed) {
-        Path q = p;
-        q.speed = speed;
-        q.score -= speedChangeCost(p.speed, speed);
-        out.push_back(std::move(q));
-    }
 }
 
 // A mark much fainter along the carrier's phase than the sender's marks, by
@@ -230,7 +226,7 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
     followDot(dotMs);
     const double startMs = endMs - lengthMs;
     std::vector<Path> next;
-    std::vector<Path> closed;
+    std::vector<Closing> ways;
     const double unlike = unlikeTheSender(lengthMs, dotMs, strength, evidence);
     // A blip far shorter than a dot may be noise whatever its strength.
     const bool blip = lengthMs < blipDots * dotMs;
@@ -243,24 +239,18 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
         }
     }
     for (const Path& p : paths_) {
-        closed.clear();
-        if (p.gapOpen) {
-            closeGap(p, dotMs, startMs, false, closed);
-        } else if (p.node == 0) {
-            withEverySpeed(p, closed);  // a word's first mark
-        } else {
-            closed.push_back(p);
-        }
-        for (const Path& c : closed) {
+        ways.clear();
+        closings(p, dotMs, false, ways);
+        for (const Closing& c : ways) {
             const double dot = dotMs * speedFactors[c.speed];
             const double asDot = logNormal(lengthMs, dot, markSigma) + unlike;
             const double asDash = logNormal(lengthMs, 3.0 * dot, markSigma) + unlike;
             const double either = std::max(asDot, asDash);
             auto step = [&](int node, double score) {
                 // Most steps lose to a path already offered: those are not
-                // copied at all.
-                if (beaten(next, node, c.gapOpen, c.speed, c.score + score)) return;
-                Path q = c;
+                // made at all.
+                if (beaten(next, node, false, c.speed, c.score + score)) return;
+                Path q = closed(p, c, startMs);
                 q.node = node;
                 q.score += score;
                 q.markEndMs = endMs;
@@ -289,11 +279,11 @@ void SequenceDecoder::gap(double lengthMs) {
 
 void SequenceDecoder::pause(double endMs) {
     std::vector<Path> next;
-    std::vector<Path> closed;
+    std::vector<Closing> ways;
     for (const Path& p : paths_) {
-        closed.clear();
-        closeGap(p, 0.0, endMs, true, closed);
-        for (Path& c : closed) offer(next, std::move(c));
+        ways.clear();
+        closings(p, 0.0, true, ways);
+        for (const Closing& c : ways) offer(next, closed(p, c, endMs));
     }
     if (next.empty()) next.push_back(Path{});
     settle(next);

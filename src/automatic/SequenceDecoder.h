@@ -93,10 +93,21 @@ private:
     };
 
     int garbageNode() const { return static_cast<int>(nodes_.size()); }
-    // The ways the open gap of a path can end: each a path without one.
-    void closeGap(const Path& p, double dotMs, double timeMs, bool endOfWord, std::vector<Path>& out) const;
-    // The path as it is, and at every other speed for a price.
-    static void withEverySpeed(const Path& p, std::vector<Path>& out);
+    // One way a path reads on to its next mark: where its open gap ends
+    // (within the letter, or after it, at a speed), and what that scores.
+    struct Closing {
+        enum Ends { none, letter, letterAndWord };
+        int node;
+        int speed;
+        double score;
+        Ends ends;
+    };
+    // The ways the open gap of a path can end before its next mark (without
+    // one: the path as it is, or a word's first mark at every speed), or at
+    // a pause, the word's end.
+    void closings(const Path& p, double dotMs, bool endOfWord, std::vector<Closing>& out) const;
+    // The path so read on, its letter (and word space) pending at timeMs.
+    Path closed(const Path& p, const Closing& c, double timeMs) const;
     static double speedChangeCost(int from, int to);
     // How unlike the sender's marks a mark is (natural log, 0 or less).
     static double unlikeTheSender(double lengthMs, double dotMs, double strength, double evidence);
