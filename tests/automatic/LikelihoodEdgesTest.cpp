@@ -299,13 +299,20 @@ TEST(LikelihoodEdges, NoMarkWithoutAToneLevelAndNoneInPlainNoise) {
     }
 }
 
-TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
-    // A dash of 30 steps from step 100, then silence; dot length 10, lag 30.
+// A decision at dot length 10 and lag 30, for a tone of amplitude 1 in
+// faint noise.
+LikelihoodEdges clearToneDecision() {
     LikelihoodEdges edges;
     edges.reset(0.0);
     edges.setDotSteps(10.0);
     edges.setLagSteps(30);
     edges.setLevels(1.0, 0.01);
+    return edges;
+}
+
+TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
+    // A dash of 30 steps from step 100, then silence.
+    LikelihoodEdges edges = clearToneDecision();
     std::vector<KeyRun> runs;
     int decidedAt = -1;
     for (int i = 0; i < 2000; ++i) {
@@ -328,16 +335,12 @@ TEST(LikelihoodEdges, DecidesAMarkOnlyOnceTheLagHasPassedItsEnd) {
 }
 
 TEST(LikelihoodEdges, DecidesAgainAfterTheToneLevelIsLostInsideAMark) {
-    // Dashes of 30 steps every 60 steps from step 100; dot length 10, lag 30.
-    // The level is lost (the receiver's levels no longer usable) for 400
-    // steps from a step in and around the first dash: at one of them, after
-    // the dash was scored, before its start was decided.
+    // Dashes of 30 steps every 60 steps from step 100. The level is lost
+    // (the receiver's levels no longer usable) for 400 steps from a step in
+    // and around the first dash: at one of them, after the dash was scored,
+    // before its start was decided.
     for (int lostFrom = 100; lostFrom < 250; ++lostFrom) {
-        LikelihoodEdges edges;
-        edges.reset(0.0);
-        edges.setDotSteps(10.0);
-        edges.setLagSteps(30);
-        edges.setLevels(1.0, 0.01);
+        LikelihoodEdges edges = clearToneDecision();
         std::vector<KeyRun> runs;
         for (int i = 0; i < 3000; ++i) {
             if (i == lostFrom) edges.setLevels(0.0, 0.01);
