@@ -604,7 +604,7 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
     const int n = static_cast<int>(scores_.size()) - 1;
     // Where no mark could be scored since a mark began at the anchor (the
     // tone's level was lost), none can end now: there was none, and the
-    // silence goes on from the anchor. Else nothing were ever decided again.
+    // silence goes on from the anchor; else nothing would be decided again.
     if (!all && path_.empty() && !gapAtAnchor_ && n > longestMark() + lagSteps_) {
         reanchor(0, true, true);
         return;
