@@ -119,19 +119,18 @@ void SequenceDecoder::followDot(double dotMs) {
     settle(next);
 }
 
-bool SequenceDecoder::beaten(const std::vector<Path>& next, int node, bool gapOpen, int speed, double score) {
-    return std::any_of(next.begin(), next.end(), [&](const Path& p) {
-        return p.node == node && p.gapOpen == gapOpen && p.speed == speed && score <= p.score;
-    });
+SequenceDecoder::Path* SequenceDecoder::placeFor(std::vector<Path>& next, int node, bool gapOpen, int speed,
+                                                 double score) {
+    for (Path& p : next) {
+        if (p.node != node || p.gapOpen != gapOpen || p.speed != speed) continue;
+        return score > p.score ? &p : nullptr;
+    }
+    return &next.emplace_back();
 }
 
 void SequenceDecoder::offer(std::vector<Path>& next, Path candidate) {
-    for (Path& p : next) {
-        if (p.node != candidate.node || p.gapOpen != candidate.gapOpen || p.speed != candidate.speed) continue;
-        if (candidate.score > p.score) p = std::move(candidate);
-        return;
-    }
-    next.push_back(std::move(candidate));
+    if (Path* place = placeFor(next, candidate.node, candidate.gapOpen, candidate.speed, candidate.score))
+        *place = std::move(candidate);
 }
 
 void SequenceDecoder::settle(std::vector<Path>& next) {
@@ -249,12 +248,13 @@ void SequenceDecoder::mark(double lengthMs, double dotMs, double endMs, double s
             auto step = [&](int node, double score) {
                 // Most steps lose to a path already offered: those are not
                 // made at all.
-                if (beaten(next, node, false, c.speed, c.score + score)) return;
+                Path* place = placeFor(next, node, false, c.speed, c.score + score);
+                if (!place) return;
                 Path q = closed(p, c, startMs);
                 q.node = node;
                 q.score += score;
                 q.markEndMs = endMs;
-                offer(next, std::move(q));
+                *place = std::move(q);
             };
             if (c.node != garbageNode()) {
                 if (nodes_[c.node].child[0] >= 0) step(nodes_[c.node].child[0], asDot);

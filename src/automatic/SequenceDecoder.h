@@ -111,10 +111,12 @@ private:
     static double speedChangeCost(int from, int to);
     // How unlike the sender's marks a mark is (natural log, 0 or less).
     static double unlikeTheSender(double lengthMs, double dotMs, double strength, double evidence);
+    // Where a path at this node, gap state and speed with this score goes
+    // among those offered: in the place of the one alike to it, or in a new
+    // place at the end; none where the one alike scores at least as well.
+    static Path* placeFor(std::vector<Path>& next, int node, bool gapOpen, int speed, double score);
+    // Keeps the better of the candidate and the path alike to it.
     static void offer(std::vector<Path>& next, Path candidate);
-    // A path offered already reads on as one with this score would, and
-    // scores at least as well.
-    static bool beaten(const std::vector<Path>& next, int node, bool gapOpen, int speed, double score);
     void settle(std::vector<Path>& next);
     void write(const Pending& decided, std::string& out);
     // Keeps the paths that read the text written so, without it.

@@ -17,12 +17,13 @@ namespace {
 // first seconds of a transmission of weighted keying with shaped edges.
 std::vector<std::complex<double>> buffered(const std::string& text, double wpm, double snrDb, double seconds,
                                            std::uint64_t seed) {
+    constexpr double toneHz = 750.0;
     synthesis::Scene scene;
-    scene.stations.push_back(synthesis::steadyKeyer(text, wpm, 750.0));
+    scene.stations.push_back(synthesis::steadyKeyer(text, wpm, toneHz));
     auto signal = synthesis::renderScene(scene, snrDb, synthesis::Content::Keyed, seed);
     signal.samples.resize(static_cast<std::size_t>((2.0 + seconds) * 8000.0));
     Downmixer mixer;
-    mixer.setTone(750.0);
+    mixer.setTone(toneHz);
     std::vector<std::complex<double>> steps;
     mixer.push(signal.samples.data(), signal.samples.size(), steps);
     return steps;
