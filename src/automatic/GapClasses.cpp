@@ -10,6 +10,11 @@ constexpr double shortestDots = 2.0;
 constexpr double longestDots = 40.0;
 constexpr std::size_t kept = 40;
 constexpr std::size_t fewest = 4;
+// Two gaps that lie far apart already tell a stretched spacing (a letter
+// and a word gap of a slow sender's first word); as long as they are fewer
+// than the fewest, a single class is not trusted (the first gaps of
+// "R R FB" are word gaps).
+constexpr std::size_t fewestApart = 2;
 // The classes must lie this far apart (natural log of their ratio), or
 // the gaps seen are taken as one class.
 constexpr double apart = 0.45;
@@ -35,7 +40,7 @@ void GapClasses::take(double dots) {
     if (dots < shortestDots || dots > longestDots) return;
     recent_.push_back(std::log(dots));
     if (recent_.size() > kept) recent_.erase(recent_.begin());
-    if (recent_.size() >= fewest) split();
+    if (recent_.size() >= fewestApart) split();
 }
 
 bool GapClasses::learnt() const { return recent_.size() >= (twoClasses_ ? fewest : 2 * fewest); }
@@ -74,7 +79,7 @@ void GapClasses::split() {
     for (double v : sorted) oneSpread += (v - mean) * (v - mean);
     const bool two = bestAt > 0 && bestHigh - bestLow >= apart;
     twoClasses_ = two;
-    if (std::sqrt((two ? bestSpread : oneSpread) / static_cast<double>(n)) > steadiest) {
+    if ((!two && n < fewest) || std::sqrt((two ? bestSpread : oneSpread) / static_cast<double>(n)) > steadiest) {
         letterDots_ = standardLetter;
         wordDots_ = standardWord;
         return;

@@ -2,7 +2,8 @@
 // seen: many senders stretch them (spacing for learners, beacons, hand
 // keys), and a fixed rule of 3 and 7 dots then splits every word into
 // letters. The gaps of two dots or more are split in two classes where
-// their spread is least; until enough are seen, 3 and 7 dots. Runs on
+// their spread is least; until enough are seen, 3 and 7 dots, or the two
+// classes that the first few gaps fall in, far apart. Runs on
 // whichever thread feeds the automatic receiver.
 #pragma once
 

@@ -38,5 +38,26 @@ TEST(GapClasses, LearnsStretchedSpacingAndKeepsTheStandardOnScatteredGaps) {
     }
 }
 
+TEST(GapClasses, TheFirstGapsTellAStretchedSpacingOnlyWhenTheyFallFarApart) {
+    struct Case {
+        std::vector<double> gaps;  // dots
+        double expectedLetter;
+        double expectedWord;
+    };
+    const Case cases[] = {
+        {{7.8, 18.3}, 7.8, 18.3},                                    // "C Q" and the gap after it
+        {{7.8, 18.3, 7.6}, 7.7, 18.3}, {{7.0, 7.2, 6.9}, 3.0, 7.0},  // "R R F": word gaps, too few for one class
+        {{3.1, 7.2}, 3.1, 7.2},        {{3.0, 3.4}, 3.0, 7.0},
+    };
+    for (const Case& c : cases) {
+        GapClasses gaps;
+        gaps.reset();
+        for (double dots : c.gaps) gaps.take(dots);
+        EXPECT_FALSE(gaps.learnt()) << c.gaps.size();
+        EXPECT_NEAR(gaps.letterDots(), c.expectedLetter, 0.05 * c.expectedLetter) << c.gaps.front();
+        EXPECT_NEAR(gaps.wordDots(), c.expectedWord, 0.05 * c.expectedWord) << c.gaps.front();
+    }
+}
+
 }  // namespace
 }  // namespace ditdahl::automatic
