@@ -30,6 +30,8 @@ constexpr double fasterRatio = 1.1;
 constexpr double fasterShare = 0.75;
 // Speeds this close (natural log of their ratio) are tried once.
 constexpr double distinctSpeeds = 0.15;
+// The other phase reference is taken if it fits this much better.
+constexpr double phaseSwitchRatio = 0.7;
 // The search runs the key decision over the buffer many times; its levels
 // are renewed less often than the decoding's.
 constexpr std::size_t searchRenewSteps = 3 * Levels::renewSteps;
@@ -38,7 +40,8 @@ constexpr double never = std::numeric_limits<double>::max();
 // How badly the marks and gaps that the likelihood decision finds in
 // buffered steps at a dot length fit their classes (mean squared log
 // deviation, outliers capped), starting from the levels that a dot-long sum
-// of levelDotMs finds (the same for every dot length compared). Its own
+// of levelDotMs finds (the same for every dot length compared) and from the
+// phase reference given, and the reference it ends with. Its own
 // likelihood cannot compare dot lengths: a shorter dot lets it fit more
 // detail of the noise.
 struct LikelihoodFit {
@@ -46,7 +49,8 @@ struct LikelihoodFit {
     LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
 };
 
-LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs) {
+LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs,
+                            LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around) {
     const int length = stepsForDot(levelDotMs);
     const std::vector<double> powersDb = matchedPowersDb(steps, length);
     Levels levels;
@@ -57,6 +61,7 @@ LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, doub
     likelihood.setDotSteps(dotMs / stepMs);
     likelihood.setLagSteps(likelihoodLagSteps(dotMs));
     likelihood.reset(0.0);
+    likelihood.assumePhaseReference(phase);
     applyLikelihoodLevels(levels, length, likelihood);
     std::vector<KeyRun> runs;
     for (const auto& z : steps) likelihood.push(z, runs);
@@ -165,6 +170,15 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
             dot = other;
         }
     }
+    // A carrier whose phase jumps or slides at each key-down splits and
+    // loses marks while they are scored along a phase that runs on, and the
+    // decision learns that only after several: at the speed chosen, the
+    // buffer is decoded from the reference that fits it clearly better.
+    const auto otherPhase = chosen.phase == LikelihoodEdges::PhaseReference::around
+                                ? LikelihoodEdges::PhaseReference::nearby
+                                : LikelihoodEdges::PhaseReference::around;
+    const LikelihoodFit alongOther = likelihoodFit(steps, dot, found, otherPhase);
+    if (alongOther.cost < phaseSwitchRatio * chosen.cost) chosen = alongOther;
     if (dot != found) d = durationsAt(steps, dot);
     return SpeedChoice{dot, std::move(d), chosen.phase};
 }
