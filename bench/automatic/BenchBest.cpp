@@ -5,10 +5,11 @@
 // on one core and the delay from the end of a character to its output; and
 // the same receiver on the families of real-band signals (src/synthesis/
 // Families.h).
-// Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick|keying|keyingbound|fastfade]
+// Usage: bench_best [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick|keying|keyingbound|familybound|fastfade]
 // (default all); "keying" measures steady weighted, shaped machine keying at
 // every speed ("keyingbound" what an ideal element-by-element receiver
-// copies of it), "fastfade" slow senders through fast, deep fading.
+// copies of it, "familybound" the same of the family FAMILY names, fading
+// unless), "fastfade" slow senders through fast, deep fading.
 // Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
@@ -532,6 +533,34 @@ std::string readIdeally(const synthesis::Scene& scene, const synthesis::TestSign
     return bench::readByElements(signal.samples, clean.samples, signal.keyed, signal.toneHz, 1200.0 / wpm, table);
 }
 
+// What the ideal element-by-element receiver reads of one family's signals
+// (those of a single station whose text is the one sent), as the family
+// table measures the receiver.
+void familyBoundTable(const char* name) {
+    const synthesis::Family* family = synthesis::familyNamed(name);
+    if (!family) return;
+    MorseTable table;
+    buildMorseTable(table);
+    const double snrs[] = {10.0, 3.0, 0.0, -3.0, -6.0, -9.0};
+    std::printf("| Family, ideal element-by-element receiver |");
+    for (double snr : snrs) std::printf(" %+g dB |", snr);
+    std::printf("\n|---|---|---|---|---|---|---|\n| %s |", name);
+    for (double snr : snrs) {
+        Tally tally;
+        for (int seed = 1; seed <= 20; ++seed) {
+            const auto signal = synthesis::makeSignal(*family, familySeed(seed), snr, bench::familyTexts);
+            const auto clean = synthesis::makeSignal(*family, familySeed(seed), 300.0, bench::familyTexts);
+            double dotMs = 1e9;
+            for (const auto& k : signal.keyed) dotMs = std::min(dotMs, 1000.0 * (k.end - k.start));
+            tally.add(signal.text,
+                      bench::readByElements(signal.samples, clean.samples, signal.keyed, signal.toneHz, dotMs, table));
+        }
+        std::printf(" %.1f %% |", tally.percent());
+        std::fflush(stdout);
+    }
+    std::printf("\n");
+}
+
 // Steady machine keying as another keyer sends it: marks 15 % longer than
 // the gaps after them, 5 ms raised-cosine edges; every speed from 10 to 35
 // wpm, each over all the family texts with its own noise. With bound, what
@@ -622,6 +651,7 @@ int main(int argc, char** argv) {
     if (mode == "hard" || mode == "all") hardTable();
     if (mode == "keying") keyingTable(false);
     if (mode == "keyingbound") keyingTable(true);
+    if (mode == "familybound") familyBoundTable(std::getenv("FAMILY") ? std::getenv("FAMILY") : "fading");
     if (mode == "fastfade") fastFadeTable();
     if (mode == "families") familiesTable(false);
     if (mode == "familiesquick") familiesTable(true);
