@@ -112,6 +112,10 @@ constexpr double peakShare = 1.1;
 // noise: lower, it is noise or the trough of a fade too deep to copy, and
 // the level in use keeps noise from passing for marks.
 constexpr double peakOverNoise = 4.0;
+// ... or, a little lower, two tops do (the marks in a fade's trough): one
+// top that low is often the noise's own, in a slow sender's word gap longer
+// than the window, where none of his marks is seen.
+constexpr double confirmedOverNoise = 3.0;
 // After a long silence, a level lower than the one in use is taken only
 // from two tops (two marks, or the two halves of a dash) that both stand
 // this many deviations over the noise, within this many dots either side:
@@ -378,7 +382,7 @@ double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {
         if (confirmed < idlePeakOverNoise * deviation) return amplitude_;
         return std::min(amplitude_, peakShare * confirmed);
     }
-    if (peak < peakOverNoise * deviation) return amplitude_;
+    if (peak < peakOverNoise * deviation && confirmed < confirmedOverNoise * deviation) return amplitude_;
     return std::min(amplitude_, peakShare * peak);
 }
 
