@@ -5,13 +5,16 @@
 // on one core and the delay from the end of a character to its output; and
 // the same receiver on the families of real-band signals (src/synthesis/
 // Families.h).
-// Usage: bench_best
-// [snr|quiet|hard|all|quick|quickquiet|delay|families|familiesquick|keying|keyingbound|familybound|fastfade] (default
-// all); "keying" measures steady weighted, shaped machine keying at every speed ("keyingbound" what an ideal
-// element-by-element receiver copies of it, "familybound" the same of the family FAMILY names, fading unless),
-// "fastfade" slow senders through fast, deep fading. Prints Markdown; "quick" measures -6 and -9 dB only,
-// "familiesquick" three SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded text is printed, with
-// SEED_OFFSET=n the SNR and family tables are measured on other seeds, with FAMILY=a,b only the families named.
+// Usage: bench_best MODE, one of snr, quiet, hard, all (the default), quick,
+// quickquiet, delay, families, familiesquick, keying, keyingbound,
+// familybound, fastfade. "keying" measures steady weighted, shaped machine
+// keying at every speed, "keyingbound" what an ideal element-by-element
+// receiver copies of it, "familybound" the same of the family FAMILY names
+// (fading without), "fastfade" slow senders through fast, deep fading.
+// Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
+// SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
+// text is printed, with SEED_OFFSET=n the SNR and family tables are measured
+// on other seeds, with FAMILY=a,b only the families named.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
