@@ -81,6 +81,18 @@ LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, doub
     return {count >= static_cast<int>(fewestMarks) ? sum / count : 1.0, likelihood.phaseReference()};
 }
 
+// A carrier whose phase jumps or slides at each key-down splits and loses
+// marks while they are scored along a phase that runs on, and the decision
+// learns that only after several: the fit from the other reference where it
+// fits clearly better, so that the buffer is decoded from it.
+LikelihoodFit withBetterPhase(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs,
+                              const LikelihoodFit& fit) {
+    const auto other = fit.phase == LikelihoodEdges::PhaseReference::around ? LikelihoodEdges::PhaseReference::nearby
+                                                                            : LikelihoodEdges::PhaseReference::around;
+    const LikelihoodFit alongOther = likelihoodFit(steps, dotMs, levelDotMs, other);
+    return alongOther.cost < phaseSwitchRatio * fit.cost ? alongOther : fit;
+}
+
 // The runs that the threshold decision finds in the buffered steps at a
 // given dot length (leading and trailing gaps left out).
 Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
@@ -170,15 +182,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
             dot = other;
         }
     }
-    // A carrier whose phase jumps or slides at each key-down splits and
-    // loses marks while they are scored along a phase that runs on, and the
-    // decision learns that only after several: at the speed chosen, the
-    // buffer is decoded from the reference that fits it clearly better.
-    const auto otherPhase = chosen.phase == LikelihoodEdges::PhaseReference::around
-                                ? LikelihoodEdges::PhaseReference::nearby
-                                : LikelihoodEdges::PhaseReference::around;
-    const LikelihoodFit alongOther = likelihoodFit(steps, dot, found, otherPhase);
-    if (alongOther.cost < phaseSwitchRatio * chosen.cost) chosen = alongOther;
+    chosen = withBetterPhase(steps, dot, found, chosen);
     if (dot != found) d = durationsAt(steps, dot);
     return SpeedChoice{dot, std::move(d), chosen.phase};
 }

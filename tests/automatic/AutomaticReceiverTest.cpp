@@ -143,8 +143,6 @@ TEST(AutomaticReceiver, ReadsASpeedChangeFromItsFirstWord) {
     }
 }
 
-// A steady carrier beside the station (a birdie, someone tuning up), as loud
-// as it or louder: neither locked nor let into the gaps.
 TEST(AutomaticReceiver, ReadsACarrierThatJumpsAtEachKeyDownFromItsFirstWord) {
     // Scored along a phase that runs on from mark to mark, the first few
     // marks of such a carrier split or vanish before the decision learns
@@ -164,6 +162,8 @@ TEST(AutomaticReceiver, ReadsACarrierThatJumpsAtEachKeyDownFromItsFirstWord) {
     }
 }
 
+// A steady carrier beside the station (a birdie, someone tuning up), as loud
+// as it or louder: neither locked nor let into the gaps.
 TEST(AutomaticReceiver, CopiesBesideASteadyCarrier) {
     struct Case {
         double carrierOffsetHz;

@@ -45,9 +45,11 @@ TEST(GapClasses, TheFirstGapsTellAStretchedSpacingOnlyWhenTheyFallFarApart) {
         double expectedWord;
     };
     const Case cases[] = {
-        {{7.8, 18.3}, 7.8, 18.3},                                    // "C Q" and the gap after it
-        {{7.8, 18.3, 7.6}, 7.7, 18.3}, {{7.0, 7.2, 6.9}, 3.0, 7.0},  // "R R F": word gaps, too few for one class
-        {{3.1, 7.2}, 3.1, 7.2},        {{3.0, 3.4}, 3.0, 7.0},
+        {{7.8, 18.3}, 7.8, 18.3},       // "C Q" and the gap after it
+        {{7.8, 18.3, 7.6}, 7.7, 18.3},  // and the next letter gap
+        {{7.0, 7.2, 6.9}, 3.0, 7.0},    // "R R F": word gaps, too few for one class
+        {{3.1, 7.2}, 3.1, 7.2},         // a letter and a word gap
+        {{3.0, 3.4}, 3.0, 7.0},         // two letter gaps
     };
     for (const Case& c : cases) {
         GapClasses gaps;
