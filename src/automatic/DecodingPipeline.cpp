@@ -63,10 +63,12 @@ void DecodingPipeline::catchUp(const std::vector<std::complex<double>>& steps) {
     const std::vector<double> powersDb = matchedPowersDb(steps, filterSteps_);
     release_.setCatchingUp(true);
     BufferedLevels pastLevels(levels_, powersDb);
+    words_.rereadLearntAudio(true);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         pastLevels.renewAt(i);
         advance(steps[i], false);
     }
+    words_.rereadLearntAudio(false);
     pastLevels.finish();
     release_.setCatchingUp(false);
     // Shut on the buffer's durations, the gate may still open on the next

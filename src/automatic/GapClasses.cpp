@@ -6,8 +6,10 @@
 namespace ditdahl::automatic {
 namespace {
 constexpr double shortestDots = 2.0;
-// Longer silences are pauses, not gaps of the text.
-constexpr double longestDots = 40.0;
+// Longer silences are pauses, not gaps of the text (the widest spacing's
+// word gaps are about 21 dots; a fade's trough leaves silences of 24 and
+// more).
+constexpr double longestDots = 25.0;
 constexpr std::size_t kept = 40;
 constexpr std::size_t fewest = 4;
 // Two gaps that lie far apart already tell a stretched spacing (a letter
@@ -16,8 +18,11 @@ constexpr std::size_t fewest = 4;
 // "R R FB" are word gaps).
 constexpr std::size_t fewestApart = 2;
 // The classes must lie this far apart (natural log of their ratio), or
-// the gaps seen are taken as one class.
+// the gaps seen are taken as one class; while there are fewer than the
+// fewest, no further apart than a letter and a word gap lie (about 2.3
+// times), or the longer is a pause (a fade's trough after a word gap).
 constexpr double apart = 0.45;
+constexpr double farthestApart = 1.1;
 // Gaps that scatter more than this within their classes (root mean square,
 // natural log) are not a sender's spacing but noise cutting marks: the
 // standard classes stay.
@@ -77,7 +82,7 @@ void GapClasses::split() {
     double mean = total / static_cast<double>(n);
     double oneSpread = 0.0;
     for (double v : sorted) oneSpread += (v - mean) * (v - mean);
-    const bool two = bestAt > 0 && bestHigh - bestLow >= apart;
+    const bool two = bestAt > 0 && bestHigh - bestLow >= apart && (n >= fewest || bestHigh - bestLow <= farthestApart);
     twoClasses_ = two;
     if ((!two && n < fewest) || std::sqrt((two ? bestSpread : oneSpread) / static_cast<double>(n)) > steadiest) {
         letterDots_ = standardLetter;

@@ -3,7 +3,8 @@
 // keys), and a fixed rule of 3 and 7 dots then splits every word into
 // letters. The gaps of two dots or more are split in two classes where
 // their spread is least; until enough are seen, 3 and 7 dots, or the two
-// classes that the first few gaps fall in, far apart. Runs on
+// classes that the first few gaps fall in, as far apart as a letter and a
+// word gap. Silences longer than the widest word gap are not counted. Runs on
 // whichever thread feeds the automatic receiver.
 #pragma once
 

@@ -60,7 +60,7 @@ void WordAssembler::keep(const KeyRun& run, double dotMs) {
     if (run.mark && !firstKeptMarkMs_) firstKeptMarkMs_ = run.start * stepMs;
     // The same gaps as reading them learns from: all but one that began
     // before the decoding did.
-    if (!run.mark && run.start > startStep_) gaps_.take(run.length() * stepMs / dotMs);
+    if (!run.mark && run.start > startStep_ && !rereading_) gaps_.take(run.length() * stepMs / dotMs);
     if (gaps_.learnt()) readKept();
 }
 
@@ -87,7 +87,7 @@ void WordAssembler::read(const KeyRun& run, double dotMs) {
         return;
     }
     const double lengthMs = run.length() * stepMs;
-    const bool learn = !learning_ && kept_.empty();
+    const bool learn = !learning_ && kept_.empty() && !rereading_;
     if (marksInWord_ > 0) {
         if (learn) learnGap(lengthMs / dotMs);
         decoder_.gap(lengthMs);

@@ -32,6 +32,10 @@ public:
     }
     // Learns the sender's spacing from gaps found before (on the same audio).
     void learnGaps(const std::vector<double>& gapsMs, double dotMs);
+    // While the audio whose gaps were learnt so is read, its gaps are not
+    // counted again: counted twice, the two word gaps of "R R" pass for a
+    // sender's letter gaps.
+    void rereadLearntAudio(bool rereading) { rereading_ = rereading; }
     void take(const KeyRun& run, double dotMs);
 
     bool inWord() const { return !learning_ && marksInWord_ > 0; }
@@ -109,8 +113,9 @@ private:
         double dotMs = 0.0;
     };
     // How long after the first kept mark they are read at whatever spacing
-    // is known, so that a short transmission is not held for long.
-    static constexpr double longestKeptMs = 4000.0;
+    // is known, so that a short transmission is not held for long (long
+    // enough for the first four gaps of a stretched spacing).
+    static constexpr double longestKeptMs = 6000.0;
 
     SequenceDecoder decoder_;
     GapClasses gaps_;
@@ -129,7 +134,8 @@ private:
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
     bool lastClear_ = false;     // the mark before stood clear (or was alike to one that did)
     double lastMarkEnd_ = 0.0;
-    bool learning_ = false;  // runs are kept until the spacing is learnt
+    bool learning_ = false;   // runs are kept until the spacing is learnt
+    bool rereading_ = false;  // the runs' gaps were learnt before
     std::optional<double> firstKeptMarkMs_;
     std::vector<KeptRun> kept_;
     std::string readFromKept_;

@@ -143,6 +143,20 @@ TEST(AutomaticReceiver, ReadsASpeedChangeFromItsFirstWord) {
     }
 }
 
+TEST(AutomaticReceiver, ReadsOneLetterWordsAtTheStartAsWords) {
+    // The buffer the speed is found in is read again from its start: its
+    // gaps, counted a second time, made the two word gaps of "R R" pass for
+    // a sender's stretched letter gaps ("RRGM").
+    const std::vector<std::string> texts = {"R R GM OM TNX FER CALL"};
+    const synthesis::Family* family = synthesis::familyNamed("clean");
+    // The first four were read so before (at 12 to 14 wpm).
+    const std::uint64_t seeds[] = {20, 22, 29, 50, 3, 11};
+    for (std::uint64_t seed : seeds) {
+        const auto signal = synthesis::makeSignal(*family, seed, 10.0, texts);
+        EXPECT_EQ(receive(signal.samples, 64).decoded, signal.text + " ") << signal.parameters << ", seed " << seed;
+    }
+}
+
 TEST(AutomaticReceiver, ReadsACarrierThatJumpsAtEachKeyDownFromItsFirstWord) {
     // Scored along a phase that runs on from mark to mark, the first few
     // marks of such a carrier split or vanish before the decision learns

@@ -50,6 +50,8 @@ TEST(GapClasses, TheFirstGapsTellAStretchedSpacingOnlyWhenTheyFallFarApart) {
         {{7.0, 7.2, 6.9}, 3.0, 7.0},    // "R R F": word gaps, too few for one class
         {{3.1, 7.2}, 3.1, 7.2},         // a letter and a word gap
         {{3.0, 3.4}, 3.0, 7.0},         // two letter gaps
+        {{7.1, 23.7}, 3.0, 7.0},        // a word gap and a fade's silence
+        {{3.0, 7.0, 35.0}, 3.0, 7.0},   // a pause, not a gap of the text
     };
     for (const Case& c : cases) {
         GapClasses gaps;
