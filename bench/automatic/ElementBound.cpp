@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <numbers>
 
+#include "base/CaptureFormat.h"
+
 namespace ditdahl::bench {
 namespace {
-constexpr double sampleRate = 6000.0;
+constexpr auto sampleRate = static_cast<double>(captureFramesPerSecond);
 
 struct Run {
     bool mark;
