@@ -44,6 +44,8 @@ void WordAssembler::startReading() {
     quietBefore_ = true;
     joined_ = false;
     lastStrength_ = 0.0;
+    senderStrength_ = 0.0;
+    faintSincePause_ = false;
     lastClear_ = false;
 }
 
@@ -107,7 +109,7 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
     // alike, a crash between them is not.
     const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
     const double strength = neighbour ? alikeThroughFade(run.strength / lastStrength_, run.start - lastMarkEnd_) : 1.0;
-    decoder_.mark(lengthMs, dotMs, run.end * stepMs, strength, run.evidence);
+    decoder_.mark(lengthMs, dotMs, run.end * stepMs, shareOfSender(run, neighbour, strength), run.evidence);
     lastStrength_ = run.strength;
     lastMarkEnd_ = run.end;
     // A mark at least half as strong as a clear one just before it is the
@@ -135,6 +137,18 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
     allFaint_ = (marksInWord_ == 0 || allFaint_) && run.strength < faintMarkStrength && !alike;
     allShort_ = (marksInWord_ == 0 || allShort_) && lengthMs < crashShorterThanDots * dotMs;
     ++marksInWord_;
+}
+
+double WordAssembler::shareOfSender(const KeyRun& run, bool neighbour, double strength) {
+    const bool againstSender = (lastStrength_ > 0.0 && !neighbour) || faintSincePause_;
+    const double share =
+        againstSender ? alikeThroughFade(run.strength / senderStrength_, run.start - senderMarkEnd_) : strength;
+    faintSincePause_ = againstSender && share < alikeShare;
+    if (!faintSincePause_) {
+        senderStrength_ = run.strength;
+        senderMarkEnd_ = run.end;
+    }
+    return share;
 }
 
 void WordAssembler::learnGaps(const std::vector<double>& gapsMs, double dotMs) {

@@ -100,6 +100,13 @@ private:
 
     void learnGap(double dots);
     void read(const KeyRun& run, double dotMs);
+    // The mark's strength as the decoder weighs it: over the mark before
+    // (given), or after a pause over the last mark before it, until one
+    // after the pause is alike to that. Where a slow sender's word gap
+    // outlasts the level's window, the level sinks to the noise's and blips
+    // of noise pass for faint marks: taken each against the one before,
+    // the first of a pause would count in full and the second as alike.
+    double shareOfSender(const KeyRun& run, bool neighbour, double strength);
     // Reads a mark, and judges the word so far by it.
     void readMark(const KeyRun& run, double dotMs);
     void keep(const KeyRun& run, double dotMs);
@@ -134,8 +141,11 @@ private:
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
     bool lastClear_ = false;     // the mark before stood clear (or was alike to one that did)
     double lastMarkEnd_ = 0.0;
-    bool learning_ = false;   // runs are kept until the spacing is learnt
-    bool rereading_ = false;  // the runs' gaps were learnt before
+    double senderStrength_ = 0.0;   // of the last mark taken for the sender's
+    double senderMarkEnd_ = 0.0;    // and where it ended
+    bool faintSincePause_ = false;  // every mark since a pause was faint against it
+    bool learning_ = false;         // runs are kept until the spacing is learnt
+    bool rereading_ = false;        // the runs' gaps were learnt before
     std::optional<double> firstKeptMarkMs_;
     std::vector<KeptRun> kept_;
     std::string readFromKept_;

@@ -68,6 +68,19 @@ TEST(WordAssembler, ARunOfCrashesAfterTheTextIsNotWrittenButTheSendersDotsAre) {
         {"the sender's faint H",
          {{7.0, 1.0, 0.7, 40.0}, {1.0, 1.0, 0.6, 35.0}, {1.0, 1.0, 0.7, 40.0}, {1.0, 1.0, 0.6, 35.0}},
          "TEST H "},
+        // A slow sender's long word gap, where the level sinks to the noise's:
+        // two faint blips of it, close enough to the next word to join it.
+        {"two faint blips before a word",
+         {{12.0, 1.0, 0.07, 6.0},
+          {1.0, 1.0, 0.07, 6.0},
+          {3.0, 1.0, 1.0, 70.0},
+          {1.0, 1.0, 1.0, 70.0},
+          {1.0, 3.0, 1.0, 200.0},
+          {3.0, 1.0, 1.0, 70.0},
+          {1.0, 3.0, 1.0, 200.0},
+          {1.0, 3.0, 1.0, 200.0},
+          {1.0, 1.0, 1.0, 70.0}},
+         "TEST UP "},
     };
     for (const Case& c : cases) EXPECT_EQ(assemble(c.after), c.expected) << c.what;
 }
