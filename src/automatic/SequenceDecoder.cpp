@@ -112,6 +112,13 @@ void SequenceDecoder::followDot(double dotMs) {
             if (std::abs(std::log(speedFactors[k] * dotMs / own)) <
                 std::abs(std::log(speedFactors[nearest] * dotMs / own)))
                 nearest = k;
+        // A path that took up this speed before the tracker did paid the
+        // full price for it; one that waits for the tracker pays only the
+        // small one, so the first is paid back the difference.
+        if (nearest == 0 && p.speed != 0) {
+            p.score += p.refundable;
+            p.refundable = 0.0;
+        }
         p.speed = nearest;
         offer(next, std::move(p));
     }
@@ -193,6 +200,7 @@ SequenceDecoder::Path SequenceDecoder::closed(const Path& p, const Closing& c, d
     q.gapOpen = false;
     q.gapMs = 0.0;
     q.node = c.node;
+    if (c.speed != p.speed) q.refundable = c.speed != 0 ? speedChangePenalty - trackedSpeedPenalty : 0.0;
     q.speed = c.speed;
     q.score = c.score;
     if (c.ends != Closing::none) {

@@ -89,6 +89,9 @@ private:
         int speed = 0;         // the speed it reads at, as an index of speedFactors
         double gapMs = 0.0;
         double markEndMs = 0.0;  // of its last mark
+        // Paid for taking up its speed beyond what taking it up at the
+        // tracked speed costs.
+        double refundable = 0.0;
         std::vector<Pending> pending;
     };
 

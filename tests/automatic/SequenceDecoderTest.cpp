@@ -15,6 +15,7 @@ struct Element {
     double dots;
     double strength = 1.0;  // along the carrier, over the level of the marks
     double evidence = 0.0;
+    double trackedDotMs = 60.0;  // the dot the tracker says at the mark
 };
 
 // Feeds the durations (at a 60 ms dot) with their end times, a pause at the
@@ -29,7 +30,7 @@ std::string decodeDurations(const std::vector<Element>& elements, double lagMs =
     for (const Element& e : elements) {
         t += e.dots * 60.0;
         if (e.mark) {
-            decoder.mark(e.dots * 60.0, 60.0, t, e.strength, e.evidence);
+            decoder.mark(e.dots * 60.0, e.trackedDotMs, t, e.strength, e.evidence);
         } else {
             decoder.gap(e.dots * 60.0);
         }
@@ -69,24 +70,30 @@ void send(std::vector<Element>& elements, const std::string& patterns, double fa
 
 // The tracked dot still says 60 ms when the sender has just changed speed:
 // the first word at the new speed is read at it, letters, gaps and the word
-// space before it, not at the old one ("OP" as "SH", "ON" as "TTT TE").
+// space before it, not at the old one ("OP" as "SH", "ON" as "TTT TE"). So
+// it is where the tracker takes up the new speed from the word's second
+// mark on (the space is not dropped for reading the first letter at the
+// old speed, and the rest at the tracked one).
 TEST(SequenceDecoder, ReadsTheFirstWordsAfterASpeedChangeAtTheNewSpeed) {
     struct Case {
         const char* before;
         const char* after;
         double factor;
         const char* expected;
+        bool tracked = false;
     };
     const Case cases[] = {
         {".-", "--- .--.", 33.0 / 60.0, "A OP "},
         {"-... -", "--- .--.", 0.54, "BT OP "},
         {".-", "--- -.", 1.7, "A ON "},
         {"-.-. --.-", ".- -. - / ...- . .-. -", 1.67, "CQ ANT VERT "},
+        {"-.. .", ". .- ...--", 0.56, "DE EA3 ", true},
     };
     for (const Case& c : cases) {
         std::vector<Element> elements;
         send(elements, c.before, 1.0);
         elements.back().dots = 7.0 * c.factor;  // the word gap is the new speed's
+        const std::size_t firstNew = elements.size();
         std::string after = c.after;
         for (std::size_t word = 0; word != std::string::npos;) {
             const std::size_t slash = after.find(" / ", word);
@@ -94,6 +101,9 @@ TEST(SequenceDecoder, ReadsTheFirstWordsAfterASpeedChangeAtTheNewSpeed) {
             word = slash == std::string::npos ? slash : slash + 3;
         }
         elements.pop_back();
+        if (c.tracked) {
+            for (std::size_t k = firstNew + 2; k < elements.size(); ++k) elements[k].trackedDotMs = 60.0 * c.factor;
+        }
         EXPECT_EQ(decodeDurations(elements, 250.0), c.expected) << c.after;
     }
 }
