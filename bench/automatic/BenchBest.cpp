@@ -14,7 +14,8 @@
 // Prints Markdown; "quick" measures -6 and -9 dB only, "familiesquick" three
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
-// on other seeds, with FAMILY=a,b only the families named.
+// on other seeds, with FAMILY=a,b only the families named, with SIGNAL=n
+// and SNR=dB one signal of theirs.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -66,6 +67,14 @@ bool familyChosen(std::string_view name) {
     if (!chosen) return true;
     const std::string list = std::string(",") + chosen + ",";
     return list.find("," + std::string(name) + ",") != std::string::npos;
+}
+
+// SIGNAL=n and SNR=dB in the environment measure only a family's n-th
+// signal, at that SNR only: one wrong text, looked at alone.
+bool signalChosen(int seed, double snr) {
+    const char* signal = std::getenv("SIGNAL");
+    const char* db = std::getenv("SNR");
+    return (!signal || std::atoi(signal) == seed) && (!db || std::atof(db) == snr);
 }
 
 // CPU time of this thread: the machine may be shared, and the factor is
@@ -401,6 +410,7 @@ FamilyTallies measureFamily(const synthesis::Family& family, const std::vector<d
                           std::vector<Tally>(snrs.size())};
     for (std::size_t k = 0; k < snrs.size(); ++k) {
         for (int seed = 1; seed <= seeds; ++seed) {
+            if (!signalChosen(seed, snrs[k])) continue;
             const auto signal = synthesis::makeSignal(family, familySeed(seed), snrs[k], bench::familyTexts);
             const Decoded d = decode(signal.samples, neighbour ? signal.toneHz : 0.0);
             tallies.wanted[k].add(signal.text, d.text);
