@@ -19,10 +19,14 @@ constexpr double alikeFadeDbPerSecond = 6.0;
 // A mark's strength over the one before, as far as the fade may have moved
 // the level over the steps between them allows, taken back towards 1: a
 // mark half as strong after a word gap on a fade's slope is the sender's.
+// A mark's strength is its mean: the steps between are counted from the
+// middle of one to the middle of the other (a dash on a steep slope ends
+// fainter than it is on the whole).
 double alikeThroughFade(double ratio, double stepsBetween) {
     const double allowed = std::pow(10.0, alikeFadeDbPerSecond * stepsBetween * stepMs / 20000.0);
     return ratio < 1.0 ? std::min(1.0, ratio * allowed) : ratio;
 }
+double middle(const KeyRun& run) { return 0.5 * (run.start + run.end); }
 }  // namespace
 
 void WordAssembler::start(double step, std::optional<double> writtenUntilMs, double lagMs) {
@@ -108,10 +112,12 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
     // Against the mark before: through a fade, neighbouring marks are
     // alike, a crash between them is not.
     const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
-    const double strength = neighbour ? alikeThroughFade(run.strength / lastStrength_, run.start - lastMarkEnd_) : 1.0;
+    const double strength =
+        neighbour ? alikeThroughFade(run.strength / lastStrength_, middle(run) - lastMarkMiddle_) : 1.0;
     decoder_.mark(lengthMs, dotMs, run.end * stepMs, shareOfSender(run, neighbour, strength), run.evidence);
     lastStrength_ = run.strength;
     lastMarkEnd_ = run.end;
+    lastMarkMiddle_ = middle(run);
     // A mark at least half as strong as a clear one just before it is the
     // sender's too, however deep the fade has taken both, and needs only
     // half the evidence: near the noise a fast sender's dot carries
@@ -142,11 +148,11 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
 double WordAssembler::shareOfSender(const KeyRun& run, bool neighbour, double strength) {
     const bool againstSender = (lastStrength_ > 0.0 && !neighbour) || faintSincePause_;
     const double share =
-        againstSender ? alikeThroughFade(run.strength / senderStrength_, run.start - senderMarkEnd_) : strength;
+        againstSender ? alikeThroughFade(run.strength / senderStrength_, middle(run) - senderMarkMiddle_) : strength;
     faintSincePause_ = againstSender && share < alikeShare;
     if (!faintSincePause_) {
         senderStrength_ = run.strength;
-        senderMarkEnd_ = run.end;
+        senderMarkMiddle_ = middle(run);
     }
     return share;
 }

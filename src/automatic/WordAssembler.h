@@ -141,11 +141,12 @@ private:
     double lastStrength_ = 0.0;  // of the mark before, 0 at the start
     bool lastClear_ = false;     // the mark before stood clear (or was alike to one that did)
     double lastMarkEnd_ = 0.0;
-    double senderStrength_ = 0.0;   // of the last mark taken for the sender's
-    double senderMarkEnd_ = 0.0;    // and where it ended
-    bool faintSincePause_ = false;  // every mark since a pause was faint against it
-    bool learning_ = false;         // runs are kept until the spacing is learnt
-    bool rereading_ = false;        // the runs' gaps were learnt before
+    double lastMarkMiddle_ = 0.0;
+    double senderStrength_ = 0.0;    // of the last mark taken for the sender's
+    double senderMarkMiddle_ = 0.0;  // and its middle
+    bool faintSincePause_ = false;   // every mark since a pause was faint against it
+    bool learning_ = false;          // runs are kept until the spacing is learnt
+    bool rereading_ = false;         // the runs' gaps were learnt before
     std::optional<double> firstKeptMarkMs_;
     std::vector<KeptRun> kept_;
     std::string readFromKept_;

@@ -68,6 +68,10 @@ TEST(WordAssembler, ARunOfCrashesAfterTheTextIsNotWrittenButTheSendersDotsAre) {
         {"the sender's faint H",
          {{7.0, 1.0, 0.7, 40.0}, {1.0, 1.0, 0.6, 35.0}, {1.0, 1.0, 0.7, 40.0}, {1.0, 1.0, 0.6, 35.0}},
          "TEST H "},
+        // On a fade's steep slope a dash's mean lies above where it ends.
+        {"the sender's R going down a fade",
+         {{7.0, 1.0, 1.0, 70.0}, {1.0, 3.0, 0.8, 200.0}, {1.0, 0.66, 0.38, 338.0}},
+         "TEST R "},
         // A slow sender's long word gap, where the level sinks to the noise's:
         // two faint blips of it, close enough to the next word to join it.
         {"two faint blips before a word",
