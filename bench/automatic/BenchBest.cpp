@@ -549,7 +549,10 @@ std::string readIdeally(const synthesis::Scene& scene, const synthesis::TestSign
 // table measures the receiver.
 void familyBoundTable(const char* name) {
     const synthesis::Family* family = synthesis::familyNamed(name);
-    if (!family) return;
+    if (!family) {
+        std::fprintf(stderr, "bench_best: no family named \"%s\"\n", name);
+        std::exit(2);
+    }
     MorseTable table;
     buildMorseTable(table);
     const double snrs[] = {10.0, 3.0, 0.0, -3.0, -6.0, -9.0};
