@@ -15,7 +15,8 @@
 // SNRs on five seeds; with SHOW=1 in the environment each wrongly decoded
 // text is printed, with SEED_OFFSET=n the SNR and family tables are measured
 // on other seeds, with FAMILY=a,b only the families named, with SIGNAL=n
-// and SNR=dB one signal of theirs.
+// and SNR=dB one signal of theirs (in the keying table: the n-th text, from
+// 0), with WPM=a,b the keying table at those speeds instead.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -75,6 +76,21 @@ bool signalChosen(int seed, double snr) {
     const char* signal = std::getenv("SIGNAL");
     const char* db = std::getenv("SNR");
     return (!signal || std::atoi(signal) == seed) && (!db || std::atof(db) == snr);
+}
+
+// WPM=a,b in the environment: the speeds to measure instead of these.
+std::vector<double> speedsChosen(std::vector<double> speeds) {
+    const char* chosen = std::getenv("WPM");
+    if (!chosen) return speeds;
+    speeds.clear();
+    for (const char* p = chosen; *p;) {
+        char* end = nullptr;
+        const double wpm = std::strtod(p, &end);
+        if (end == p) break;
+        speeds.push_back(wpm);
+        p = *end == ',' ? end + 1 : end;
+    }
+    return speeds;
 }
 
 // CPU time of this thread: the machine may be shared, and the factor is
@@ -580,7 +596,7 @@ void familyBoundTable(const char* name) {
 // wpm, each over all the family texts with its own noise. With bound, what
 // the ideal element-by-element receiver reads from the same signals.
 void keyingTable(bool bound) {
-    const double speeds[] = {10.0, 15.0, 20.0, 25.0, 30.0, 35.0};
+    const std::vector<double> speeds = speedsChosen({10.0, 15.0, 20.0, 25.0, 30.0, 35.0});
     const double snrs[] = {0.0, -3.0, -6.0, -9.0};
     std::printf("| wpm |");
     for (double snr : snrs) std::printf(" %+g dB |", snr);
@@ -591,6 +607,7 @@ void keyingTable(bool bound) {
         for (double snr : snrs) {
             Tally tally;
             for (std::size_t t = 0; t < bench::familyTexts.size(); ++t) {
+                if (!signalChosen(static_cast<int>(t), snr)) continue;
                 synthesis::Scene scene;
                 scene.stations.push_back(
                     synthesis::steadyKeyer(bench::familyTexts[t], wpm, 450.0 + 70.0 * static_cast<double>(t)));
