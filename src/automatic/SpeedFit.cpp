@@ -17,7 +17,8 @@ struct Pass {
     double cost;
 };
 
-Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, double dotMs) {
+Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, double dotMs,
+             double fastestMs = fastestDotMs) {
     double logSum = 0.0;
     int inliers = 0;
     double cost = 0.0;
@@ -36,7 +37,7 @@ Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, 
     for (double g : gaps) take(g, false);
     const int total = static_cast<int>(marks.size() + gaps.size());
     const double next = inliers ? std::exp(logSum / inliers) : dotMs;
-    return {std::clamp(next, fastestDotMs, slowestDotMs), total ? cost / total : 0.0};
+    return {std::clamp(next, fastestMs, slowestDotMs), total ? cost / total : 0.0};
 }
 }  // namespace
 
@@ -65,24 +66,24 @@ double classDeviation(double durationMs, bool mark, double dotMs, int* classDots
 }
 
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
-                      const std::vector<double>& startDotsMs) {
+                      const std::vector<double>& startDotsMs, double fastestMs) {
     if (marksMs.size() < 4) return {};
     std::vector<double> starts = startDotsMs;
     if (starts.empty())
-        for (double d = fastestDotMs; d <= slowestDotMs; d *= 1.15) starts.push_back(d);
+        for (double d = fastestMs; d <= slowestDotMs; d *= 1.15) starts.push_back(d);
     SpeedFit best;
     for (double start : starts) {
-        double dot = std::clamp(start, fastestDotMs, slowestDotMs);
+        double dot = std::clamp(start, fastestMs, slowestDotMs);
         for (int round = 0; round < 30; ++round) {
-            const double next = onePass(marksMs, gapsMs, dot).dotMs;
+            const double next = onePass(marksMs, gapsMs, dot, fastestMs).dotMs;
             const bool settled = std::abs(next - dot) <= settleRatio * dot;
             dot = next;
             if (settled) break;
         }
         // Held at the slowest or fastest speed, the durations point beyond
         // it: they are not Morse at a speed within the range.
-        if (dot <= fastestDotMs || dot >= slowestDotMs) continue;
-        const Pass final = onePass(marksMs, gapsMs, dot);
+        if (dot <= fastestMs || dot >= slowestDotMs) continue;
+        const Pass final = onePass(marksMs, gapsMs, dot, fastestMs);
         // A fit must see both dots and dashes among the marks, or a run of
         // one kind could pass for the other at three times the speed.
         int dots = 0, dashes = 0;

@@ -1,7 +1,7 @@
 // The dot length that best explains a set of mark and gap durations: each
 // duration is put in its nearest Morse class (marks 1 or 3 dots, gaps 1, 3 or
 // 7 dots) and the dot length renewed from the classes, until it settles;
-// started from several lengths between 8 and 50 wpm, the best fit wins. Also
+// started from several lengths between 5 and 50 wpm, the best fit wins. Also
 // how badly durations fit a given dot length, which the quality gate uses.
 // Plain functions, any thread.
 #pragma once
@@ -10,8 +10,12 @@
 
 namespace ditdahl::automatic {
 
-inline constexpr double slowestDotMs = 150.0;  // 8 wpm
+inline constexpr double slowestDotMs = 240.0;  // 5 wpm
 inline constexpr double fastestDotMs = 24.0;   // 50 wpm
+// The search for a sender's speed looks a little beyond the fastest
+// followed: near the noise a sender at the fastest fits a dot a little
+// shorter as often as a little longer.
+inline constexpr double fastestFoundDotMs = 22.0;  // 55 wpm
 
 struct SpeedFit {
     double dotMs = 0.0;
@@ -28,8 +32,10 @@ double classDeviation(double durationMs, bool mark, double dotMs, int* classDots
 double fitCost(const std::vector<double>& marksMs, const std::vector<double>& gapsMs, double dotMs);
 
 // Fits the dot length from these starting lengths (when empty: a spread from
-// 8 to 50 wpm). Needs at least 4 marks, else gives an invalid fit.
+// the fastest to 5 wpm), no shorter than the fastest. Needs at least 4
+// marks, else gives an invalid fit; so do durations that point to a dot
+// beyond either end.
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
-                      const std::vector<double>& startDotsMs = {});
+                      const std::vector<double>& startDotsMs = {}, double fastestMs = fastestDotMs);
 
 }  // namespace ditdahl::automatic

@@ -28,6 +28,9 @@ constexpr double trustedFitCost = 0.08;
 constexpr double switchRatio = 0.8;
 constexpr double fasterRatio = 1.1;
 constexpr double fasterShare = 0.75;
+// A fit that moves less than this (natural log) when refitted through the
+// filter matched to it has settled.
+constexpr double settledFit = 0.05;
 // Speeds this close (natural log of their ratio) are tried once.
 constexpr double distinctSpeeds = 0.15;
 // The other phase reference is taken if it fits this much better.
@@ -144,12 +147,19 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
         SpeedFit fit;
         Durations d;
         double dot = candidate;
+        bool settled = false;
         for (int round = 0; round < 2; ++round) {
             d = durationsAt(steps, dot);
-            fit = fitDotLength(d.marks, d.gaps, {dot});
-            if (!fit.valid() || std::abs(std::log(fit.dotMs / dot)) < 0.05) break;
+            fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs);
+            settled = fit.valid() && std::abs(std::log(fit.dotMs / dot)) < settledFit;
+            if (!fit.valid() || settled) break;
             dot = fit.dotMs;
         }
+        // Noise through a short filter fits a dot shorter than the filter's,
+        // and shorter again through the filter matched to that: beyond the
+        // fastest speed followed only a fit that the filter matched to it keeps
+        // is a sender's.
+        if (fit.valid() && fit.dotMs < fastestDotMs && !settled) fit = {};
         if (fit.valid()) fitted.push_back(fit.dotMs);
         if (fit.valid() && (!best.valid() || fit.cost < best.cost)) {
             best = fit;
@@ -160,7 +170,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     if (!best.valid()) return SpeedChoice{speedHintWpm > 0.0 ? 1200.0 / speedHintWpm : defaultDotMs, {}};
     // Once more with the filter matched to the speed found.
     Durations d = durationsAt(steps, best.dotMs);
-    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs});
+    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs);
     double dot = refined.valid() ? refined.dotMs : best.dotMs;
     // Near the noise the durations may fit half or twice the speed, or the
     // speed another candidate settled on, as well: the likelihood decision
@@ -174,7 +184,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
         if (!tried && std::abs(std::log(f / found)) >= distinctSpeeds) others.push_back(f);
     }
     for (double other : others) {
-        if (other < fastestDotMs || other > slowestDotMs) continue;
+        if (other < fastestFoundDotMs || other > slowestDotMs) continue;
         const LikelihoodFit fit = likelihoodFit(steps, other, found);
         const double needed = other < fasterShare * dot ? fasterRatio : switchRatio;
         if (fit.cost < needed * chosen.cost) {

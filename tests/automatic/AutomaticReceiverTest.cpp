@@ -87,6 +87,9 @@ TEST(AutomaticReceiver, DecodesCleanAndNoisySignalsWithoutBeingToldToneOrSpeed) 
         // The first of them a little short of the evidence of a clear mark,
         // but as strong as the letter before it.
         {"VY 73 ES TU E E", 30, 777, -7},
+        // The ends of the range: a slow beacon, a fast sender by the noise.
+        {"VVV DE DL0ABC BCN", 6, 613, 100},
+        {"TEST DE OK1RST 5NN TEST", 50, 829, 0},
     };
     for (const Case& c : cases) {
         KeyingPlan plan = planAt(c.wpm, c.toneHz);
