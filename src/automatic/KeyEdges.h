@@ -25,6 +25,11 @@ struct KeyRun {
     // off it (a neighbour seen through the filter's skirt), a fifth for
     // noise. Marks of other decisions count as coherent.
     double coherence = 1.0;
+    // The mark level it was decided at (amplitude along the carrier per
+    // step; 0 where unknown): two marks decided at different levels, as
+    // when the level is learnt anew for a new station, compare by their
+    // strengths times their levels.
+    double level = 0.0;
     double length() const { return end - start; }
 };
 

@@ -597,7 +597,7 @@ void LikelihoodEdges::decide(bool all, std::vector<KeyRun>& finished) {
         if (first.mark || !idle_) learnTiming(first.at, first.mark);
         finished.push_back({first.mark, runStart_, anchor_ + first.at,
                             first.mark ? phaseScore(phase_, 0, first.at) : 0.0, first.mark ? strength(first.at) : 0.0,
-                            first.mark ? coherence(first.at) : 1.0});
+                            first.mark ? coherence(first.at) : 1.0, first.mark ? amplitude_ : 0.0});
         if (first.mark) {
             learnMark(0, first.at);
         } else {

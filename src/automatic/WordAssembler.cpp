@@ -27,6 +27,7 @@ double alikeThroughFade(double ratio, double stepsBetween) {
     return ratio < 1.0 ? std::min(1.0, ratio * allowed) : ratio;
 }
 double middle(const KeyRun& run) { return 0.5 * (run.start + run.end); }
+double amplitude(const KeyRun& run) { return run.level > 0.0 ? run.strength * run.level : run.strength; }
 }  // namespace
 
 void WordAssembler::start(double step, std::optional<double> writtenUntilMs, double lagMs) {
@@ -47,8 +48,8 @@ void WordAssembler::startReading() {
     marksInWord_ = 0;
     quietBefore_ = true;
     joined_ = false;
-    lastStrength_ = 0.0;
-    senderStrength_ = 0.0;
+    lastAmplitude_ = 0.0;
+    senderAmplitude_ = 0.0;
     faintSincePause_ = false;
     lastClear_ = false;
 }
@@ -111,11 +112,11 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
     const double lengthMs = run.length() * stepMs;
     // Against the mark before: through a fade, neighbouring marks are
     // alike, a crash between them is not.
-    const bool neighbour = lastStrength_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
+    const bool neighbour = lastAmplitude_ > 0.0 && run.start - lastMarkEnd_ < pauseDots * dotMs / stepMs;
     const double strength =
-        neighbour ? alikeThroughFade(run.strength / lastStrength_, middle(run) - lastMarkMiddle_) : 1.0;
+        neighbour ? alikeThroughFade(amplitude(run) / lastAmplitude_, middle(run) - lastMarkMiddle_) : 1.0;
     decoder_.mark(lengthMs, dotMs, run.end * stepMs, shareOfSender(run, neighbour, strength), run.evidence);
-    lastStrength_ = run.strength;
+    lastAmplitude_ = amplitude(run);
     lastMarkEnd_ = run.end;
     lastMarkMiddle_ = middle(run);
     // A mark at least half as strong as a clear one just before it is the
@@ -146,12 +147,12 @@ void WordAssembler::readMark(const KeyRun& run, double dotMs) {
 }
 
 double WordAssembler::shareOfSender(const KeyRun& run, bool neighbour, double strength) {
-    const bool againstSender = (lastStrength_ > 0.0 && !neighbour) || faintSincePause_;
+    const bool againstSender = (lastAmplitude_ > 0.0 && !neighbour) || faintSincePause_;
     const double share =
-        againstSender ? alikeThroughFade(run.strength / senderStrength_, middle(run) - senderMarkMiddle_) : strength;
+        againstSender ? alikeThroughFade(amplitude(run) / senderAmplitude_, middle(run) - senderMarkMiddle_) : strength;
     faintSincePause_ = againstSender && share < alikeShare;
     if (!faintSincePause_) {
-        senderStrength_ = run.strength;
+        senderAmplitude_ = amplitude(run);
         senderMarkMiddle_ = middle(run);
     }
     return share;

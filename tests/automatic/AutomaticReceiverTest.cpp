@@ -447,6 +447,34 @@ TEST(AutomaticReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
     EXPECT_EQ(std::count(out.tones.begin(), out.tones.end(), 0.0), 1);
 }
 
+TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
+    // Two stations 50 Hz apart take turns. Each over is read at its own
+    // level (the first marks after a turn are not faint against the other
+    // station's) and at its own speed (not at a slow one whose long filter
+    // shuts out the other station's leak into the buffer).
+    struct Over {
+        const char* text;
+        double wpm;
+        double toneHz;
+    };
+    const Over overs[] = {{"CQ TEST DL1ABC DL1ABC TEST", 28, 600},
+                          {"OK1RST", 24, 650},
+                          {"OK1RST 5NN 14", 28, 600},
+                          {"TU 5NN 15", 24, 650},
+                          {"TU DL1ABC TEST", 28, 600}};
+    std::vector<double> samples;
+    std::string sent;
+    for (const Over& over : overs) {
+        KeyingPlan plan;
+        plan.wpm = over.wpm;
+        plan.toneHz = over.toneHz;
+        const auto keyed = synthesis::keyedTone(over.text, plan);
+        samples.insert(samples.end(), keyed.begin(), keyed.end());
+        sent += std::string(over.text) + " ";
+    }
+    EXPECT_EQ(receive(samples, 64).decoded, sent);
+}
+
 }  // namespace
 }  // namespace ditdahl::automatic
 
