@@ -224,7 +224,7 @@ void DecodingPipeline::stop() {
     words_.endWord(nowMs(), decided);
     words_.flush(decided);
     write(decided);
-    release_.forgetHeld();
+    release_.writeHeard({gateOpen(), gate_.undecided() && !likelihoodOpened_});
     release_.forgetShut();
     words_.forget();
     gate_.reset();

@@ -31,9 +31,9 @@ constexpr double fasterShare = 0.75;
 // A fit that moves less than this (natural log) when refitted through the
 // filter matched to it has settled.
 constexpr double settledFit = 0.05;
-// A slower candidate's speed whose durations fit this many times worse than
-// those of the speed found is not weighed against it.
-constexpr double worseFitRatio = 2.0;
+// A slower candidate's speed at which the buffer holds fewer than this share
+// of the marks found at the speed found is not weighed against it.
+constexpr double fusedMarksShare = 0.7;
 // Speeds this close (natural log of their ratio) are tried once.
 constexpr double distinctSpeeds = 0.15;
 // The other phase reference is taken if it fits this much better.
@@ -143,7 +143,11 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     candidates.insert(candidates.end(), std::begin(candidateDotsMs), std::end(candidateDotsMs));
     SpeedFit best;
     std::size_t marks = 0;
-    std::vector<SpeedFit> fitted;  // every candidate's fit
+    struct Fitted {
+        SpeedFit fit;
+        std::size_t marks;  // found at its speed
+    };
+    std::vector<Fitted> fitted;  // every candidate's
     for (double candidate : candidates) {
         // Each candidate is refitted with the filter matched to what it
         // found, so that fits are compared where filter and speed agree.
@@ -163,7 +167,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
         // fastest speed followed only a fit that the filter matched to it keeps
         // is a sender's.
         if (fit.valid() && fit.dotMs < fastestDotMs && !settled) fit = {};
-        if (fit.valid()) fitted.push_back(fit);
+        if (fit.valid()) fitted.push_back({fit, d.marks.size()});
         if (fit.valid() && (!best.valid() || fit.cost < best.cost)) {
             best = fit;
             marks = d.marks.size();
@@ -181,19 +185,20 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     const double found = dot;
     LikelihoodFit chosen = likelihoodFit(steps, dot, found);
     std::vector<double> others = {found / 2.0, found * 2.0};
-    for (const SpeedFit& f : fitted) {
+    for (const Fitted& f : fitted) {
+        const double other = f.fit.dotMs;
         const bool tried = std::any_of(others.begin(), others.end(),
-                                       [&](double o) { return std::abs(std::log(f.dotMs / o)) < distinctSpeeds; });
-        // A slower speed at which the durations fit far worse is not
-        // weighed against the one found: where a neighbour leaks into the
-        // buffer, the likelihood decision at a slow speed's long filter
-        // shuts the leak out and fuses a fast sender's letters into marks,
-        // and scores better than at his own speed, where the leak is let in.
-        const bool fitsFarWorse = f.dotMs > found && f.cost > worseFitRatio * best.cost;
-        if (!tried && !fitsFarWorse && std::abs(std::log(f.dotMs / found)) >= distinctSpeeds) others.push_back(f.dotMs);
+                                       [&](double o) { return std::abs(std::log(other / o)) < distinctSpeeds; });
+        // A slower speed at which the buffer holds far fewer marks fuses the
+        // letters of a sender at the speed found, and is not weighed against
+        // it: where another station leaks into the buffer, the likelihood
+        // decision at the slow speed's long filter shuts the leak out, and
+        // scores better than at the sender's own speed, where it is let in.
+        const bool fused = other > found && static_cast<double>(f.marks) < fusedMarksShare * static_cast<double>(marks);
+        if (!tried && !fused && std::abs(std::log(other / found)) >= distinctSpeeds) others.push_back(other);
     }
     for (double other : others) {
-        if (other < fastestFoundDotMs || other > slowestDotMs) continue;
+        if (other < fastestDotMs || other > slowestDotMs) continue;
         const LikelihoodFit fit = likelihoodFit(steps, other, found);
         const double needed = other < fasterShare * dot ? fasterRatio : switchRatio;
         if (fit.cost < needed * chosen.cost) {

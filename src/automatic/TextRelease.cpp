@@ -1,5 +1,6 @@
 #include "automatic/TextRelease.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -36,18 +37,35 @@ void TextRelease::write(const std::string& decided, Gates gates, double nowMs, d
         awaySinceMs_ = nowMs;
     }
     if (awaySinceMs_ && nowMs - *awaySinceMs_ >= longestAwayMs) {
-        held_.clear();
+        forgetHeld();
         return;
     }
     if (catchingUp_ || !toneStands_ || gates.undecided || briefShut) {
         held_ += decided;
-        if (held_.size() > heldCapacity) held_.erase(0, held_.size() - heldCapacity);
+        if (!awaySinceMs_ || lastDecidedMs <= *awaySinceMs_) {
+            heldHeard_ = held_.size();
+            heardUntilMs_ = lastDecidedMs;
+        }
+        if (held_.size() > heldCapacity) {
+            const std::size_t dropped = held_.size() - heldCapacity;
+            held_.erase(0, dropped);
+            heldHeard_ -= std::min(heldHeard_, dropped);
+        }
         return;
     }
     std::string text = std::move(held_);
-    held_.clear();
+    forgetHeld();
     text += decided;
     if (text.empty() || shut) return;
+    writeOut(text, lastDecidedMs);
+}
+
+void TextRelease::writeHeard(Gates gates) {
+    if (gates.open && !gates.undecided && heldHeard_ > 0) writeOut(held_.substr(0, heldHeard_), heardUntilMs_);
+    forgetHeld();
+}
+
+void TextRelease::writeOut(const std::string& text, double lastDecidedMs) {
     std::string out;
     for (char c : text) {
         const bool blank = c == ' ';

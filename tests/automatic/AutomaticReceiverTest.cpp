@@ -448,10 +448,11 @@ TEST(AutomaticReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
 }
 
 TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
-    // Two stations 50 Hz apart take turns. Each over is read at its own
-    // level (the first marks after a turn are not faint against the other
-    // station's) and at its own speed (not at a slow one whose long filter
-    // shuts out the other station's leak into the buffer).
+    // Two stations 50 Hz apart take turns, with letter and word gaps a
+    // little wide. Each over is read at its own level (the first marks after
+    // a turn are not faint against the other station's) and at its own
+    // speed (not at a slow one whose long filter shuts out the other
+    // station's leak into the buffer and fuses the sender's letters).
     struct Over {
         const char* text;
         double wpm;
@@ -464,8 +465,10 @@ TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
                           {"TU DL1ABC TEST", 28, 600}};
     std::vector<double> samples;
     std::string sent;
+    KeyingPlan plan;
+    plan.letterGapDots = 3.4;
+    plan.wordGapDots = 12.4;
     for (const Over& over : overs) {
-        KeyingPlan plan;
         plan.wpm = over.wpm;
         plan.toneHz = over.toneHz;
         const auto keyed = synthesis::keyedTone(over.text, plan);
