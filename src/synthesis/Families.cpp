@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <string>
+#include <vector>
 
 namespace ditdahl::synthesis {
 
@@ -133,6 +135,34 @@ void turns(NoiseGenerator& random, std::span<const std::string> texts, Scene& sc
          other.afterPreviousSeconds);
 }
 
+// The text sent as short overs of one to three words, the two stations in
+// turn (as in a contest exchange or a quick QSO): each over answered within
+// a second or so, often before the receiver has settled on the one before.
+void exchange(NoiseGenerator& random, std::span<const std::string>, Scene& scene) {
+    const Station first = scene.stations[0];
+    Station other = first;
+    other.tone.toneHz += eitherSign(random, between(random, 30.0, 80.0));
+    other.timing.wpm = otherSpeed(random, other.timing.wpm, between(random, 1.25, 1.7));
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < first.text.size();) {
+        const std::size_t end = std::min(first.text.find(' ', at), first.text.size());
+        if (end > at) words.push_back(first.text.substr(at, end - at));
+        at = end + 1;
+    }
+    scene.stations.clear();
+    for (std::size_t w = 0; w < words.size();) {
+        Station over = scene.stations.size() % 2 == 0 ? first : other;
+        const std::size_t count = std::min(words.size() - w, 1 + static_cast<std::size_t>(3.0 * random.uniform()));
+        over.text.clear();
+        for (std::size_t k = w; k < w + count; ++k) over.text += (k > w ? " " : "") + words[k];
+        if (!scene.stations.empty()) over.afterPreviousSeconds = between(random, 0.5, 1.5);
+        scene.stations.push_back(over);
+        w += count;
+    }
+    note(scene, "%.0f overs, the other at %.0f Hz, %.1f wpm", static_cast<double>(scene.stations.size()),
+         other.tone.toneHz, other.timing.wpm);
+}
+
 void impulses(NoiseGenerator& random, std::span<const std::string>, Scene& scene) {
     scene.crashesPerSecond = between(random, 2.0, 8.0);
     scene.crashPeak = scene.stations[0].tone.amplitude * between(random, 2.0, 5.0);
@@ -197,6 +227,10 @@ constexpr Family families[] = {
     {"beacon", "10 wpm, the text twice", beacon},
     {"neighbour", "second station 60-150 Hz away, 0-6 dB stronger, 1.2-1.6x faster or slower, other text", neighbour},
     {"turns", "second station after 1-2.5 s, 30-80 Hz away, 1.25-1.7x faster or slower, same level", turns},
+    {"exchange",
+     "the text as overs of 1-3 words, two stations in turn 30-80 Hz apart, 1.25-1.7x faster or slower, 0.5-1.5 s "
+     "between",
+     exchange},
     {"impulses",
      "static crashes 2-8 /s decaying in 1-20 ms, through the receiver's 300-600 Hz filter, loudest 2-5x the tone",
      impulses},
