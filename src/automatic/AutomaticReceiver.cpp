@@ -103,7 +103,12 @@ void AutomaticReceiver::tryStart() {
     std::vector<std::complex<double>> caught;
     mixer_.push(buffered.data(), buffered.size(), caught);
 
-    const auto choice = searchSpeed(caught, speedHintWpm_, samples_ - lockedAt_ >= longestWait);
+    auto choice = searchSpeed(caught, speedHintWpm_, samples_ - lockedAt_ >= longestWait);
+    // A station copied a moment ago, back after the other's turn, sends at
+    // the speed it was copied at, also where its over is too short to
+    // measure.
+    const auto knownDot = written_.recentDotMs(search_.toneHz(), nowMs());
+    if (!choice && knownDot) choice = SpeedChoice{*knownDot, {}, LikelihoodEdges::PhaseReference::around};
     if (!choice) return;
     decodedToneHz_ = search_.toneHz();
     // What was written before is decided again, not written (whatever was

@@ -60,7 +60,7 @@ private:
     void measureAgain();
     void reportTone();
     // Takes up which tone the text written lately came from.
-    void noteWritten() { written_.wrote(decodedToneHz_, pipeline_.writtenUntilMs()); }
+    void noteWritten() { written_.wrote(decodedToneHz_, pipeline_.writtenUntilMs(), pipeline_.dotMs()); }
 
     ReceiverListener& listener_;
     ToneSearch search_;

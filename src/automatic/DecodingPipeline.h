@@ -63,6 +63,8 @@ public:
     void setToneStands(bool stands) { release_.setToneStands(stands); }
 
     double nowMs() const { return static_cast<double>(stepIndex_) * stepMs; }
+    // The dot length followed.
+    double dotMs() const { return speed_.dotMs(); }
 
 private:
     Progress advance(std::complex<double> z, bool live);

@@ -11,15 +11,18 @@ namespace {
 constexpr double sameStationHz = 20.0;
 // Only the stations whose text may still lie in the buffer matter.
 constexpr std::size_t mostStations = 8;
+// A station whose text ended this long ago may have changed speed, or be
+// another one on its tone.
+constexpr double recentMs = 20000.0;
 }  // namespace
 
-void WrittenByTone::wrote(double toneHz, std::optional<double> untilMs) {
+void WrittenByTone::wrote(double toneHz, std::optional<double> untilMs, double dotMs) {
     if (!untilMs || untilMs == lastUntilMs_) return;
     lastUntilMs_ = untilMs;
     const auto same = std::find_if(stations_.begin(), stations_.end(),
                                    [&](const Station& s) { return std::abs(s.toneHz - toneHz) < sameStationHz; });
     if (same != stations_.end()) stations_.erase(same);
-    stations_.push_back({toneHz, *untilMs});
+    stations_.push_back({toneHz, *untilMs, dotMs});
     if (stations_.size() > mostStations) stations_.erase(stations_.begin());
 }
 
@@ -28,6 +31,17 @@ std::optional<double> WrittenByTone::until(double toneHz) const {
     for (const Station& s : stations_)
         if (std::abs(s.toneHz - toneHz) < sameStationHz && (!latest || s.untilMs > *latest)) latest = s.untilMs;
     return latest;
+}
+
+std::optional<double> WrittenByTone::recentDotMs(double toneHz, double nowMs) const {
+    std::optional<double> dot;
+    double latest = nowMs - recentMs;
+    for (const Station& s : stations_) {
+        if (std::abs(s.toneHz - toneHz) >= sameStationHz || s.untilMs < latest) continue;
+        latest = s.untilMs;
+        dot = s.dotMs;
+    }
+    return dot;
 }
 
 }  // namespace ditdahl::automatic

@@ -478,6 +478,16 @@ TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
     EXPECT_EQ(receive(samples, 64).decoded, sent);
 }
 
+TEST(AutomaticReceiver, ReadsAShortOverAtTheSpeedItsStationWasCopiedAt) {
+    // Overs of one to three words in turn: one word ("UR") is too short to
+    // measure its speed before the other station answers; the station was
+    // copied a moment before, and sends at that speed.
+    const std::vector<std::string> texts = {"TEST DE SM5ABC SM5ABC K", "SM5ABC DE LZ2XY GM UR 579 579 BK",
+                                            "R TNX FER QSO 73 SK", "QRZ TEST DE OH2Q"};
+    const auto signal = synthesis::makeSignal(*synthesis::familyNamed("exchange"), 13, 10.0, texts);
+    EXPECT_EQ(receive(signal.samples, 64).decoded, signal.text + " ") << signal.parameters;
+}
+
 }  // namespace
 }  // namespace ditdahl::automatic
 
