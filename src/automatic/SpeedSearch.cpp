@@ -134,6 +134,53 @@ Durations durationsAt(const std::vector<std::complex<double>>& steps, double dot
     }
     return found;
 }
+
+// A candidate's fit, refitted with the filter matched to what it found, so
+// that fits are compared where filter and speed agree, and how many marks
+// the buffer holds at its speed.
+struct CandidateFit {
+    SpeedFit fit;
+    std::size_t marks = 0;
+};
+
+CandidateFit fitCandidate(const std::vector<std::complex<double>>& steps, double candidate) {
+    SpeedFit fit;
+    Durations d;
+    double dot = candidate;
+    bool settled = false;
+    for (int round = 0; round < 2; ++round) {
+        d = durationsAt(steps, dot);
+        fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs);
+        settled = fit.valid() && std::abs(std::log(fit.dotMs / dot)) < settledFit;
+        if (!fit.valid() || settled) break;
+        dot = fit.dotMs;
+    }
+    // Noise through a short filter fits a dot shorter than the filter's,
+    // and shorter again through the filter matched to that: beyond the
+    // fastest speed followed only a fit that the filter matched to it keeps
+    // is a sender's.
+    if (fit.valid() && fit.dotMs < fastestDotMs && !settled) return {};
+    return {fit, d.marks.size()};
+}
+
+// The speeds weighed against the one found (holding so many marks): half
+// and twice it, and those other candidates settled on.
+std::vector<double> rivalSpeeds(double found, std::size_t marks, const std::vector<CandidateFit>& fitted) {
+    std::vector<double> others = {found / 2.0, found * 2.0};
+    for (const CandidateFit& f : fitted) {
+        const double other = f.fit.dotMs;
+        const bool tried = std::any_of(others.begin(), others.end(),
+                                       [&](double o) { return std::abs(std::log(other / o)) < distinctSpeeds; });
+        // A slower speed at which the buffer holds far fewer marks fuses the
+        // letters of a sender at the speed found, and is not weighed against
+        // it: where another station leaks into the buffer, the likelihood
+        // decision at the slow speed's long filter shuts the leak out, and
+        // scores better than at the sender's own speed, where it is let in.
+        const bool fused = other > found && static_cast<double>(f.marks) < fusedMarksShare * static_cast<double>(marks);
+        if (!tried && !fused && std::abs(std::log(other / found)) >= distinctSpeeds) others.push_back(other);
+    }
+    return others;
+}
 }  // namespace
 
 std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& steps, double speedHintWpm,
@@ -143,34 +190,14 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     candidates.insert(candidates.end(), std::begin(candidateDotsMs), std::end(candidateDotsMs));
     SpeedFit best;
     std::size_t marks = 0;
-    struct Fitted {
-        SpeedFit fit;
-        std::size_t marks;  // found at its speed
-    };
-    std::vector<Fitted> fitted;  // every candidate's
+    std::vector<CandidateFit> fitted;  // every candidate's
     for (double candidate : candidates) {
-        // Each candidate is refitted with the filter matched to what it
-        // found, so that fits are compared where filter and speed agree.
-        SpeedFit fit;
-        Durations d;
-        double dot = candidate;
-        bool settled = false;
-        for (int round = 0; round < 2; ++round) {
-            d = durationsAt(steps, dot);
-            fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs);
-            settled = fit.valid() && std::abs(std::log(fit.dotMs / dot)) < settledFit;
-            if (!fit.valid() || settled) break;
-            dot = fit.dotMs;
-        }
-        // Noise through a short filter fits a dot shorter than the filter's,
-        // and shorter again through the filter matched to that: beyond the
-        // fastest speed followed only a fit that the filter matched to it keeps
-        // is a sender's.
-        if (fit.valid() && fit.dotMs < fastestDotMs && !settled) fit = {};
-        if (fit.valid()) fitted.push_back({fit, d.marks.size()});
-        if (fit.valid() && (!best.valid() || fit.cost < best.cost)) {
-            best = fit;
-            marks = d.marks.size();
+        const CandidateFit f = fitCandidate(steps, candidate);
+        if (!f.fit.valid()) continue;
+        fitted.push_back(f);
+        if (!best.valid() || f.fit.cost < best.cost) {
+            best = f.fit;
+            marks = f.marks;
         }
     }
     if (!mustChoose && (!best.valid() || marks < fewestMarks || best.cost > trustedFitCost)) return std::nullopt;
@@ -184,19 +211,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     // over the steps themselves tells them apart.
     const double found = dot;
     LikelihoodFit chosen = likelihoodFit(steps, dot, found);
-    std::vector<double> others = {found / 2.0, found * 2.0};
-    for (const Fitted& f : fitted) {
-        const double other = f.fit.dotMs;
-        const bool tried = std::any_of(others.begin(), others.end(),
-                                       [&](double o) { return std::abs(std::log(other / o)) < distinctSpeeds; });
-        // A slower speed at which the buffer holds far fewer marks fuses the
-        // letters of a sender at the speed found, and is not weighed against
-        // it: where another station leaks into the buffer, the likelihood
-        // decision at the slow speed's long filter shuts the leak out, and
-        // scores better than at the sender's own speed, where it is let in.
-        const bool fused = other > found && static_cast<double>(f.marks) < fusedMarksShare * static_cast<double>(marks);
-        if (!tried && !fused && std::abs(std::log(other / found)) >= distinctSpeeds) others.push_back(other);
-    }
+    const std::vector<double> others = rivalSpeeds(found, marks, fitted);
     for (double other : others) {
         if (other < fastestDotMs || other > slowestDotMs) continue;
         const LikelihoodFit fit = likelihoodFit(steps, other, found);
