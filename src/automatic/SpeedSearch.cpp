@@ -164,9 +164,12 @@ CandidateFit fitCandidate(const std::vector<std::complex<double>>& steps, double
 }
 
 // The speeds weighed against the one found (holding so many marks): half
-// and twice it, and those other candidates settled on.
+// (where that is not beyond the fastest followed) and twice it, and those
+// other candidates settled on.
 std::vector<double> rivalSpeeds(double found, std::size_t marks, const std::vector<CandidateFit>& fitted) {
-    std::vector<double> others = {found / 2.0, found * 2.0};
+    std::vector<double> others;
+    if (found / 2.0 >= fastestDotMs) others.push_back(found / 2.0);
+    others.push_back(found * 2.0);
     for (const CandidateFit& f : fitted) {
         const double other = f.fit.dotMs;
         const bool tried = std::any_of(others.begin(), others.end(),
@@ -213,7 +216,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     LikelihoodFit chosen = likelihoodFit(steps, dot, found);
     const std::vector<double> others = rivalSpeeds(found, marks, fitted);
     for (double other : others) {
-        if (other < fastestDotMs || other > slowestDotMs) continue;
+        if (other < fastestFoundDotMs || other > slowestDotMs) continue;
         const LikelihoodFit fit = likelihoodFit(steps, other, found);
         const double needed = other < fasterShare * dot ? fasterRatio : switchRatio;
         if (fit.cost < needed * chosen.cost) {
