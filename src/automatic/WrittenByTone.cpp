@@ -26,22 +26,21 @@ void WrittenByTone::wrote(double toneHz, std::optional<double> untilMs, double d
     if (stations_.size() > mostStations) stations_.erase(stations_.begin());
 }
 
-std::optional<double> WrittenByTone::until(double toneHz) const {
-    std::optional<double> latest;
+const WrittenByTone::Station* WrittenByTone::latestAt(double toneHz) const {
+    const Station* latest = nullptr;
     for (const Station& s : stations_)
-        if (std::abs(s.toneHz - toneHz) < sameStationHz && (!latest || s.untilMs > *latest)) latest = s.untilMs;
+        if (std::abs(s.toneHz - toneHz) < sameStationHz && (!latest || s.untilMs > latest->untilMs)) latest = &s;
     return latest;
 }
 
+std::optional<double> WrittenByTone::until(double toneHz) const {
+    const Station* latest = latestAt(toneHz);
+    return latest ? std::optional<double>(latest->untilMs) : std::nullopt;
+}
+
 std::optional<double> WrittenByTone::recentDotMs(double toneHz, double nowMs) const {
-    std::optional<double> dot;
-    double latest = nowMs - recentMs;
-    for (const Station& s : stations_) {
-        if (std::abs(s.toneHz - toneHz) >= sameStationHz || s.untilMs < latest) continue;
-        latest = s.untilMs;
-        dot = s.dotMs;
-    }
-    return dot;
+    const Station* latest = latestAt(toneHz);
+    return latest && latest->untilMs >= nowMs - recentMs ? std::optional<double>(latest->dotMs) : std::nullopt;
 }
 
 }  // namespace ditdahl::automatic

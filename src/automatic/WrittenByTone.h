@@ -29,6 +29,8 @@ private:
         double untilMs;
         double dotMs;
     };
+    // The station at the given tone whose text ended last; none if none.
+    const Station* latestAt(double toneHz) const;
     std::vector<Station> stations_;
     std::optional<double> lastUntilMs_;
 };
