@@ -13,6 +13,14 @@ constexpr std::int64_t historySamples = 15 * AutomaticReceiver::sampleRate;
 // as it is once the tone has been locked this long.
 constexpr std::int64_t retrySamples = 24 * ToneSearch::hopSamples;
 constexpr std::int64_t longestWait = 8 * AutomaticReceiver::sampleRate;
+// A short over's speed is taken from as few marks as this.
+constexpr std::size_t shortOverMarks = 4;
+
+// The first 4 ms step boundary at or after a sample.
+std::int64_t stepBoundary(std::int64_t sample) { return (sample + stepSamples - 1) / stepSamples * stepSamples; }
+std::int64_t sampleAt(double timeMs) {
+    return static_cast<std::int64_t>(std::ceil(timeMs * AutomaticReceiver::sampleRate / 1000.0));
+}
 }  // namespace
 
 AutomaticReceiver::AutomaticReceiver(const MorseTable& table, ReceiverListener& listener)
@@ -56,6 +64,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
             pipeline_.stop();
             noteWritten();
         }
+        if (stage_ == Stage::measuringSpeed) readShortOver(true);
         lockedAt_ = samples_;
         stage_ = Stage::measuringSpeed;
     }
@@ -65,6 +74,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
     }
     if (stage_ == Stage::searchingTone) return;
     if (stage_ == Stage::measuringSpeed) {
+        measuredToneHz_ = search_.toneHz();
         if ((samples_ - lockedAt_) % retrySamples == 0) tryStart();
         return;
     }
@@ -88,10 +98,7 @@ void AutomaticReceiver::takeChunk(const double* samples, std::size_t count) {
     reportTone();
 }
 
-void AutomaticReceiver::tryStart() {
-    // Everything buffered, from a 4 ms step boundary, is decoded first.
-    std::int64_t first = std::max<std::int64_t>(0, samples_ - historySamples);
-    first = (first + stepSamples - 1) / stepSamples * stepSamples;
+std::vector<std::complex<double>> AutomaticReceiver::mixBuffered(std::int64_t first, double toneHz) {
     std::vector<double> buffered;
     buffered.reserve(static_cast<std::size_t>(samples_ - first));
     for (std::int64_t s = first; s < samples_; ++s)
@@ -99,16 +106,24 @@ void AutomaticReceiver::tryStart() {
     notches_.clear();
     notches_.set(search_.carriersHz());
     notches_.filter(buffered.data(), buffered.size());
-    mixer_.start(search_.toneHz());
+    mixer_.start(toneHz);
     std::vector<std::complex<double>> caught;
     mixer_.push(buffered.data(), buffered.size(), caught);
+    return caught;
+}
+
+void AutomaticReceiver::tryStart() {
+    // Everything buffered, from a 4 ms step boundary, is decoded first.
+    std::int64_t first = stepBoundary(std::max<std::int64_t>(0, samples_ - historySamples));
+    std::vector<std::complex<double>> caught = mixBuffered(first, search_.toneHz());
 
     auto choice = searchSpeed(caught, speedHintWpm_, samples_ - lockedAt_ >= longestWait);
     // A station copied a moment ago, back after the other's turn, sends at
     // the speed it was copied at, also where its over is too short to
     // measure.
     const auto knownDot = written_.recentDotMs(search_.toneHz(), nowMs());
-    if (!choice && knownDot) choice = SpeedChoice{*knownDot, {}, LikelihoodEdges::PhaseReference::around};
+    const bool assumed = !choice && knownDot;
+    if (assumed) choice = SpeedChoice{*knownDot, {}, LikelihoodEdges::PhaseReference::around};
     if (!choice) return;
     decodedToneHz_ = search_.toneHz();
     // What was written before is decided again, not written (whatever was
@@ -118,12 +133,47 @@ void AutomaticReceiver::tryStart() {
     auto written = written_.until(decodedToneHz_);
     if (!search_.tookStronger() && pipeline_.writtenUntilMs())
         written = std::max(written.value_or(*pipeline_.writtenUntilMs()), *pipeline_.writtenUntilMs());
+    // At the speed assumed, the other station's over before this one would
+    // draw the speed followed to its own: only what came since is decoded.
+    const std::int64_t since = written ? stepBoundary(sampleAt(*written)) : first;
+    if (assumed && since > first && since < samples_) {
+        caught.erase(caught.begin(), caught.begin() + (since - first) / stepSamples);
+        first = since;
+    }
+    // The gate judges what the station sent since at once: a short over is
+    // decided as it ends.
+    if (assumed) choice->found = durationsAt(caught, choice->dotMs);
     pipeline_.begin(*choice, first / stepSamples, written);
     pipeline_.catchUp(caught);
     noteWritten();
     reportTone();
     pipeline_.reportSpeed();
     stage_ = Stage::decoding;
+}
+
+void AutomaticReceiver::readShortOver(bool movedOn) {
+    // Stations taking turns in overs of a word or two: an over may end, and
+    // the other station answer, before the buffer holds enough of it to
+    // trust a speed. What came since the last text written (the other's
+    // over) is this one's whole over, measured on the few marks it has; so
+    // is the whole buffer when the search moves on from the first over
+    // heard. A stronger station that took over while this one still sent
+    // is no turn.
+    if (movedOn && search_.tookStronger()) return;
+    const auto lastText = pipeline_.writtenUntilMs();
+    if (!lastText && !movedOn) return;
+    const std::int64_t start = samples_ - historySamples;
+    const std::int64_t first = stepBoundary(lastText ? sampleAt(*lastText) : std::max<std::int64_t>(0, start));
+    if (first < start || first >= samples_) return;
+    const std::vector<std::complex<double>> caught = mixBuffered(first, measuredToneHz_);
+    const auto choice = searchSpeed(caught, speedHintWpm_, false, shortOverMarks);
+    if (!choice) return;
+    decodedToneHz_ = measuredToneHz_;
+    pipeline_.begin(*choice, first / stepSamples, lastText);
+    pipeline_.setToneStands(true);
+    pipeline_.catchUp(caught);
+    pipeline_.stop();
+    noteWritten();
 }
 
 void AutomaticReceiver::measureAgain() {
@@ -135,6 +185,7 @@ void AutomaticReceiver::measureAgain() {
 
 void AutomaticReceiver::letGo() {
     const bool wasDecoding = stage_ == Stage::decoding;
+    if (stage_ == Stage::measuringSpeed) readShortOver(false);
     stage_ = Stage::searchingTone;
     if (wasDecoding) {
         pipeline_.stop();

@@ -54,8 +54,14 @@ private:
     };
 
     void takeChunk(const double* samples, std::size_t count);
+    // The buffered audio from this sample on, notched and mixed down at the
+    // tone, in 4 ms steps.
+    std::vector<std::complex<double>> mixBuffered(std::int64_t first, double toneHz);
     // Searches the buffered audio for the speed; decodes it once found.
     void tryStart();
+    // The search leaves a tone whose speed it was measuring, moving on to
+    // another or letting it go: decodes the over that ended there.
+    void readShortOver(bool movedOn);
     void letGo();
     void measureAgain();
     void reportTone();
@@ -75,7 +81,8 @@ private:
     std::int64_t samples_ = 0;     // consumed since the start
     std::vector<std::complex<double>> steps_;
     Stage stage_ = Stage::searchingTone;
-    std::int64_t lockedAt_ = 0;  // samples consumed when the tone was locked
+    std::int64_t lockedAt_ = 0;    // samples consumed when the tone was locked
+    double measuredToneHz_ = 0.0;  // the tone locked, while its speed is measured
 
     double toneHintHz_ = 0.0;
     double speedHintWpm_ = 0.0;

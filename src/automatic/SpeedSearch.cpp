@@ -14,9 +14,8 @@ namespace ditdahl::automatic {
 namespace {
 constexpr double candidateDotsMs[] = {24.0, 34.0, 48.0, 68.0, 96.0, 136.0};
 constexpr double defaultDotMs = 60.0;
-// The speed is trusted once the buffer holds this many marks...
-constexpr std::size_t fewestMarks = 8;
-// ... and fits them this well (mean squared log deviation): Morse in noise
+// The speed is trusted once the buffer holds enough marks (see
+// trustedMarks) and fits them this well (mean squared log deviation): Morse in noise
 // down to -9 dB fits within a few hundredths, noise keyed through a short
 // filter around 0.15.
 constexpr double trustedFitCost = 0.08;
@@ -47,7 +46,8 @@ constexpr double never = std::numeric_limits<double>::max();
 // buffered steps at a dot length fit their classes (mean squared log
 // deviation, outliers capped), starting from the levels that a dot-long sum
 // of levelDotMs finds (the same for every dot length compared) and from the
-// phase reference given, and the reference it ends with. Its own
+// phase reference given, and the reference it ends with (the worst cost
+// where it finds fewer than fewestDurations marks and gaps). Its own
 // likelihood cannot compare dot lengths: a shorter dot lets it fit more
 // detail of the noise.
 struct LikelihoodFit {
@@ -56,6 +56,7 @@ struct LikelihoodFit {
 };
 
 LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs,
+                            std::size_t fewestDurations,
                             LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around) {
     const int length = stepsForDot(levelDotMs);
     const std::vector<double> powersDb = matchedPowersDb(steps, length);
@@ -84,7 +85,7 @@ LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, doub
         sum += dev * dev;
         ++count;
     }
-    return {count >= static_cast<int>(fewestMarks) ? sum / count : 1.0, likelihood.phaseReference()};
+    return {count >= static_cast<int>(fewestDurations) ? sum / count : 1.0, likelihood.phaseReference()};
 }
 
 // A carrier whose phase jumps or slides at each key-down splits and loses
@@ -92,47 +93,11 @@ LikelihoodFit likelihoodFit(const std::vector<std::complex<double>>& steps, doub
 // learns that only after several: the fit from the other reference where it
 // fits clearly better, so that the buffer is decoded from it.
 LikelihoodFit withBetterPhase(const std::vector<std::complex<double>>& steps, double dotMs, double levelDotMs,
-                              const LikelihoodFit& fit) {
+                              std::size_t fewestDurations, const LikelihoodFit& fit) {
     const auto other = fit.phase == LikelihoodEdges::PhaseReference::around ? LikelihoodEdges::PhaseReference::nearby
                                                                             : LikelihoodEdges::PhaseReference::around;
-    const LikelihoodFit alongOther = likelihoodFit(steps, dotMs, levelDotMs, other);
+    const LikelihoodFit alongOther = likelihoodFit(steps, dotMs, levelDotMs, fewestDurations, other);
     return alongOther.cost < phaseSwitchRatio * fit.cost ? alongOther : fit;
-}
-
-// The runs that the threshold decision finds in the buffered steps at a
-// given dot length (leading and trailing gaps left out).
-Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
-    const int length = stepsForDot(dotMs);
-    const std::vector<double> powersDb = matchedPowersDb(steps, length);
-    Levels levels;
-    levels.reset(stepSamples * length);
-    Durations found;
-    KeyEdges edges;
-    edges.reset(0.0);
-    edges.setMinimumSteps(glitchDots * dotMs / stepMs);
-    std::vector<KeyRun> runs;
-    BufferedLevels pastLevels(levels, powersDb, searchRenewSteps);
-    for (std::size_t i = 0; i < powersDb.size(); ++i) {
-        if (i % searchRenewSteps == 0) {
-            pastLevels.renewAt(i);
-            if (levels.usable()) {
-                edges.setThresholds(levels.onDb(), levels.offDb());
-            } else {
-                edges.setThresholds(never, never);
-            }
-        }
-        edges.push(static_cast<double>(i), powersDb[i], runs);
-    }
-    bool sawMark = false;
-    for (const KeyRun& run : runs) {
-        if (run.mark) {
-            found.marks.push_back(run.length() * stepMs);
-            sawMark = true;
-        } else if (sawMark) {
-            found.gaps.push_back(run.length() * stepMs);
-        }
-    }
-    return found;
 }
 
 // A candidate's fit, refitted with the filter matched to what it found, so
@@ -186,8 +151,42 @@ std::vector<double> rivalSpeeds(double found, std::size_t marks, const std::vect
 }
 }  // namespace
 
+Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs) {
+    const int length = stepsForDot(dotMs);
+    const std::vector<double> powersDb = matchedPowersDb(steps, length);
+    Levels levels;
+    levels.reset(stepSamples * length);
+    Durations found;
+    KeyEdges edges;
+    edges.reset(0.0);
+    edges.setMinimumSteps(glitchDots * dotMs / stepMs);
+    std::vector<KeyRun> runs;
+    BufferedLevels pastLevels(levels, powersDb, searchRenewSteps);
+    for (std::size_t i = 0; i < powersDb.size(); ++i) {
+        if (i % searchRenewSteps == 0) {
+            pastLevels.renewAt(i);
+            if (levels.usable()) {
+                edges.setThresholds(levels.onDb(), levels.offDb());
+            } else {
+                edges.setThresholds(never, never);
+            }
+        }
+        edges.push(static_cast<double>(i), powersDb[i], runs);
+    }
+    bool sawMark = false;
+    for (const KeyRun& run : runs) {
+        if (run.mark) {
+            found.marks.push_back(run.length() * stepMs);
+            sawMark = true;
+        } else if (sawMark) {
+            found.gaps.push_back(run.length() * stepMs);
+        }
+    }
+    return found;
+}
+
 std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& steps, double speedHintWpm,
-                                       bool mustChoose) {
+                                       bool mustChoose, std::size_t fewestMarks) {
     std::vector<double> candidates;
     if (speedHintWpm > 0.0) candidates.push_back(1200.0 / speedHintWpm);
     candidates.insert(candidates.end(), std::begin(candidateDotsMs), std::end(candidateDotsMs));
@@ -213,18 +212,21 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     // speed another candidate settled on, as well: the likelihood decision
     // over the steps themselves tells them apart.
     const double found = dot;
-    LikelihoodFit chosen = likelihoodFit(steps, dot, found);
+    LikelihoodFit chosen = likelihoodFit(steps, dot, found, fewestMarks);
     const std::vector<double> others = rivalSpeeds(found, marks, fitted);
+    // The few marks of a short over tell too little for a faster speed that
+    // fits only about as well to be taken.
+    const bool preferFaster = fewestMarks >= trustedMarks;
     for (double other : others) {
         if (other < fastestFoundDotMs || other > slowestDotMs) continue;
-        const LikelihoodFit fit = likelihoodFit(steps, other, found);
-        const double needed = other < fasterShare * dot ? fasterRatio : switchRatio;
+        const LikelihoodFit fit = likelihoodFit(steps, other, found, fewestMarks);
+        const double needed = preferFaster && other < fasterShare * dot ? fasterRatio : switchRatio;
         if (fit.cost < needed * chosen.cost) {
             chosen = fit;
             dot = other;
         }
     }
-    chosen = withBetterPhase(steps, dot, found, chosen);
+    chosen = withBetterPhase(steps, dot, found, fewestMarks, chosen);
     if (dot != found) d = durationsAt(steps, dot);
     return SpeedChoice{dot, std::move(d), chosen.phase};
 }

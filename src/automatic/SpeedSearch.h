@@ -8,6 +8,7 @@
 #pragma once
 
 #include <complex>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -30,10 +31,19 @@ struct SpeedChoice {
     LikelihoodEdges::PhaseReference phase = LikelihoodEdges::PhaseReference::around;
 };
 
-// The speed the buffered 4 ms steps show; none while they hold too few marks
-// or fit them too poorly, unless mustChoose (then the hint's speed, or a
-// default, when nothing fits). speedHintWpm: tried first; 0 for none.
+// The runs that the threshold decision finds in buffered 4 ms steps at a
+// given dot length (leading and trailing gaps left out).
+Durations durationsAt(const std::vector<std::complex<double>>& steps, double dotMs);
+
+// A speed found on the buffered audio is trusted once it holds this many
+// marks.
+constexpr std::size_t trustedMarks = 8;
+
+// The speed the buffered 4 ms steps show; none while they hold fewer than
+// fewestMarks marks or fit them too poorly, unless mustChoose (then the
+// hint's speed, or a default, when nothing fits). speedHintWpm: tried
+// first; 0 for none.
 std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& steps, double speedHintWpm,
-                                       bool mustChoose);
+                                       bool mustChoose, std::size_t fewestMarks = trustedMarks);
 
 }  // namespace ditdahl::automatic

@@ -448,34 +448,58 @@ TEST(AutomaticReceiver, LetsTheToneGoAfterTheSignalEndsAndFindsTheNextOne) {
 }
 
 TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
-    // Two stations 50 Hz apart take turns, with letter and word gaps a
-    // little wide. Each over is read at its own level (the first marks after
-    // a turn are not faint against the other station's) and at its own
-    // speed (not at a slow one whose long filter shuts out the other
-    // station's leak into the buffer and fuses the sender's letters).
+    // Two stations 40-50 Hz apart take turns. Each over is read at its own
+    // level (the first marks after a turn are not faint against the other
+    // station's) and at its own speed (not at a slow one whose long filter
+    // shuts out the other station's leak into the buffer and fuses the
+    // sender's letters). An over of a word or two is over before its speed
+    // can be trusted, the other station answering at once: it is read from
+    // its few marks as the search leaves it, the first over too, and a
+    // station copied before is read at its speed without the other's leak
+    // drawing it away.
     struct Over {
         const char* text;
         double wpm;
         double toneHz;
     };
-    const Over overs[] = {{"CQ TEST DL1ABC DL1ABC TEST", 28, 600},
-                          {"OK1RST", 24, 650},
-                          {"OK1RST 5NN 14", 28, 600},
-                          {"TU 5NN 15", 24, 650},
-                          {"TU DL1ABC TEST", 28, 600}};
-    std::vector<double> samples;
-    std::string sent;
-    KeyingPlan plan;
-    plan.letterGapDots = 3.4;
-    plan.wordGapDots = 12.4;
-    for (const Over& over : overs) {
-        plan.wpm = over.wpm;
-        plan.toneHz = over.toneHz;
-        const auto keyed = synthesis::keyedTone(over.text, plan);
-        samples.insert(samples.end(), keyed.begin(), keyed.end());
-        sent += std::string(over.text) + " ";
+    struct Case {
+        std::vector<Over> overs;
+        double letterGapDots;
+        double wordGapDots;
+    };
+    const Case cases[] = {
+        {{{"CQ TEST DL1ABC DL1ABC TEST", 28, 600},
+          {"OK1RST", 24, 650},
+          {"OK1RST 5NN 14", 28, 600},
+          {"TU 5NN 15", 24, 650},
+          {"TU DL1ABC TEST", 28, 600}},
+         3.4,
+         12.4},
+        {{{"GM OM", 25, 700},
+          {"GE", 16, 740},
+          {"UR RST 599 599", 25, 700},
+          {"TU", 16, 740},
+          {"NAME JAN", 25, 700},
+          {"OK", 16, 740}},
+         3.0,
+         7.0},
+        {{{"TEST", 24, 650}, {"OK1RST OK1RST", 17, 610}}, 3.0, 7.0},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> samples;
+        std::string sent;
+        KeyingPlan plan;
+        plan.letterGapDots = c.letterGapDots;
+        plan.wordGapDots = c.wordGapDots;
+        for (const Over& over : c.overs) {
+            plan.wpm = over.wpm;
+            plan.toneHz = over.toneHz;
+            const auto keyed = synthesis::keyedTone(over.text, plan);
+            samples.insert(samples.end(), keyed.begin(), keyed.end());
+            sent += std::string(over.text) + " ";
+        }
+        EXPECT_EQ(receive(samples, 64).decoded, sent);
     }
-    EXPECT_EQ(receive(samples, 64).decoded, sent);
 }
 
 TEST(AutomaticReceiver, ReadsAShortOverAtTheSpeedItsStationWasCopiedAt) {
