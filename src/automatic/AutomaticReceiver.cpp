@@ -197,6 +197,8 @@ void AutomaticReceiver::letGo() {
 
 void AutomaticReceiver::finish() {
     if (stage_ == Stage::measuringSpeed) tryStart();
+    // The audio ends on an over too short to measure.
+    if (stage_ == Stage::measuringSpeed) readShortOver(false);
     if (stage_ != Stage::decoding) return;
     pipeline_.finish();
     noteWritten();
