@@ -20,9 +20,11 @@ constexpr std::size_t fewestApart = 2;
 // The classes must lie this far apart (natural log of their ratio), or
 // the gaps seen are taken as one class; while there are fewer than the
 // fewest, no further apart than a letter and a word gap lie (about 2.3
-// times), or the longer is a pause (a fade's trough after a word gap).
+// times, 2.7 at most), or the longer is a pause (a fade's trough after a
+// word gap, the silence after a short over: "R R" and the 21 dots after
+// it are no letter and word gap).
 constexpr double apart = 0.45;
-constexpr double farthestApart = 1.1;
+constexpr double farthestApart = 1.0;
 // Gaps that scatter more than this within their classes (root mean square,
 // natural log) are not a sender's spacing but noise cutting marks: the
 // standard classes stay.

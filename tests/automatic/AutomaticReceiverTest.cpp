@@ -456,7 +456,7 @@ TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
     // can be trusted, the other station answering at once: it is read from
     // its few marks as the search leaves it, the first over too, and a
     // station copied before is read at its speed without the other's leak
-    // drawing it away.
+    // drawing it away, and the silence after its over is no word gap.
     struct Over {
         const char* text;
         double wpm;
@@ -478,7 +478,7 @@ TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
         {{{"GM OM", 25, 700},
           {"GE", 16, 740},
           {"UR RST 599 599", 25, 700},
-          {"TU", 16, 740},
+          {"R R", 16, 740},
           {"NAME JAN", 25, 700},
           {"OK", 16, 740}},
          3.0,
