@@ -133,16 +133,18 @@ void AutomaticReceiver::tryStart() {
     auto written = written_.until(decodedToneHz_);
     if (!search_.tookStronger() && pipeline_.writtenUntilMs())
         written = std::max(written.value_or(*pipeline_.writtenUntilMs()), *pipeline_.writtenUntilMs());
-    // At the speed assumed, the other station's over before this one would
-    // draw the speed followed to its own: only what came since is decoded.
-    const std::int64_t since = written ? stepBoundary(sampleAt(*written)) : first;
-    if (assumed && since > first && since < samples_) {
-        caught.erase(caught.begin(), caught.begin() + (since - first) / stepSamples);
-        first = since;
+    if (assumed) {
+        // At the speed assumed, the other station's over before this one
+        // would draw the speed followed to its own: only what came since is
+        // decoded, and the gate judges it at once (a short over is decided
+        // as it ends).
+        const std::int64_t since = written ? stepBoundary(sampleAt(*written)) : first;
+        if (since > first && since < samples_) {
+            caught.erase(caught.begin(), caught.begin() + (since - first) / stepSamples);
+            first = since;
+        }
+        choice->found = durationsAt(caught, choice->dotMs);
     }
-    // The gate judges what the station sent since at once: a short over is
-    // decided as it ends.
-    if (assumed) choice->found = durationsAt(caught, choice->dotMs);
     pipeline_.begin(*choice, first / stepSamples, written);
     pipeline_.catchUp(caught);
     noteWritten();
