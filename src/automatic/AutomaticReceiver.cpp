@@ -13,8 +13,9 @@ constexpr std::int64_t historySamples = 15 * AutomaticReceiver::sampleRate;
 // as it is once the tone has been locked this long.
 constexpr std::int64_t retrySamples = 24 * ToneSearch::hopSamples;
 constexpr std::int64_t longestWait = 8 * AutomaticReceiver::sampleRate;
-// A short over's speed is taken from as few marks as this.
-constexpr std::size_t shortOverMarks = 4;
+// A short over's speed is taken from as few marks as this: one letter of
+// three ("R", "K").
+constexpr std::size_t shortOverMarks = 3;
 
 // The first 4 ms step boundary at or after a sample.
 std::int64_t stepBoundary(std::int64_t sample) { return (sample + stepSamples - 1) / stepSamples * stepSamples; }

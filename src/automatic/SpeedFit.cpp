@@ -39,6 +39,25 @@ Pass onePass(const std::vector<double>& marks, const std::vector<double>& gaps, 
     const double next = inliers ? std::exp(logSum / inliers) : dotMs;
     return {std::clamp(next, fastestMs, slowestDotMs), total ? cost / total : 0.0};
 }
+// A fit must see both dots and dashes among the marks, or a run of one kind
+// could pass for the other at three times or a third of the speed; marks of
+// one kind tell only with gaps both within and between letters ("IS",
+// "OM"): the same run read as the other kind puts those gaps a third or
+// three times as long, outside one of the classes.
+bool tellsDotsFromDashes(const std::vector<double>& marks, const std::vector<double>& gaps, double dotMs) {
+    int dots = 0, dashes = 0;
+    for (double m : marks) {
+        int c = 1;
+        if (std::abs(classDeviation(m, true, dotMs, &c)) < outlierDeviation) (c == 1 ? dots : dashes) += 1;
+    }
+    if (dots > 0 && dashes > 0) return true;
+    int within = 0, between = 0;
+    for (double g : gaps) {
+        int c = 1;
+        if (std::abs(classDeviation(g, false, dotMs, &c)) < outlierDeviation) (c == 1 ? within : between) += 1;
+    }
+    return dots + dashes > 0 && within > 0 && between > 0;
+}
 }  // namespace
 
 double fitCost(const std::vector<double>& marksMs, const std::vector<double>& gapsMs, double dotMs) {
@@ -66,8 +85,8 @@ double classDeviation(double durationMs, bool mark, double dotMs, int* classDots
 }
 
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
-                      const std::vector<double>& startDotsMs, double fastestMs) {
-    if (marksMs.size() < 4) return {};
+                      const std::vector<double>& startDotsMs, double fastestMs, std::size_t fewestMarks) {
+    if (marksMs.size() < fewestMarks) return {};
     std::vector<double> starts = startDotsMs;
     if (starts.empty())
         for (double d = fastestMs; d <= slowestDotMs; d *= 1.15) starts.push_back(d);
@@ -84,14 +103,7 @@ SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<doub
         // it: they are not Morse at a speed within the range.
         if (dot <= fastestMs || dot >= slowestDotMs) continue;
         const Pass final = onePass(marksMs, gapsMs, dot, fastestMs);
-        // A fit must see both dots and dashes among the marks, or a run of
-        // one kind could pass for the other at three times the speed.
-        int dots = 0, dashes = 0;
-        for (double m : marksMs) {
-            int c = 1;
-            if (std::abs(classDeviation(m, true, dot, &c)) < outlierDeviation) (c == 1 ? dots : dashes) += 1;
-        }
-        if (dots == 0 || dashes == 0) continue;
+        if (!tellsDotsFromDashes(marksMs, gapsMs, dot)) continue;
         if (!best.valid() || final.cost < best.cost) best = {dot, final.cost};
     }
     return best;

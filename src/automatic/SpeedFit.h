@@ -6,6 +6,7 @@
 // Plain functions, any thread.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace ditdahl::automatic {
@@ -32,10 +33,11 @@ double classDeviation(double durationMs, bool mark, double dotMs, int* classDots
 double fitCost(const std::vector<double>& marksMs, const std::vector<double>& gapsMs, double dotMs);
 
 // Fits the dot length from these starting lengths (when empty: a spread from
-// the fastest to 5 wpm), no shorter than the fastest. Needs at least 4
-// marks, else gives an invalid fit; so do durations that point to a dot
-// beyond either end.
+// the fastest to 5 wpm), no shorter than the fastest. Needs at least
+// fewestMarks marks, else gives an invalid fit; so do durations that point to
+// a dot beyond either end.
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
-                      const std::vector<double>& startDotsMs = {}, double fastestMs = fastestDotMs);
+                      const std::vector<double>& startDotsMs = {}, double fastestMs = fastestDotMs,
+                      std::size_t fewestMarks = 4);
 
 }  // namespace ditdahl::automatic

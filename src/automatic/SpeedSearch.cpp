@@ -41,6 +41,8 @@ constexpr double phaseSwitchRatio = 0.7;
 // are renewed less often than the decoding's.
 constexpr std::size_t searchRenewSteps = 3 * Levels::renewSteps;
 constexpr double never = std::numeric_limits<double>::max();
+// A fit needs this many marks, unless a short over's fewer are trusted.
+constexpr std::size_t fittedMarks = 4;
 
 // How badly the marks and gaps that the likelihood decision finds in
 // buffered steps at a dot length fit their classes (mean squared log
@@ -108,14 +110,14 @@ struct CandidateFit {
     std::size_t marks = 0;
 };
 
-CandidateFit fitCandidate(const std::vector<std::complex<double>>& steps, double candidate) {
+CandidateFit fitCandidate(const std::vector<std::complex<double>>& steps, double candidate, std::size_t fewestMarks) {
     SpeedFit fit;
     Durations d;
     double dot = candidate;
     bool settled = false;
     for (int round = 0; round < 2; ++round) {
         d = durationsAt(steps, dot);
-        fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs);
+        fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs, fewestMarks);
         settled = fit.valid() && std::abs(std::log(fit.dotMs / dot)) < settledFit;
         if (!fit.valid() || settled) break;
         dot = fit.dotMs;
@@ -194,7 +196,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     std::size_t marks = 0;
     std::vector<CandidateFit> fitted;  // every candidate's
     for (double candidate : candidates) {
-        const CandidateFit f = fitCandidate(steps, candidate);
+        const CandidateFit f = fitCandidate(steps, candidate, std::min(fewestMarks, fittedMarks));
         if (!f.fit.valid()) continue;
         fitted.push_back(f);
         if (!best.valid() || f.fit.cost < best.cost) {
@@ -206,7 +208,8 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     if (!best.valid()) return SpeedChoice{speedHintWpm > 0.0 ? 1200.0 / speedHintWpm : defaultDotMs, {}};
     // Once more with the filter matched to the speed found.
     Durations d = durationsAt(steps, best.dotMs);
-    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs);
+    const SpeedFit refined =
+        fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs, std::min(fewestMarks, fittedMarks));
     double dot = refined.valid() ? refined.dotMs : best.dotMs;
     // Near the noise the durations may fit half or twice the speed, or the
     // speed another candidate settled on, as well: the likelihood decision

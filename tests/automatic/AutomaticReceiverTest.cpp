@@ -484,6 +484,7 @@ TEST(AutomaticReceiver, CopiesEveryOverOfAnExchangeFromItsFirstLetter) {
          3.0,
          7.0},
         {{{"TEST", 24, 650}, {"OK1RST OK1RST", 17, 610}}, 3.0, 7.0},
+        {{{"K", 18, 650}, {"QRL?", 26, 690}, {"MO", 18, 650}, {"QRL?", 26, 690}}, 3.0, 7.0},
     };
     for (const Case& c : cases) {
         std::vector<double> samples;

@@ -47,10 +47,30 @@ TEST(SpeedFit, GlitchesAndLongPausesDoNotPullTheFit) {
     EXPECT_NEAR(fit.dotMs, 60.0, 3.0);
 }
 
-TEST(SpeedFit, NeedsBothDotsAndDashesAndEnoughMarks) {
-    EXPECT_FALSE(fitDotLength({60, 60, 60, 60, 60, 60}, {60, 60, 60, 60, 60}).valid());
-    EXPECT_FALSE(fitDotLength({60, 180, 60}, {60, 60}).valid());
-    EXPECT_TRUE(fitDotLength({60, 180, 60, 180}, {60, 180, 60}).valid());
+TEST(SpeedFit, TellsDotsFromDashesOnEnoughMarks) {
+    struct Case {
+        const char* what;
+        std::vector<double> marks;
+        std::vector<double> gaps;
+        std::size_t fewestMarks;
+        double dotMs;  // 0: no fit
+    };
+    const Case cases[] = {
+        {"marks and gaps all alike", {60, 60, 60, 60, 60, 60}, {60, 60, 60, 60, 60}, 4, 0.0},
+        {"IS: dots only, gaps within and between letters", {60, 60, 60, 60, 60}, {60, 180, 60, 60}, 4, 60.0},
+        {"OM: dashes only, the same gaps", {180, 180, 180, 180, 180}, {60, 180, 60, 60}, 4, 60.0},
+        {"TTTT: dashes only, letter gaps only", {180, 180, 180, 180}, {180, 180, 180}, 4, 0.0},
+        {"R: too few marks", {60, 180, 60}, {60, 60}, 4, 0.0},
+        {"R: a short over's few marks", {60, 180, 60}, {60, 60}, 3, 60.0},
+        {"AN", {60, 180, 60, 180}, {60, 180, 60}, 4, 60.0},
+    };
+    for (const Case& c : cases) {
+        const SpeedFit fit = fitDotLength(c.marks, c.gaps, {}, fastestDotMs, c.fewestMarks);
+        EXPECT_EQ(fit.valid(), c.dotMs > 0.0) << c.what;
+        if (fit.valid() && c.dotMs > 0.0) {
+            EXPECT_NEAR(fit.dotMs, c.dotMs, 1.0) << c.what;
+        }
+    }
 }
 
 TEST(SpeedFit, DeviationIsMeasuredFromTheNearestClass) {
