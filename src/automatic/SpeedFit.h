@@ -32,12 +32,15 @@ double classDeviation(double durationMs, bool mark, double dotMs, int* classDots
 // cost, see SpeedFit).
 double fitCost(const std::vector<double>& marksMs, const std::vector<double>& gapsMs, double dotMs);
 
+// A fit needs this many marks, unless fewer are asked for.
+inline constexpr std::size_t fewestFitMarks = 4;
+
 // Fits the dot length from these starting lengths (when empty: a spread from
 // the fastest to 5 wpm), no shorter than the fastest. Needs at least
 // fewestMarks marks, else gives an invalid fit; so do durations that point to
 // a dot beyond either end.
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
                       const std::vector<double>& startDotsMs = {}, double fastestMs = fastestDotMs,
-                      std::size_t fewestMarks = 4);
+                      std::size_t fewestMarks = fewestFitMarks);
 
 }  // namespace ditdahl::automatic

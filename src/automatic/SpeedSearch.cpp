@@ -41,8 +41,6 @@ constexpr double phaseSwitchRatio = 0.7;
 // are renewed less often than the decoding's.
 constexpr std::size_t searchRenewSteps = 3 * Levels::renewSteps;
 constexpr double never = std::numeric_limits<double>::max();
-// A fit needs this many marks, unless a short over's fewer are trusted.
-constexpr std::size_t fittedMarks = 4;
 
 // How badly the marks and gaps that the likelihood decision finds in
 // buffered steps at a dot length fit their classes (mean squared log
@@ -195,8 +193,10 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     SpeedFit best;
     std::size_t marks = 0;
     std::vector<CandidateFit> fitted;  // every candidate's
+    // A short over's fewer marks are fitted too.
+    const std::size_t fitMarks = std::min(fewestMarks, fewestFitMarks);
     for (double candidate : candidates) {
-        const CandidateFit f = fitCandidate(steps, candidate, std::min(fewestMarks, fittedMarks));
+        const CandidateFit f = fitCandidate(steps, candidate, fitMarks);
         if (!f.fit.valid()) continue;
         fitted.push_back(f);
         if (!best.valid() || f.fit.cost < best.cost) {
@@ -208,8 +208,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     if (!best.valid()) return SpeedChoice{speedHintWpm > 0.0 ? 1200.0 / speedHintWpm : defaultDotMs, {}};
     // Once more with the filter matched to the speed found.
     Durations d = durationsAt(steps, best.dotMs);
-    const SpeedFit refined =
-        fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs, std::min(fewestMarks, fittedMarks));
+    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs, fitMarks);
     double dot = refined.valid() ? refined.dotMs : best.dotMs;
     // Near the noise the durations may fit half or twice the speed, or the
     // speed another candidate settled on, as well: the likelihood decision
