@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "automatic/ReceiverTiming.h"
 
@@ -123,6 +124,21 @@ constexpr double confirmedOverNoise = 3.0;
 // begins in a fade reaches many.
 constexpr double idlePeakOverNoise = 6.0;
 constexpr double idleAheadDots = 6.0;
+// Where no top stands clear, the level in use comes back, unless the marks
+// last seen clear were fainter than this share of it: the fade has taken
+// the station down, and a mark a little over the noise there is scored
+// against the level they reached (at least this many deviations, which
+// noise hardly reaches), not against the fade's peak 15 dB over it. That
+// level follows the marks down no faster than a fade takes them (or a
+// neighbour's faint marks after the station's turn would set it) and stays
+// through the gaps between words.
+constexpr double clearFadedShare = 0.5;
+constexpr double fadedOverNoise = 6.0;
+constexpr double clearFallDbPerSecond = 10.0;
+double clearFallPerStep() {
+    static const double fall = std::pow(10.0, -clearFallDbPerSecond * stepMs / 20000.0);
+    return fall;
+}
 
 // Calls visit with every stride-th length from first up to last (and n),
 // and with n itself: a segment may then always start at the anchor, whose
@@ -162,6 +178,7 @@ void LikelihoodEdges::reset(double step) {
     prefix_.clear();
     history_ = 0;
     peak_.clear();
+    clearLevel_ = std::numeric_limits<double>::max();
     measured_.clear();
     measuredFrom_ = std::llround(step);
     reanchor(0, true, true);
@@ -372,18 +389,24 @@ LikelihoodEdges::LengthClass LikelihoodEdges::lengthClass(double classLength, st
     return {classLength, std::log(classLength), 2.0 * spread * spread};
 }
 
-double LikelihoodEdges::amplitudeAt(double peak, double confirmed) const {
+double LikelihoodEdges::amplitudeAt(double peak, double confirmed) {
     if (amplitude_ <= 0.0) return amplitude_;
     const double deviation = std::sqrt(noisePower_ / (2.0 * dotSteps_));
     // After a long silence a lone crash or a burst of noise may set the peak
     // before a transmission: there only a level that two tops reach, well
     // clear of the noise, is taken (a transmission that begins in a fade).
     if (idle_) {
+        clearLevel_ = amplitude_;
         if (confirmed < idlePeakOverNoise * deviation) return amplitude_;
         return std::min(amplitude_, peakShare * confirmed);
     }
-    if (peak < peakOverNoise * deviation && confirmed < confirmedOverNoise * deviation) return amplitude_;
-    return std::min(amplitude_, peakShare * peak);
+    if (peak < peakOverNoise * deviation && confirmed < confirmedOverNoise * deviation) {
+        if (clearLevel_ >= clearFadedShare * amplitude_) return amplitude_;
+        return std::min(amplitude_, std::max(fadedOverNoise * deviation, clearLevel_));
+    }
+    const double level = std::min(amplitude_, peakShare * peak);
+    clearLevel_ = std::min(amplitude_, std::max(level, clearLevel_ * clearFallPerStep()));
+    return level;
 }
 
 double LikelihoodEdges::markScore(int a, int b) const { return phaseScore(phase_, a, b) - markCost; }

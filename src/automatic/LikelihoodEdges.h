@@ -90,8 +90,8 @@ private:
     void measureNext(bool toTheEnd);
     // The mark amplitude a step is scored with, from the recent peak around
     // it: the level in use, or, where the tone has lately been fainter (a
-    // fade), that peak.
-    double amplitudeAt(double peak, double confirmed) const;
+    // fade), that peak. Called once a step, in order.
+    double amplitudeAt(double peak, double confirmed);
     double markScore(int a, int b) const;
     double phaseScore(PhaseReference phase, int a, int b) const;
     // The strength (see KeyRun) of a mark from the anchor up to to.
@@ -175,6 +175,9 @@ private:
     int gapLearnt_ = 0;  // offset up to which the gap since the anchor counts
     double amplitude_ = 0.0;
     double noisePower_ = 1.0;
+    // The level the marks last seen clear of the noise reached, followed
+    // down no faster than a fade.
+    double clearLevel_ = 0.0;
     int lagSteps_ = 45;
     // The reference the decided marks score best with, and their scores.
     PhaseReference phase_ = PhaseReference::around;
