@@ -90,7 +90,8 @@ private:
     void measureNext(bool toTheEnd);
     // The mark amplitude a step is scored with, from the recent peak around
     // it: the level in use, or, where the tone has lately been fainter (a
-    // fade), that peak. Called once a step, in order.
+    // fade), that peak; where no peak stands clear in a fade's trough, the
+    // level the marks last reached. Called once a step, in order.
     double amplitudeAt(double peak, double confirmed);
     double markScore(int a, int b) const;
     double phaseScore(PhaseReference phase, int a, int b) const;
