@@ -21,6 +21,9 @@ inline constexpr double fastestFoundDotMs = 22.0;  // 55 wpm
 struct SpeedFit {
     double dotMs = 0.0;
     double cost = 0.0;  // mean squared log deviation from the classes (outliers capped)
+    // How much longer than its class each mark is taken to be, and each gap
+    // shorter (ms; negative for light keying).
+    double weightMs = 0.0;
     bool valid() const { return dotMs > 0.0; }
 };
 
@@ -38,9 +41,11 @@ inline constexpr std::size_t fewestFitMarks = 4;
 // Fits the dot length from these starting lengths (when empty: a spread from
 // the fastest to 5 wpm), no shorter than the fastest. Needs at least
 // fewestMarks marks, else gives an invalid fit; so do durations that point to
-// a dot beyond either end.
+// a dot beyond either end. Marks may be taken longer than their classes, and
+// gaps shorter, by up to mostWeightDots of a dot (either way): a sender's
+// weighting, or a filter's smear at the thresholds.
 SpeedFit fitDotLength(const std::vector<double>& marksMs, const std::vector<double>& gapsMs,
                       const std::vector<double>& startDotsMs = {}, double fastestMs = fastestDotMs,
-                      std::size_t fewestMarks = fewestFitMarks);
+                      std::size_t fewestMarks = fewestFitMarks, double mostWeightDots = 0.0);
 
 }  // namespace ditdahl::automatic

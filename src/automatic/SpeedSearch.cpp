@@ -19,6 +19,12 @@ constexpr double defaultDotMs = 60.0;
 // down to -9 dB fits within a few hundredths, noise keyed through a short
 // filter around 0.15.
 constexpr double trustedFitCost = 0.08;
+// The threshold decision's marks come out longer than sent, and its gaps
+// shorter, where its thresholds sit low on the filter's slopes: in a short
+// over after the other station's, whose leak drew the mark level down. The
+// fit of a short over allows for that; on a longer buffer the same freedom
+// lets pumped noise and widely spaced letters fit at a wrong speed.
+constexpr double mostWeightDots = 0.4;
 // Another speed is taken only when it fits this much better, a faster one
 // (a dot under this share of the one in hand) already when it fits about as
 // well: at a slow speed's long filter a fast sender's letters fuse into
@@ -108,14 +114,15 @@ struct CandidateFit {
     std::size_t marks = 0;
 };
 
-CandidateFit fitCandidate(const std::vector<std::complex<double>>& steps, double candidate, std::size_t fewestMarks) {
+CandidateFit fitCandidate(const std::vector<std::complex<double>>& steps, double candidate, std::size_t fewestMarks,
+                          double weighting) {
     SpeedFit fit;
     Durations d;
     double dot = candidate;
     bool settled = false;
     for (int round = 0; round < 2; ++round) {
         d = durationsAt(steps, dot);
-        fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs, fewestMarks);
+        fit = fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs, fewestMarks, weighting);
         settled = fit.valid() && std::abs(std::log(fit.dotMs / dot)) < settledFit;
         if (!fit.valid() || settled) break;
         dot = fit.dotMs;
@@ -195,8 +202,9 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     std::vector<CandidateFit> fitted;  // every candidate's
     // A short over's fewer marks are fitted too.
     const std::size_t fitMarks = std::min(fewestMarks, fewestFitMarks);
+    const double weighting = fewestMarks < trustedMarks ? mostWeightDots : 0.0;
     for (double candidate : candidates) {
-        const CandidateFit f = fitCandidate(steps, candidate, fitMarks);
+        const CandidateFit f = fitCandidate(steps, candidate, fitMarks, weighting);
         if (!f.fit.valid()) continue;
         fitted.push_back(f);
         if (!best.valid() || f.fit.cost < best.cost) {
@@ -208,7 +216,7 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     if (!best.valid()) return SpeedChoice{speedHintWpm > 0.0 ? 1200.0 / speedHintWpm : defaultDotMs, {}};
     // Once more with the filter matched to the speed found.
     Durations d = durationsAt(steps, best.dotMs);
-    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs, fitMarks);
+    const SpeedFit refined = fitDotLength(d.marks, d.gaps, {best.dotMs}, fastestFoundDotMs, fitMarks, weighting);
     double dot = refined.valid() ? refined.dotMs : best.dotMs;
     // Near the noise the durations may fit half or twice the speed, or the
     // speed another candidate settled on, as well: the likelihood decision
@@ -230,6 +238,14 @@ std::optional<SpeedChoice> searchSpeed(const std::vector<std::complex<double>>& 
     }
     chosen = withBetterPhase(steps, dot, found, fewestMarks, chosen);
     if (dot != found) d = durationsAt(steps, dot);
+    // The gate judges the durations as the fit saw them: the threshold
+    // decision's smear taken off.
+    const SpeedFit atDot =
+        weighting > 0.0 ? fitDotLength(d.marks, d.gaps, {dot}, fastestFoundDotMs, fitMarks, weighting) : SpeedFit{};
+    if (atDot.valid()) {
+        for (double& m : d.marks) m = std::max(m - atDot.weightMs, stepMs);
+        for (double& g : d.gaps) g = std::max(g + atDot.weightMs, stepMs);
+    }
     return SpeedChoice{dot, std::move(d), chosen.phase};
 }
 

@@ -54,6 +54,7 @@ TEST(SpeedFit, TellsDotsFromDashesOnEnoughMarks) {
         std::vector<double> gaps;
         std::size_t fewestMarks;
         double dotMs;  // 0: no fit
+        double mostWeightDots = 0.0;
     };
     const Case cases[] = {
         {"marks and gaps all alike", {60, 60, 60, 60, 60, 60}, {60, 60, 60, 60, 60}, 4, 0.0},
@@ -63,12 +64,14 @@ TEST(SpeedFit, TellsDotsFromDashesOnEnoughMarks) {
         {"R: too few marks", {60, 180, 60}, {60, 60}, 4, 0.0},
         {"R: a short over's few marks", {60, 180, 60}, {60, 60}, 3, 60.0},
         {"AN", {60, 180, 60, 180}, {60, 180, 60}, 4, 60.0},
+        {"IS: marks smeared 22 ms longer, gaps as much shorter", {82, 82, 82, 82, 82}, {38, 158, 38, 38}, 3, 60.0, 0.4},
     };
     for (const Case& c : cases) {
-        const SpeedFit fit = fitDotLength(c.marks, c.gaps, {}, fastestDotMs, c.fewestMarks);
+        const SpeedFit fit = fitDotLength(c.marks, c.gaps, {}, fastestDotMs, c.fewestMarks, c.mostWeightDots);
         EXPECT_EQ(fit.valid(), c.dotMs > 0.0) << c.what;
         if (fit.valid() && c.dotMs > 0.0) {
             EXPECT_NEAR(fit.dotMs, c.dotMs, 1.0) << c.what;
+            EXPECT_LT(fit.cost, 0.01) << c.what;
         }
     }
 }
