@@ -9,6 +9,8 @@ constexpr double pi = 3.14159265358979323846;
 constexpr std::size_t turnSteps = 125;  // half a second
 constexpr int retuneSteps = 25;         // 100 ms
 constexpr double farthestHz = 10.0;
+// A turn this far beyond is another station's (see retune).
+constexpr double ignoredTurnHz = 12.0;
 constexpr double stepSeconds = stepMs / 1000.0;
 // The turn is taken between sums over 40 ms, 20 ms apart: over one step
 // noise turns it as far, and it tells the frequency five times less well;
@@ -123,6 +125,17 @@ void TrackingDownmixer::retune() {
     // How far the turns agree: near 1 on a steady carrier, near 0 on noise.
     const double agreement = std::abs(resultant) / total;
     const double turnHz = median / (2.0 * pi * turnLag * stepSeconds);
+    // A turn well beyond the oscillator's reach is another station's: a
+    // neighbour's leak, heard alone before the followed station's over,
+    // would pull the oscillator to the end of its reach, and the station's
+    // first dots, mixed 10 Hz off, would turn half round within a dot. A
+    // neighbour 40 or 60 Hz away turns as a carrier 10 Hz off does, and
+    // still pulls it.
+    if (std::abs(turnHz) > ignoredTurnHz) {
+        offsetHz_ *= 1.0 - returnShare;
+        tuneTo(searchHz_ + offsetHz_);
+        return;
+    }
     offsetHz_ = std::clamp((1.0 - returnShare) * offsetHz_ + agreement * agreement * agreement * turnHz, -farthestHz,
                            farthestHz);
     tuneTo(searchHz_ + offsetHz_);
