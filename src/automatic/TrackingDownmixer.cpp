@@ -96,6 +96,11 @@ void TrackingDownmixer::take(std::complex<double> step) {
     if (++sinceRetune_ >= retuneSteps) retune();
 }
 
+void TrackingDownmixer::returnTowardsSearch() {
+    offsetHz_ *= 1.0 - returnShare;
+    tuneTo(searchHz_ + offsetHz_);
+}
+
 void TrackingDownmixer::retune() {
     sinceRetune_ = 0;
     if (turns_.size() < turnSteps) return;
@@ -107,8 +112,7 @@ void TrackingDownmixer::retune() {
     }
     heaviest_ = std::max(total, heaviest_ * std::exp(-1.0 / weightMemory));
     if (!stands_ || total <= 0.0 || total < leastWeight * heaviest_) {
-        offsetHz_ *= 1.0 - returnShare;
-        tuneTo(searchHz_ + offsetHz_);
+        returnTowardsSearch();
         return;
     }
     sorted_ = turns_;
@@ -132,8 +136,7 @@ void TrackingDownmixer::retune() {
     // neighbour 40 or 60 Hz away turns as a carrier 10 Hz off does, and
     // still pulls it.
     if (std::abs(turnHz) > ignoredTurnHz) {
-        offsetHz_ *= 1.0 - returnShare;
-        tuneTo(searchHz_ + offsetHz_);
+        returnTowardsSearch();
         return;
     }
     offsetHz_ = std::clamp((1.0 - returnShare) * offsetHz_ + agreement * agreement * agreement * turnHz, -farthestHz,

@@ -41,6 +41,9 @@ private:
     };
     void take(std::complex<double> step);
     void retune();
+    // Where the turns tell nothing of the followed carrier: back towards the
+    // search's tone by a share of the way.
+    void returnTowardsSearch();
     void tuneTo(double hz);
 
     Downmixer mixer_;
