@@ -26,7 +26,9 @@ double lagForDot(double dotMs) { return std::clamp(3.0 * dotMs, 250.0, 450.0); }
 }  // namespace
 
 DecodingPipeline::DecodingPipeline(const MorseTable& table, ReceiverListener& listener)
-    : listener_(listener), words_(table), release_(listener) {}
+    : listener_(listener), words_(table), release_(listener) {
+    levels_.followLatestMarks();
+}
 
 void DecodingPipeline::begin(const SpeedChoice& choice, std::int64_t firstStep, std::optional<double> writtenUntilMs) {
     gate_.reset();

@@ -18,6 +18,10 @@ constexpr double faintestToneAmplitude = 8.0;
 constexpr double silentOverFloorDb = 20.0;
 constexpr std::size_t mutedSteps = 375;
 constexpr std::size_t mutedCutSteps = 125;
+// Marks this much louder in the last 1.5 s than over the whole history set
+// the mark level at once, where followed (see followLatestMarks).
+constexpr std::size_t attackSteps = 375;
+constexpr double attackDb = 6.0;
 }  // namespace
 
 double Levels::toDb(double power) { return 10.0 * std::log10(power + 1e-12); }
@@ -121,6 +125,12 @@ void Levels::renew() {
     if (history_.size() < 2) return;
     split_ = splitLevels(heard());
     ready_ = true;
+    if (!followLatest_ || history_.size() < 2 * attackSteps) return;
+    recent_.clear();
+    for (std::size_t k = history_.size() - attackSteps; k < history_.size(); ++k)
+        recent_.push_back(history_[(next_ + k) % history_.size()]);
+    const LevelSplit recent = splitLevels(recent_);
+    if (recent.markDb > split_.markDb + attackDb) split_.markDb = recent.markDb;
 }
 
 const std::vector<double>& Levels::heard() {

@@ -37,6 +37,13 @@ public:
     // by ratio squared, noise power by ratio.
     void rescale(double ratio);
 
+    // From now on, marks far louder in the last 1.5 s than over the whole
+    // history set the mark level at once: a station back after the other's
+    // over, whose leak fills the history, would else be keyed at the leak's
+    // level for seconds, its marks drawn long and its gaps short on the
+    // filter's slopes. The speed search, which weighs every speed on the
+    // same levels, does without.
+    void followLatestMarks() { followLatest_ = true; }
     // Marks weaker than this (dB) do not count either, until the next reset.
     void requireMarkAbove(double db) { requiredMarkDb_ = db; }
 
@@ -58,9 +65,11 @@ private:
     std::vector<double> history_;
     std::vector<double> heard_;
     std::vector<double> shortSilences_;
+    std::vector<double> recent_;
     std::size_t next_ = 0;
     int sinceRenew_ = 0;
     bool ready_ = false;
+    bool followLatest_ = false;
     LevelSplit split_;
     double noiseFloorDb_ = 0.0;
     double markFloorDb_ = 0.0;

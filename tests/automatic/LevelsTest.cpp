@@ -107,6 +107,36 @@ TEST(Levels, SilenceOnlyCountsAsNoiseWhereThereIsNoOther) {
     }
 }
 
+// A station back after the other's over: the 6 s held are mostly the
+// other's leak, 10 dB under this station's marks. Its marks take the mark
+// level over at the next renewal, and keep it once they stop.
+TEST(Levels, MarksFarLouderLatelyTakeTheMarkLevelOver) {
+    struct Case {
+        const char* what;
+        int loudFrom;  // steps of the 6 s held
+        int loudSteps;
+        double expectedMarkDb;
+    };
+    const Case cases[] = {
+        {"station back for the last 0.8 s", 1300, 200, 130.0},
+        {"station back for the last 0.5 s", 1375, 125, 130.0},
+        {"station gone for the last 2 s", 0, 1000, 130.0},
+    };
+    for (const Case& c : cases) {
+        Levels levels;
+        levels.reset(stepSamples * 15);
+        levels.followLatestMarks();
+        for (int t = 0; t < 1500; ++t) {
+            const bool loud = t >= c.loudFrom && t < c.loudFrom + c.loudSteps;
+            const bool mark = loud ? t % 30 < 15 : t % 45 >= 30;
+            const double noise = 1e10 * (0.5 + (t * 7 % 10) / 10.0);
+            levels.push(mark ? (loud ? 1e13 : 1e12) : noise);
+        }
+        levels.renew();
+        EXPECT_NEAR(levels.markDb(), c.expectedMarkDb, 1.0) << c.what;
+    }
+}
+
 TEST(Levels, ClearToneKeysAtHalfItsAmplitude) {
     const Levels levels = levelsOf(10000.0, 0.0);
     // A whole dot sums to 10000 * 24 / 2 * 15; half of that is 6 dB down.
