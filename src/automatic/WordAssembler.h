@@ -78,8 +78,12 @@ private:
         if (allShort_ && !anyClear_) return true;
         // A word of which no more than one mark stays in phase is not on
         // the followed tone: a louder neighbour's leak through the filter's
-        // skirt (among a dozen of its marks, one may pass by chance).
-        if (coherentMarks_ < std::min(marksInWord_, 2)) return true;
+        // skirt (among a dozen of its marks, one may pass by chance). Nor
+        // is one whose marks turn out of phase more often than not: marks
+        // too short to tell count as in phase, and a neighbour's short
+        // ones would carry its word.
+        const int turning = marksInWord_ - coherentMarks_;
+        if (coherentMarks_ < std::min(marksInWord_, 2) || turning > coherentMarks_) return true;
         return quietBefore_ && !anyEvident_ && strengthSum_ < leakStrength * marksInWord_;
     }
     // A clear mark's evidence at 20 wpm; a faster sender's dots are shorter

@@ -16,6 +16,7 @@ struct Blip {
     double length;
     double strength;
     double evidence;
+    double coherence = 1.0;
 };
 
 // Feeds a clear "TEST" at 20 wpm and then the marks given, as the decoding
@@ -42,7 +43,7 @@ std::string assemble(const std::vector<Blip>& after) {
         words.commit(gapEnd * stepMs, decided);
         if (m.length <= 0.0) break;
         at = gapEnd + m.length * dot;
-        words.take({true, gapEnd, at, m.evidence, m.strength, 1.0}, dotMs);
+        words.take({true, gapEnd, at, m.evidence, m.strength, m.coherence}, dotMs);
         words.commit(at * stepMs, decided);
     }
     words.endWord(at * stepMs, decided);
@@ -50,7 +51,7 @@ std::string assemble(const std::vector<Blip>& after) {
     return decided;
 }
 
-TEST(WordAssembler, ARunOfCrashesAfterTheTextIsNotWrittenButTheSendersDotsAre) {
+TEST(WordAssembler, CrashesAndALeakingNeighbourAfterTheTextAreNotWrittenButTheSendersDotsAre) {
     // Crashes ring shorter than a dot and only partly along the carrier; a
     // run of them after the text, none clear, is noise however many there
     // are. The sender's own dots after it are written.
@@ -85,6 +86,19 @@ TEST(WordAssembler, ARunOfCrashesAfterTheTextIsNotWrittenButTheSendersDotsAre) {
           {1.0, 3.0, 1.0, 200.0},
           {1.0, 1.0, 1.0, 70.0}},
          "TEST UP "},
+        // The other station's word as it leaks in 40 Hz away, before the
+        // search moves to it: its marks turn out of phase, but for three
+        // too short to tell.
+        {"a neighbour's word",
+         {{21.6, 0.9, 0.36, 107.0, 0.04},
+          {0.3, 1.3, 0.47, 245.0, 0.03},
+          {0.9, 1.0, 0.41, 73.0, 0.06},
+          {1.3, 0.9, 0.57, 146.0, 0.05},
+          {0.3, 1.3, 0.52, 162.0, 0.03},
+          {1.4, 0.5, 0.49, 39.0},
+          {1.1, 0.5, 0.42, 28.0},
+          {0.9, 0.6, 0.27, 18.0}},
+         "TEST "},
     };
     for (const Case& c : cases) EXPECT_EQ(assemble(c.after), c.expected) << c.what;
 }
