@@ -74,6 +74,20 @@ TEST(Levels, MarksStandClearOnlyWhenARealToneIsThere) {
     }
 }
 
+// The levels of 6 s of dot-long sums (1500 steps), each step's power given.
+template <typename Power>
+Levels heldSixSeconds(Power power, bool followLatest = false) {
+    Levels levels;
+    levels.reset(stepSamples * 15);
+    if (followLatest) levels.followLatestMarks();
+    for (int t = 0; t < 1500; ++t) levels.push(power(t));
+    levels.renew();
+    return levels;
+}
+
+// Noise powers spread over a few dB, as a noise's are.
+double noiseAt(int t, double power) { return power * (0.5 + (t * 7 % 10) / 10.0); }
+
 // Digital silence (a sound card's dropout, a receiver muted while the
 // operator sends) is not the noise: the noise level stays that of the
 // noise, while a clean recording's silent gaps still are its noise.
@@ -92,16 +106,10 @@ TEST(Levels, SilenceOnlyCountsAsNoiseWhereThereIsNoOther) {
         {"clean recording", 0, 0, 0.0, 10.0 * std::log10(15.0 * stepSamples / 12.0)},
     };
     for (const Case& c : cases) {
-        Levels levels;
-        levels.reset(stepSamples * 15);
-        for (int t = 0; t < 1500; ++t) {
+        const Levels levels = heldSixSeconds([&](int t) {
             const bool silent = t >= c.silentFrom && t < c.silentFrom + c.silentSteps;
-            const bool mark = t % 45 >= 30;
-            // Noise powers spread over a few dB, as a noise's are.
-            const double noise = c.noisePower * (0.5 + (t * 7 % 10) / 10.0);
-            levels.push(silent ? 0.0 : mark ? 1e13 : noise);
-        }
-        levels.renew();
+            return silent ? 0.0 : t % 45 >= 30 ? 1e13 : noiseAt(t, c.noisePower);
+        });
         EXPECT_NEAR(levels.noiseDb(), c.expectedNoiseDb, 3.0) << c.what;
         EXPECT_NEAR(levels.markDb(), 130.0, 1.0) << c.what;
     }
@@ -115,25 +123,21 @@ TEST(Levels, MarksFarLouderLatelyTakeTheMarkLevelOver) {
         const char* what;
         int loudFrom;  // steps of the 6 s held
         int loudSteps;
-        double expectedMarkDb;
     };
     const Case cases[] = {
-        {"station back for the last 0.8 s", 1300, 200, 130.0},
-        {"station back for the last 0.5 s", 1375, 125, 130.0},
-        {"station gone for the last 2 s", 0, 1000, 130.0},
+        {"station back for the last 0.8 s", 1300, 200},
+        {"station back for the last 0.5 s", 1375, 125},
+        {"station gone for the last 2 s", 0, 1000},
     };
     for (const Case& c : cases) {
-        Levels levels;
-        levels.reset(stepSamples * 15);
-        levels.followLatestMarks();
-        for (int t = 0; t < 1500; ++t) {
-            const bool loud = t >= c.loudFrom && t < c.loudFrom + c.loudSteps;
-            const bool mark = loud ? t % 30 < 15 : t % 45 >= 30;
-            const double noise = 1e10 * (0.5 + (t * 7 % 10) / 10.0);
-            levels.push(mark ? (loud ? 1e13 : 1e12) : noise);
-        }
-        levels.renew();
-        EXPECT_NEAR(levels.markDb(), c.expectedMarkDb, 1.0) << c.what;
+        const Levels levels = heldSixSeconds(
+            [&](int t) {
+                const bool loud = t >= c.loudFrom && t < c.loudFrom + c.loudSteps;
+                if (loud) return t % 30 < 15 ? 1e13 : noiseAt(t, 1e10);
+                return t % 45 >= 30 ? 1e12 : noiseAt(t, 1e10);
+            },
+            true);
+        EXPECT_NEAR(levels.markDb(), 130.0, 1.0) << c.what;
     }
 }
 
