@@ -9,8 +9,7 @@
 // it), and the oscillator moves towards it as far as the turns agree, never
 // further than 10 Hz from the search's tone, and not while the followed tone
 // is away (its pauses, a deep fade) or the turns point well beyond that
-// (another station). Runs on whichever thread feeds the
-// automatic receiver.
+// (another station). Runs on whichever thread feeds the automatic receiver.
 #pragma once
 
 #include <complex>
